@@ -1,0 +1,2 @@
+// tessarin-convert: placeholder until the converter lands.
+int main() { return 1; }

@@ -1,0 +1,77 @@
+#include "editor/docformat.h"
+
+#include <QFont>
+#include <QTextBlock>
+#include <QTextCursor>
+#include <QTextList>
+
+namespace docformat {
+
+namespace {
+constexpr double kTwipsPerPixel = 15.0; // 1440 twips per inch at 96 pixels per inch
+}
+
+int startIndent(const QTextBlockFormat &f) { return f.intProperty(kStartIndent); }
+int offset(const QTextBlockFormat &f) { return f.intProperty(kOffset); }
+
+void setParagraphIndents(QTextBlockFormat &f, int startTwips, int offsetTwips) {
+    f.setProperty(kStartIndent, startTwips);
+    f.setProperty(kOffset, offsetTwips);
+    // Later lines start at start + offset; the first line is pulled back by offset.
+    f.setLeftMargin((startTwips + offsetTwips) / kTwipsPerPixel);
+    f.setTextIndent(-offsetTwips / kTwipsPerPixel);
+}
+
+bool hasBullet(const QTextBlock &block) {
+    const QTextList *list = block.textList();
+    return list && list->format().style() == QTextListFormat::ListDisc;
+}
+
+void setBullet(QTextCursor &cursor, bool on) {
+    QTextDocument *doc = cursor.document();
+    QTextBlock first = doc->findBlock(cursor.selectionStart());
+    const QTextBlock last = doc->findBlock(cursor.selectionEnd());
+    for (QTextBlock b = first; b.isValid(); b = b.next()) {
+        QTextList *current = b.textList();
+        if (on && !hasBullet(b)) {
+            if (current)
+                current->remove(b);
+            // Join the bulleted paragraph just before, if there is one.
+            QTextBlock prev = b.previous();
+            if (prev.isValid() && hasBullet(prev)) {
+                prev.textList()->add(b);
+            } else {
+                QTextListFormat lf;
+                lf.setStyle(QTextListFormat::ListDisc);
+                lf.setIndent(0);
+                QTextCursor c(b);
+                c.createList(lf);
+            }
+        } else if (!on && current) {
+            current->remove(b);
+            QTextCursor c(b);
+            QTextBlockFormat bf = b.blockFormat();
+            bf.setObjectIndex(-1);
+            bf.setIndent(0);
+            setParagraphIndents(bf, startIndent(bf), offset(bf));
+            c.setBlockFormat(bf);
+        }
+        if (b == last)
+            break;
+    }
+}
+
+QString fontName(const QTextCharFormat &f) {
+    const QStringList fams = f.fontFamilies().toStringList();
+    return fams.isEmpty() ? QString() : fams.first();
+}
+
+void setFontName(QTextCharFormat &f, const QString &name) {
+    f.setFontFamilies(QStringList{name});
+}
+
+bool isBold(const QTextCharFormat &f) { return f.fontWeight() >= QFont::Bold; }
+
+bool hasColor(const QTextCharFormat &f) { return f.hasProperty(QTextFormat::ForegroundBrush); }
+
+} // namespace docformat
