@@ -1,0 +1,288 @@
+#include "platform/inifile.h"
+
+#include "platform/error.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QSaveFile>
+
+#include <climits>
+
+namespace {
+
+bool isBlank(char c) {
+    return c == ' ' || c == '\t' || c == '\r' || c == '\v' || c == '\f';
+}
+
+QByteArrayView trimmed(QByteArrayView v) {
+    qsizetype a = 0, b = v.size();
+    while (a < b && isBlank(v[a]))
+        ++a;
+    while (b > a && isBlank(v[b - 1]))
+        --b;
+    return v.sliced(a, b - a);
+}
+
+// Case-insensitive comparison of a name in the file with a requested name.
+// A UTF-16 unit comes from one to three bytes, so the byte length bounds the
+// decoded length: most lines are rejected without decoding them.
+bool sameName(QByteArrayView bytes, const QString &name) {
+    if (bytes.size() < name.size() || bytes.size() > 3 * name.size())
+        return false;
+    return QString::compare(QString::fromUtf8(bytes), name, Qt::CaseInsensitive) == 0;
+}
+
+// Where a key is, or where it would go, in the text of the file.
+struct Spot {
+    bool sectionFound = false;
+    qsizetype insertAt = -1; // after the section's last non-blank line
+    bool keyFound = false;
+    qsizetype valueStart = 0; // the trimmed value, or where "=value" goes
+    qsizetype valueEnd = 0;
+    bool hasEquals = false;
+};
+
+Spot locate(const QByteArray &text, const QString &sectionName, const QString &keyName) {
+    const QString section = sectionName.trimmed();
+    const QString key = keyName.trimmed();
+    Spot spot;
+    const qsizetype n = text.size();
+    qsizetype pos = text.startsWith("\xEF\xBB\xBF") ? 3 : 0;
+    bool inside = false;
+    while (pos < n) {
+        const qsizetype nl = text.indexOf('\n', pos);
+        const qsizetype end = nl < 0 ? n : nl;
+        const qsizetype next = nl < 0 ? n : nl + 1;
+        qsizetype a = pos, b = end;
+        while (a < b && isBlank(text[a]))
+            ++a;
+        while (b > a && isBlank(text[b - 1]))
+            --b;
+        const QByteArrayView line(text.constData() + a, b - a);
+        pos = next;
+        if (line.isEmpty())
+            continue;
+        const qsizetype close = line.front() == '[' ? line.lastIndexOf(']') : -1;
+        if (close > 0) {
+            if (inside)
+                break; // only the first section of that name counts
+            if (sameName(trimmed(line.sliced(1, close - 1)), section)) {
+                inside = true;
+                spot.sectionFound = true;
+                spot.insertAt = next;
+            }
+            continue;
+        }
+        if (!inside)
+            continue;
+        spot.insertAt = next;
+        if (line.front() == ';')
+            continue;
+        const qsizetype eq = line.indexOf('=');
+        const QByteArrayView name = trimmed(eq < 0 ? line : line.first(eq));
+        if (!sameName(name, key))
+            continue;
+        spot.keyFound = true;
+        spot.hasEquals = eq >= 0;
+        if (eq < 0) {
+            spot.valueStart = spot.valueEnd = (name.data() - text.constData()) + name.size();
+        } else {
+            const QByteArrayView value = trimmed(line.sliced(eq + 1));
+            spot.valueStart = value.data() - text.constData();
+            spot.valueEnd = spot.valueStart + value.size();
+        }
+        break;
+    }
+    return spot;
+}
+
+// The file's first whole lines, at most IniFile::ReadLimit bytes; the whole
+// file when it is that small.
+QByteArray readHead(QFile &file, qint64 size) {
+    QByteArray head = file.read(qMin(size, IniFile::ReadLimit));
+    if (size > head.size())
+        head.truncate(head.lastIndexOf('\n') + 1);
+    return head;
+}
+
+QByteArray lineBreakOf(const QByteArray &text) {
+    const qsizetype nl = text.indexOf('\n');
+    return nl > 0 && text[nl - 1] == '\r' ? QByteArrayLiteral("\r\n") : QByteArrayLiteral("\n");
+}
+
+[[noreturn]] void failWrite(const QString &path) {
+    throw tessarin::Error(QStringLiteral("Unable to write to %1").arg(QDir::toNativeSeparators(path)));
+}
+
+} // namespace
+
+IniFile::IniFile(QString path) : path_(std::move(path)) {}
+
+const QByteArray &IniFile::text() const {
+    if (!loaded_) {
+        loaded_ = true;
+        text_.clear();
+        const QFileInfo info(path_);
+        QFile file(path_);
+        // Only a regular file: a FIFO or a device standing there must not block or flood us.
+        if (info.isFile() && file.open(QIODevice::ReadOnly))
+            text_ = readHead(file, file.size());
+    }
+    return text_;
+}
+
+bool IniFile::parseInteger(const QString &text, int *value) {
+    const QString s = text.trimmed();
+    qsizetype i = 0;
+    bool negative = false;
+    if (i < s.size() && (s[i] == u'+' || s[i] == u'-'))
+        negative = s[i++] == u'-';
+    int base = 10;
+    if (i < s.size() && s[i] == u'$') {
+        base = 16;
+        ++i;
+    } else if (i + 1 < s.size() && s[i] == u'0' && (s[i + 1] == u'x' || s[i + 1] == u'X')) {
+        base = 16;
+        i += 2;
+    }
+    if (i == s.size())
+        return false;
+    auto digitOf = [base](char16_t c) {
+        if (c >= u'0' && c <= u'9')
+            return c - u'0';
+        if (base == 16 && c >= u'a' && c <= u'f')
+            return c - u'a' + 10;
+        if (base == 16 && c >= u'A' && c <= u'F')
+            return c - u'A' + 10;
+        return -1;
+    };
+    quint64 magnitude = 0;
+    for (; i < s.size(); ++i) {
+        const int digit = digitOf(s[i].unicode());
+        if (digit < 0)
+            return false;
+        magnitude = magnitude * base + digit;
+        if (magnitude > 0xFFFFFFFFull)
+            return false;
+    }
+    qint64 result;
+    if (base == 16) {
+        // Eight hexadecimal digits fill the 32 bits: $FFFFFFFF is -1.
+        result = qint32(quint32(magnitude));
+        if (negative)
+            result = -result;
+        if (result > INT_MAX || result < INT_MIN)
+            return false;
+    } else {
+        result = negative ? -qint64(magnitude) : qint64(magnitude);
+        if (result > INT_MAX || result < INT_MIN)
+            return false;
+    }
+    *value = int(result);
+    return true;
+}
+
+QString IniFile::readString(const QString &section, const QString &key, const QString &def) const {
+    const QByteArray &t = text();
+    const Spot spot = locate(t, section, key);
+    if (!spot.keyFound)
+        return def;
+    QByteArrayView value(t.constData() + spot.valueStart, spot.valueEnd - spot.valueStart);
+    if (value.size() >= 2 && (value.front() == '"' || value.front() == '\'') && value.back() == value.front())
+        value = value.sliced(1, value.size() - 2);
+    return QString::fromUtf8(value);
+}
+
+int IniFile::readInteger(const QString &section, const QString &key, int def) const {
+    int value;
+    return parseInteger(readString(section, key, QString()), &value) ? value : def;
+}
+
+void IniFile::writeInteger(const QString &section, const QString &key, int value) {
+    writeString(section, key, QString::number(value));
+}
+
+void IniFile::writeString(const QString &section, const QString &key, const QString &value) {
+    QString oneLine = value;
+    oneLine.replace(u'\r', u' ').replace(u'\n', u' ');
+    const QByteArray valueBytes = oneLine.toUtf8();
+
+    const QFileInfo info(path_);
+    QFile in(path_);
+    qint64 size = 0;
+    QByteArray head;
+    if (info.exists()) {
+        if (!info.isFile() || !in.open(QIODevice::ReadOnly))
+            failWrite(path_);
+        size = in.size();
+        head = readHead(in, size);
+    } else if (!info.absoluteDir().exists()) {
+        QDir().mkpath(info.absolutePath()); // a failure shows at the write below
+    }
+
+    // The edit: replace head[at, at + removed) by inserted; or, when the
+    // section is not in the file, append `appended` at its end.
+    const Spot spot = locate(head, section, key);
+    const QByteArray eol = lineBreakOf(head);
+    qsizetype at = 0, removed = 0;
+    QByteArray inserted, appended;
+    if (spot.keyFound) {
+        at = spot.valueStart;
+        removed = spot.valueEnd - spot.valueStart;
+        inserted = spot.hasEquals ? valueBytes : '=' + valueBytes;
+    } else if (spot.sectionFound) {
+        at = spot.insertAt;
+        if (at == head.size() && !head.isEmpty() && !head.endsWith('\n'))
+            inserted = eol;
+        inserted += key.toUtf8() + '=' + valueBytes + eol;
+    } else {
+        bool endsWithBreak = true;
+        if (size > 0) {
+            if (size == head.size()) {
+                endsWithBreak = head.endsWith('\n');
+            } else {
+                char last = '\n';
+                endsWithBreak = !(in.seek(size - 1) && in.getChar(&last)) || last == '\n';
+            }
+        }
+        if (!endsWithBreak)
+            appended = eol;
+        appended += '[' + section.toUtf8() + ']' + eol + key.toUtf8() + '=' + valueBytes + eol;
+        at = head.size();
+    }
+
+    // When the whole file is in memory, a folder we cannot create files in
+    // still lets us write an existing writable file directly; otherwise the
+    // rest of the file is copied from the old one into the new one.
+    const bool streaming = size > head.size();
+    QSaveFile out(path_);
+    out.setDirectWriteFallback(!streaming);
+    if (!out.open(QIODevice::WriteOnly))
+        failWrite(path_);
+    auto put = [&](const char *data, qint64 length) {
+        if (length > 0 && out.write(data, length) != length) {
+            out.cancelWriting();
+            failWrite(path_);
+        }
+    };
+    put(head.constData(), at);
+    put(inserted.constData(), inserted.size());
+    put(head.constData() + at + removed, head.size() - at - removed);
+    if (streaming) {
+        if (!in.seek(head.size()))
+            failWrite(path_);
+        QByteArray chunk;
+        while (!in.atEnd()) {
+            chunk = in.read(1 << 20);
+            if (chunk.isEmpty())
+                failWrite(path_);
+            put(chunk.constData(), chunk.size());
+        }
+    }
+    put(appended.constData(), appended.size());
+    in.close();
+    if (!out.commit())
+        failWrite(path_);
+    loaded_ = false;
+}
