@@ -1,5 +1,23 @@
+// Tessarin 2.0: builds the application and runs it.
+#include "app/tform1.h"
+#include "windows/tform2.h"
+
 #include <QApplication>
+#include <QLibraryInfo>
+#include <QTranslator>
+
 int main(int argc, char **argv) {
     QApplication app(argc, argv);
-    return 0;
+    QApplication::setApplicationName(QStringLiteral("Tessarin"));
+
+    // Qt's own dialogs speak Russian, like the rest of the program.
+    QTranslator qtRussian;
+    if (qtRussian.load(QLocale(QLocale::Russian), QStringLiteral("qtbase"), QStringLiteral("_"),
+                       QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+        QApplication::installTranslator(&qtRussian);
+
+    TForm1 form1;
+    TForm2 form2;
+    form1.show();
+    return app.exec();
 }

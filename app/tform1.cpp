@@ -1,0 +1,290 @@
+#include "app/tform1.h"
+
+#include "editor/file_dialogs.h"
+#include "editor/tjre.h"
+#include "format/colorbox.h"
+#include "format/statusbar.h"
+#include "platform/error.h"
+#include "platform/inifile.h"
+#include "platform/keyboard.h"
+#include "platform/messages.h"
+#include "platform/settingspath.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QFontDatabase>
+#include <QFrame>
+#include <QLineEdit>
+#include <QMenuBar>
+#include <QSpinBox>
+#include <QToolBar>
+#include <QToolTip>
+#include <QVBoxLayout>
+#include <climits>
+
+TForm1 *Form1 = nullptr;
+
+namespace {
+
+// Design values of the window.
+constexpr QRect kDesignGeometry(192, 114, 703, 538);
+constexpr int kCoolBarHeight = 75;
+constexpr int kBandWidth = 691;
+// The sizing border around the client area: the bars and the editor sit
+// inside it, so the status bar is 695 pixels wide at the design width.
+constexpr int kBorder = 4;
+
+// Shows ApplyHintStyle's style before every hint of the program.
+class HintStyler : public QObject {
+public:
+    using QObject::QObject;
+    bool eventFilter(QObject *, QEvent *event) override {
+        if (event->type() == QEvent::ToolTip)
+            TForm1::ApplyHintStyle();
+        return false;
+    }
+};
+
+QCheckBox *makeCheckBox(QWidget *parent, const QString &hint) {
+    auto *box = new QCheckBox(parent);
+    box->setChecked(true);
+    box->setToolTip(hint);
+    box->setAccessibleName(hint);
+    return box;
+}
+
+QAction *makeTickItem(QObject *parent, const QString &name, const QString &caption) {
+    auto *item = new QAction(caption, parent);
+    item->setObjectName(name);
+    item->setCheckable(true);
+    item->setChecked(true);
+    // A tick item never changes its own tick: its handler does. Undo the
+    // toggle Qt makes before the handler runs.
+    QObject::connect(item, &QAction::triggered, item, [item](bool checked) {
+        const QSignalBlocker block(item);
+        item->setChecked(!checked);
+    });
+    return item;
+}
+
+} // namespace
+
+TForm1::TForm1(const QString &settingsPath, QWidget *parent)
+    : QMainWindow(parent),
+      settingsPath_(settingsPath.isEmpty() ? settingsFilePath(QCoreApplication::applicationDirPath())
+                                           : settingsPath) {
+    Form1 = this;
+    setWindowTitle(QStringLiteral("Tessarin 2.0"));
+    setWindowIcon(QIcon(QStringLiteral(":/icons/tessarin.png")));
+    setFont(QFont(QStringLiteral("MS Sans Serif"), 8));
+    move(kDesignGeometry.topLeft());
+    resize(kDesignGeometry.size());
+    buildLayout();
+    FormCreate();
+}
+
+TForm1::~TForm1() {
+    if (Form1 == this)
+        Form1 = nullptr;
+}
+
+void TForm1::buildLayout() {
+    MainMenu1 = menuBar();
+    OpenDialog1 = new TOpenDialog(this);
+
+    auto *client = new QWidget(this);
+    setCentralWidget(client);
+    auto *column = new QVBoxLayout(client);
+    column->setContentsMargins(kBorder, 0, kBorder, kBorder);
+    column->setSpacing(0);
+
+    CoolBar1 = new QFrame(client);
+    CoolBar1->setObjectName(QStringLiteral("CoolBar1"));
+    CoolBar1->setFrameStyle(QFrame::Panel | QFrame::Raised);
+    CoolBar1->setFixedHeight(kCoolBarHeight);
+    auto *bands = new QVBoxLayout(CoolBar1);
+    bands->setContentsMargins(2, 2, 2, 2);
+    bands->setSpacing(2);
+    ToolBar1 = new QToolBar(QStringLiteral("ToolBar1"), CoolBar1);
+    ToolBar1->setMinimumSize(kBandWidth, 33);
+    ToolBar2 = new QToolBar(QStringLiteral("ToolBar2"), CoolBar1);
+    ToolBar2->setMinimumSize(kBandWidth, 30);
+    for (QToolBar *band : {ToolBar1, ToolBar2}) {
+        band->setIconSize(QSize(16, 16));
+        band->setToolButtonStyle(Qt::ToolButtonIconOnly);
+        bands->addWidget(band);
+    }
+    bands->addStretch(1);
+    buildToolBar2Controls();
+    column->addWidget(CoolBar1);
+
+    JRE = new TJRE(client);
+    JRE->setObjectName(QStringLiteral("JRE"));
+    column->addWidget(JRE, 1);
+
+    StatusBar1 = new TStatusBar(client);
+    column->addWidget(StatusBar1);
+
+    ColorBox1 = new TColorBox(client);
+    ColorBox1->setToolTip(QStringLiteral("Цвет"));
+    ColorBox1->SetDefaultColor(Qt::white);
+    ColorBox2 = new TColorBox(client);
+    ColorBox2->setToolTip(QStringLiteral("Цвет шрифта"));
+    CB1 = makeCheckBox(client, QStringLiteral("Автоматический перенос строк"));
+    CB2 = makeCheckBox(client, QStringLiteral("Режим RTF/Текстовый режим"));
+    CB3 = makeCheckBox(client, QStringLiteral("Русский интерфейс"));
+    placeOverlays();
+
+    N51 = makeTickItem(this, QStringLiteral("N51"), QStringLiteral("Автоматический перенос строк"));
+    N99 = makeTickItem(this, QStringLiteral("N99"), QStringLiteral("Автоматический перенос строк"));
+    RTF1 = makeTickItem(this, QStringLiteral("RTF1"), QStringLiteral("Режим RTF/текстовый режим"));
+    RTF2 = makeTickItem(this, QStringLiteral("RTF2"), QStringLiteral("Режим RTF/текстовый режим"));
+    connect(CB1, &QCheckBox::toggled, this, &TForm1::CB1Click);
+    connect(CB2, &QCheckBox::toggled, this, &TForm1::CB2Click);
+    connect(N51, &QAction::triggered, this, &TForm1::N51Click);
+    connect(N99, &QAction::triggered, this, &TForm1::N99Click);
+    connect(RTF1, &QAction::triggered, this, &TForm1::RTF1Click);
+    connect(RTF2, &QAction::triggered, this, &TForm1::RTF2Click);
+}
+
+void TForm1::buildToolBar2Controls() {
+    ComboBox1 = new QComboBox(ToolBar2);
+    ComboBox1->setEditable(true);
+    ComboBox1->setFixedWidth(115);
+    ComboBox1->setToolTip(QStringLiteral("Выбор шрифта"));
+    ComboBox1->setInsertPolicy(QComboBox::NoInsert);
+    ToolBar2->addWidget(ComboBox1);
+
+    Edit1 = new QLineEdit(QStringLiteral("12"), ToolBar2);
+    Edit1->setFixedWidth(26);
+    Edit1->setToolTip(QStringLiteral("Размер шрифта"));
+    ToolBar2->addWidget(Edit1);
+
+    UpDown1 = new QSpinBox(ToolBar2);
+    UpDown1->setRange(0, 100);
+    UpDown1->setValue(12);
+    UpDown1->setFixedWidth(17);
+    UpDown1->setToolTip(QStringLiteral("Покрути"));
+    ToolBar2->addWidget(UpDown1);
+
+    SpinEdit1 = new QSpinBox(ToolBar2);
+    SpinEdit1->setRange(INT_MIN, INT_MAX); // equal limits: no limit
+    SpinEdit1->setValue(0);
+    SpinEdit1->setFixedWidth(38);
+    SpinEdit1->setToolTip(QStringLiteral("Подтянуть слово"));
+    ToolBar2->addWidget(SpinEdit1);
+}
+
+void TForm1::placeOverlays() {
+    // Over the right end of the second band, in client coordinates of the design.
+    const int x0 = kBorder;
+    ColorBox1->setGeometry(x0 + 560, 40, 41, 22);
+    ColorBox2->setGeometry(x0 + 600, 40, 41, 22);
+    CB1->setGeometry(x0 + 640, 40, 17, 25);
+    CB2->setGeometry(x0 + 656, 40, 17, 25);
+    CB3->setGeometry(x0 + 672, 40, 17, 25);
+    for (QWidget *w : std::initializer_list<QWidget *>{ColorBox1, ColorBox2, CB1, CB2, CB3})
+        w->raise();
+}
+
+void TForm1::FormCreate() {
+    JRE->ApplyJustify();
+    static HintStyler *styler = nullptr;
+    if (!styler)
+        styler = new HintStyler(qApp);
+    qApp->installEventFilter(styler);
+    restoreGeometry();
+    StatusBar1->SetText(5, QStringLiteral("По ширине"));
+    findKeyboardLayouts();
+    JRE->SetTabStops({100});
+    JRE->SetTabStops({15, 20, 25});
+
+    QStringList families = QFontDatabase::families();
+    families.append(QStringLiteral("Default"));
+    families.sort();
+    ComboBox1->addItems(families);
+    ComboBox1->setEditText(JRE->FontName());
+
+    JRE->SetFont(JRE->FontName(), UpDown1->value());
+    JRE->SetColor(ColorBox1->DefaultColor());
+
+    const int w = (width() - 2 * kBorder) / 14; // the status bar's width, fourteen units
+    const int units[TStatusBar::kPanels] = {2, 2, 2, 1, 1, 2, 3, 1};
+    for (int i = 0; i < TStatusBar::kPanels; ++i)
+        StatusBar1->SetWidth(i, units[i] * w);
+    StatusBar1->SetText(1, QString());
+    // Justifying the empty start-up paragraph is not a change of the user's.
+    JRE->SetModified(false);
+}
+
+void TForm1::restoreGeometry() {
+    const IniFile ini(settingsPath_);
+    move(ini.readInteger(QStringLiteral("FORM"), QStringLiteral("Left"), x()), y());
+    move(x(), ini.readInteger(QStringLiteral("FORM"), QStringLiteral("Top"), y()));
+    resize(ini.readInteger(QStringLiteral("FORM"), QStringLiteral("Width"), width()), height());
+    resize(width(), ini.readInteger(QStringLiteral("FORM"), QStringLiteral("Height"), height()));
+}
+
+void TForm1::findKeyboardLayouts() {
+    RussianLayout = 0;
+    EnglishLayout = 0;
+    for (const keyboard::Layout &layout : keyboard::layoutList(8)) {
+        if ((layout.language & 0xFF) == 0x19)
+            RussianLayout = layout.handle;
+        else if ((layout.language & 0xFF) == 0x09)
+            EnglishLayout = layout.handle;
+    }
+    if (EnglishLayout)
+        keyboard::activate(EnglishLayout);
+    if (RussianLayout)
+        keyboard::activate(RussianLayout);
+    StatusBar1->SetText(4, QStringLiteral("РУС."));
+}
+
+void TForm1::ApplyHintStyle() {
+    QFont hint(QStringLiteral("Courier New"), 10);
+    hint.setUnderline(true);
+    QToolTip::setFont(hint);
+    QPalette p = QToolTip::palette();
+    p.setColor(QPalette::ToolTipBase, QApplication::palette().color(QPalette::ToolTipBase));
+    QToolTip::setPalette(p);
+}
+
+void TForm1::FormResize() {
+    JRE->ApplyJustify();
+    StatusBar1->SetText(5, QStringLiteral("По ширине"));
+}
+
+QRect TForm1::OuterGeometry() const { return QRect(x(), y(), width(), height()); }
+
+void TForm1::FormClose() {
+    // The settings are written, or the failure shown; the window closes either way.
+    try {
+        IniFile ini(settingsPath_);
+        if (!OpenDialog1->FileName.isEmpty())
+            ini.writeString(QStringLiteral("FILE"), QStringLiteral("OpenFile"), OpenDialog1->FileName);
+        const QRect outer = OuterGeometry();
+        ini.writeInteger(QStringLiteral("FORM"), QStringLiteral("Left"), outer.x());
+        ini.writeInteger(QStringLiteral("FORM"), QStringLiteral("Top"), outer.y());
+        ini.writeInteger(QStringLiteral("FORM"), QStringLiteral("Width"), outer.width());
+        ini.writeInteger(QStringLiteral("FORM"), QStringLiteral("Height"), outer.height());
+    } catch (const tessarin::Error &e) {
+        messages::showError(e.message());
+    }
+}
+
+void TForm1::resizeEvent(QResizeEvent *event) {
+    QMainWindow::resizeEvent(event);
+    FormResize();
+}
+
+void TForm1::closeEvent(QCloseEvent *event) {
+    if (!closed_) {
+        closed_ = true;
+        FormClose();
+    }
+    event->accept();
+}

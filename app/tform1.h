@@ -1,0 +1,91 @@
+#pragma once
+// TForm1, the main window. Its handlers are defined in the folder of the
+// subsystem that owns them; this file declares the window's controls and the
+// handlers of its life: FormCreate, FormResize, FormClose, ApplyHintStyle.
+#include <QMainWindow>
+#include <QString>
+
+class QAction;
+class QCheckBox;
+class QComboBox;
+class QFrame;
+class QLineEdit;
+class QMenuBar;
+class QSpinBox;
+class QToolBar;
+class TColorBox;
+class TJRE;
+class TOpenDialog;
+class TStatusBar;
+
+class TForm1 : public QMainWindow {
+    Q_OBJECT
+public:
+    // Builds the window and all its controls, then runs FormCreate.
+    // settingsPath: the settings file to use (by default the one beside the executable).
+    explicit TForm1(const QString &settingsPath = QString(), QWidget *parent = nullptr);
+    ~TForm1() override;
+
+    const QString &SettingsPath() const { return settingsPath_; }
+
+    // Controls, named as the rest of the program knows them.
+    QMenuBar *MainMenu1 = nullptr;
+    QFrame *CoolBar1 = nullptr;
+    QToolBar *ToolBar1 = nullptr;
+    QToolBar *ToolBar2 = nullptr;
+    QComboBox *ComboBox1 = nullptr;
+    QLineEdit *Edit1 = nullptr;
+    QSpinBox *UpDown1 = nullptr;
+    QSpinBox *SpinEdit1 = nullptr;
+    TColorBox *ColorBox1 = nullptr;
+    TColorBox *ColorBox2 = nullptr;
+    QCheckBox *CB1 = nullptr;
+    QCheckBox *CB2 = nullptr;
+    QCheckBox *CB3 = nullptr;
+    TJRE *JRE = nullptr;
+    TStatusBar *StatusBar1 = nullptr;
+    TOpenDialog *OpenDialog1 = nullptr;
+
+    // Menu items whose ticks follow the check boxes.
+    QAction *N51 = nullptr;  // main menu: word wrap
+    QAction *N99 = nullptr;  // popup: word wrap
+    QAction *RTF1 = nullptr; // main menu: RTF mode
+    QAction *RTF2 = nullptr; // popup: RTF mode
+
+    // Keyboard layouts found at start-up (0: not installed).
+    quintptr EnglishLayout = 0;
+    quintptr RussianLayout = 0;
+
+    // Life of the window.
+    void FormCreate();
+    void FormResize();
+    void FormClose();
+    static void ApplyHintStyle();
+
+    // Mode check boxes (editor/modes.cpp).
+    void CB1Click();
+    void CB2Click();
+    void N51Click();
+    void N99Click();
+    void RTF1Click();
+    void RTF2Click();
+
+    // The window's outer geometry as the settings file stores it.
+    QRect OuterGeometry() const;
+
+protected:
+    void resizeEvent(QResizeEvent *event) override;
+    void closeEvent(QCloseEvent *event) override;
+
+private:
+    void buildLayout();
+    void buildToolBar2Controls();
+    void placeOverlays();
+    void restoreGeometry();
+    void findKeyboardLayouts();
+
+    QString settingsPath_;
+    bool closed_ = false;
+};
+
+extern TForm1 *Form1;

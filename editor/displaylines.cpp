@@ -1,0 +1,113 @@
+#include "editor/displaylines.h"
+
+#include <QAbstractTextDocumentLayout>
+#include <QTextBlock>
+#include <QTextDocument>
+#include <QTextLayout>
+#include <climits>
+
+DisplayLines::DisplayLines(QObject *parent) : QObject(parent) {}
+
+void DisplayLines::attach(QTextDocument *doc) {
+    if (doc_)
+        disconnect(doc_, nullptr, this, nullptr);
+    doc_ = doc;
+    connect(doc_, &QTextDocument::contentsChange, this, &DisplayLines::contentsChange);
+    invalidateAll();
+}
+
+void DisplayLines::invalidateAll() {
+    dirty_.clear();
+    dirtyFrom_ = 0;
+    blockCount_ = doc_ ? doc_->blockCount() : 0;
+}
+
+void DisplayLines::contentsChange(int position, int /*charsRemoved*/, int charsAdded) {
+    const int newCount = doc_->blockCount();
+    const int delta = newCount - blockCount_;
+    blockCount_ = newCount;
+    const int first = doc_->findBlock(position).blockNumber();
+    const int lastNew = doc_->findBlock(position + charsAdded).blockNumber();
+    const int lastOld = lastNew - delta;
+    // Blocks after the change moved by delta; those inside it are new or changed.
+    if (delta != 0 && !dirty_.empty()) {
+        std::set<int> moved;
+        for (int b : dirty_) {
+            if (b < first)
+                moved.insert(b);
+            else if (b > lastOld)
+                moved.insert(b + delta);
+        }
+        dirty_.swap(moved);
+    }
+    if (dirtyFrom_ == INT_MAX) {
+        // nothing pending beyond the set
+    } else if (dirtyFrom_ > lastOld) {
+        dirtyFrom_ += delta;
+    } else if (dirtyFrom_ > first) {
+        dirtyFrom_ = first;
+    }
+    for (int b = first; b <= lastNew && b < dirtyFrom_; ++b)
+        dirty_.insert(b);
+}
+
+int DisplayLines::countLines(const QTextBlock &block) {
+    QTextLayout *layout = block.layout();
+    if (!layout || !block.isVisible())
+        return 1;
+    // Asking for the block's rectangle lays the document out up to it.
+    doc_->documentLayout()->blockBoundingRect(block);
+    if (layout->lineCount() == 0)
+        doc_->documentLayout()->documentSize(); // the rest of a lazy layout
+    return std::max(1, layout->lineCount());
+}
+
+void DisplayLines::syncUpTo(int last) {
+    if (!doc_)
+        return;
+    while (!dirty_.empty() && *dirty_.begin() <= last) {
+        const int b = *dirty_.begin();
+        dirty_.erase(dirty_.begin());
+        QTextBlock block = doc_->findBlockByNumber(b);
+        if (block.isValid())
+            block.setLineCount(countLines(block));
+    }
+    if (dirtyFrom_ <= last) {
+        QTextBlock block = doc_->findBlockByNumber(dirtyFrom_);
+        for (; block.isValid() && block.blockNumber() <= last; block = block.next())
+            block.setLineCount(countLines(block));
+        dirtyFrom_ = block.isValid() ? block.blockNumber() : INT_MAX;
+    }
+}
+
+int DisplayLines::lineOfPosition(int pos) {
+    const QTextBlock block = doc_->findBlock(pos);
+    if (!block.isValid())
+        return 0;
+    syncUpTo(block.blockNumber());
+    int inBlock = 0;
+    if (QTextLayout *layout = block.layout(); layout && layout->lineCount() > 0) {
+        const QTextLine line = layout->lineForTextPosition(pos - block.position());
+        inBlock = line.isValid() ? line.lineNumber() : layout->lineCount() - 1;
+    }
+    return block.firstLineNumber() + inBlock;
+}
+
+int DisplayLines::lineStart(int line) {
+    if (line < 0)
+        return -1;
+    syncUpTo(INT_MAX);
+    const QTextBlock block = doc_->findBlockByLineNumber(line);
+    if (!block.isValid())
+        return -1;
+    const int k = line - block.firstLineNumber();
+    QTextLayout *layout = block.layout();
+    if (!layout || k >= layout->lineCount())
+        return k == 0 ? block.position() : -1;
+    return block.position() + layout->lineAt(k).textStart();
+}
+
+int DisplayLines::lineCount() {
+    syncUpTo(INT_MAX);
+    return doc_->lineCount();
+}

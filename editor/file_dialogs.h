@@ -1,0 +1,29 @@
+#pragma once
+// The file dialog components: a Title, a Filter ("label|pattern|label|pattern"),
+// a DefaultExt and the FileName they remember from one use to the next.
+// Execute() shows Qt's file dialog (through the modal seam) preset with FileName.
+#include <QString>
+
+class QWidget;
+class QFileDialog;
+
+class TOpenDialog {
+public:
+    enum class Kind { Open, Save };
+    explicit TOpenDialog(QWidget *owner, Kind kind = Kind::Open) : owner_(owner), kind_(kind) {}
+
+    QString FileName;
+    QString Title;      // empty: the platform's own caption
+    QString Filter;
+    QString DefaultExt; // appended to a name typed without an extension
+
+    // True when the user confirmed a file; FileName then holds its full path.
+    bool Execute();
+
+    // The Qt name filters of Filter: each label shown as it stands.
+    QStringList NameFilters() const;
+
+private:
+    QWidget *owner_;
+    Kind kind_;
+};

@@ -1,0 +1,444 @@
+#include "editor/tjre.h"
+
+#include "editor/cp1251.h"
+#include "editor/displaylines.h"
+#include "editor/docformat.h"
+#include "editor/docio.h"
+#include "editor/plaintext.h"
+#include "editor/rtf/reader.h"
+#include "editor/rtf/writer.h"
+
+#include <QAbstractTextDocumentLayout>
+#include <QKeyEvent>
+#include <QMimeData>
+#include <QPointer>
+#include <QTextBlock>
+#include <QTextCursor>
+#include <QTextDocumentFragment>
+#include <QTextLayout>
+#include <memory>
+
+namespace {
+
+constexpr int kLineBuffer = 4096;  // characters read of one line
+constexpr double kPixelsPerDialogUnit = 2.0; // the system font's base unit of 8 pixels, in quarters
+constexpr double kDefaultTabPixels = 48.0;   // half an inch at 96 pixels per inch
+const QString kRtfMime = QStringLiteral("text/rtf");
+
+// Replaces every character outside the alphabet, keeping each run's format.
+void foldDocument(QTextDocument &doc) {
+    struct Run { int pos, len; QString text; QTextCharFormat fmt; };
+    std::vector<Run> runs;
+    for (QTextBlock b = doc.begin(); b.isValid(); b = b.next())
+        for (auto it = b.begin(); !it.atEnd(); ++it) {
+            const QTextFragment f = it.fragment();
+            if (!cp1251::isFolded(f.text()))
+                runs.push_back({f.position(), f.length(), cp1251::fold(f.text()), f.charFormat()});
+        }
+    QTextCursor c(&doc);
+    for (auto r = runs.rbegin(); r != runs.rend(); ++r) {
+        c.setPosition(r->pos);
+        c.setPosition(r->pos + r->len, QTextCursor::KeepAnchor);
+        c.insertText(r->text, r->fmt);
+    }
+}
+
+} // namespace
+
+TJRE::TJRE(QWidget *parent) : QTextEdit(parent), lines_(new DisplayLines(this)) {
+    setAcceptRichText(true);
+    setTabChangesFocus(false);
+    setLineWrapMode(QTextEdit::WidgetWidth);
+    setContextMenuPolicy(Qt::NoContextMenu);
+    setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    connect(this, &QTextEdit::textChanged, this, &TJRE::Change);
+    adoptDocument(document());
+    applySelectionPalette();
+}
+
+void TJRE::adoptDocument(QTextDocument *doc) {
+    lines_->attach(doc);
+}
+
+// ---- positions ---------------------------------------------------------------
+
+int TJRE::toQt(int position) const {
+    const QTextDocument *doc = document();
+    if (position <= 0)
+        return 0;
+    // The last block whose start, counted with CR LF breaks, is at or before position.
+    int lo = 0, hi = doc->blockCount() - 1;
+    while (lo < hi) {
+        const int mid = lo + (hi - lo + 1) / 2;
+        if (doc->findBlockByNumber(mid).position() + mid <= position)
+            lo = mid;
+        else
+            hi = mid - 1;
+    }
+    const QTextBlock block = doc->findBlockByNumber(lo);
+    const int offset = position - (block.position() + lo);
+    const int textLength = block.length() - 1;
+    if (offset <= textLength)
+        return block.position() + offset;
+    // Inside the CR LF pair, or past the end: the caret never sits between CR and LF.
+    const QTextBlock next = block.next();
+    return next.isValid() ? next.position() : block.position() + textLength;
+}
+
+int TJRE::fromQt(int qtPosition) const {
+    const QTextDocument *doc = document();
+    QTextBlock block = doc->findBlock(qtPosition);
+    if (!block.isValid()) {
+        block = doc->lastBlock();
+        qtPosition = block.position() + block.length() - 1;
+    }
+    return qtPosition + block.blockNumber();
+}
+
+// ---- text and selection ------------------------------------------------------
+
+QString TJRE::GetText() const { return plaintext::text(*document()); }
+
+int TJRE::GetTextLen() const {
+    const QTextDocument *doc = document();
+    return doc->characterCount() - 1 + (doc->blockCount() - 1);
+}
+
+int TJRE::SelectionStart() const { return fromQt(textCursor().selectionStart()); }
+
+int TJRE::SelectionLength() const {
+    const QTextCursor c = textCursor();
+    return fromQt(c.selectionEnd()) - fromQt(c.selectionStart());
+}
+
+void TJRE::Select(int start, int length) {
+    QTextCursor c(document());
+    c.setPosition(toQt(start));
+    c.setPosition(toQt(start + length), QTextCursor::KeepAnchor);
+    setTextCursor(c);
+    ensureCursorVisible();
+}
+
+QString TJRE::SelectedText() const {
+    QString s = textCursor().selectedText();
+    s.replace(QChar::ParagraphSeparator, QLatin1String("\r\n"));
+    return s;
+}
+
+void TJRE::ReplaceSelection(const QString &text) {
+    QTextCursor c = textCursor();
+    c.insertText(cp1251::fold(text));
+    setTextCursor(c);
+}
+
+void TJRE::SelectAll() { selectAll(); }
+
+void TJRE::Clear() {
+    clear();
+    setCurrentCharFormat(defaultFormat_);
+    SetModified(false);
+}
+
+// ---- formats -----------------------------------------------------------------
+
+QTextCharFormat TJRE::SelectionFormat() const {
+    const QTextCursor sel = textCursor();
+    if (!sel.hasSelection())
+        return sel.charFormat();
+    // The format of the first selected character.
+    QTextCursor c(document());
+    c.setPosition(sel.selectionStart() + 1);
+    return c.charFormat();
+}
+
+void TJRE::SetSelectionFormat(const QTextCharFormat &format) { mergeCurrentCharFormat(format); }
+
+QTextCharFormat TJRE::DefaultFormat() const { return defaultFormat_; }
+
+void TJRE::SetDefaultFormat(const QTextCharFormat &format) {
+    defaultFormat_.merge(format);
+    if (!textCursor().hasSelection())
+        mergeCurrentCharFormat(format);
+}
+
+QTextBlockFormat TJRE::ParagraphFormat() const { return textCursor().blockFormat(); }
+
+void TJRE::SetParagraphFormat(const QTextBlockFormat &format) {
+    const QTextCursor sel = textCursor();
+    QTextDocument *doc = document();
+    QTextCursor c(doc);
+    c.beginEditBlock();
+    const QTextBlock last = doc->findBlock(sel.selectionEnd());
+    for (QTextBlock b = doc->findBlock(sel.selectionStart()); b.isValid(); b = b.next()) {
+        QTextBlockFormat f = b.blockFormat();
+        f.merge(format);
+        docformat::setParagraphIndents(f, docformat::startIndent(f), docformat::offset(f));
+        c.setPosition(b.position());
+        c.setBlockFormat(f);
+        if (b == last)
+            break;
+    }
+    c.endEditBlock();
+}
+
+bool TJRE::Bullet() const { return docformat::hasBullet(textCursor().block()); }
+
+void TJRE::SetBullet(bool on) {
+    QTextCursor c = textCursor();
+    c.beginEditBlock();
+    docformat::setBullet(c, on);
+    c.endEditBlock();
+}
+
+QString TJRE::FontName() const { return font().family(); }
+
+int TJRE::FontSize() const { return font().pointSize(); }
+
+void TJRE::SetFont(const QString &name, int pointSize) {
+    QFont f(name);
+    f.setPointSize(pointSize > 0 ? pointSize : 1);
+    setFont(f);
+    document()->setDefaultFont(f);
+    QTextCharFormat fmt;
+    docformat::setFontName(fmt, name);
+    fmt.setFontPointSize(f.pointSize());
+    SetDefaultFormat(fmt);
+    lines_->invalidateAll();
+}
+
+QColor TJRE::Color() const { return palette().color(QPalette::Base); }
+
+void TJRE::SetColor(const QColor &color) {
+    QPalette p = palette();
+    p.setColor(QPalette::Base, color);
+    setPalette(p);
+    applySelectionPalette();
+}
+
+void TJRE::SetTabStops(const QList<int> &dialogUnits) {
+    QTextOption option = document()->defaultTextOption();
+    QList<QTextOption::Tab> tabs;
+    for (int du : dialogUnits)
+        tabs.append(QTextOption::Tab(du * kPixelsPerDialogUnit, QTextOption::LeftTab));
+    option.setTabs(tabs);
+    option.setTabStopDistance(kDefaultTabPixels);
+    document()->setDefaultTextOption(option);
+    lines_->invalidateAll();
+}
+
+// ---- files -------------------------------------------------------------------
+
+void TJRE::LoadFile(const QString &path) {
+    auto doc = std::make_unique<QTextDocument>(this);
+    doc->setUndoRedoEnabled(false);
+    doc->setDefaultFont(font());
+    doc->setDefaultTextOption(document()->defaultTextOption());
+    QTextCharFormat plainFormat = defaultFormat_;
+    docio::load(path, plainText_, *doc, plainFormat); // throws; the document stays as it was
+    doc->setUndoRedoEnabled(true);
+    doc->setModified(false);
+
+    // Qt deletes the document it made itself; one of ours is deleted here.
+    QPointer<QTextDocument> old = document();
+    setDocument(doc.release());
+    if (old && old->parent() == this)
+        delete old;
+    adoptDocument(document());
+    setCurrentCharFormat(defaultFormat_);
+}
+
+void TJRE::SaveFile(const QString &path) const { docio::save(path, plainText_, *document()); }
+
+// ---- modes -------------------------------------------------------------------
+
+bool TJRE::WordWrap() const { return lineWrapMode() != QTextEdit::NoWrap; }
+
+void TJRE::SetWordWrap(bool on) {
+    if (on == WordWrap())
+        return;
+    setLineWrapMode(on ? QTextEdit::WidgetWidth : QTextEdit::NoWrap);
+    lines_->invalidateAll();
+}
+
+void TJRE::SetHideSelection(bool on) {
+    hideSelection_ = on;
+    applySelectionPalette();
+}
+
+void TJRE::applySelectionPalette() {
+    // An unfocused editor draws its selection with the inactive colours: make
+    // them invisible while the selection is to be hidden.
+    QPalette p = palette();
+    const QPalette app = QPalette();
+    if (hideSelection_) {
+        p.setBrush(QPalette::Inactive, QPalette::Highlight, Qt::transparent);
+        p.setBrush(QPalette::Inactive, QPalette::HighlightedText, p.brush(QPalette::Active, QPalette::Text));
+    } else {
+        p.setBrush(QPalette::Inactive, QPalette::Highlight, app.brush(QPalette::Active, QPalette::Highlight));
+        p.setBrush(QPalette::Inactive, QPalette::HighlightedText,
+                   app.brush(QPalette::Active, QPalette::HighlightedText));
+    }
+    setPalette(p);
+}
+
+bool TJRE::IsModified() const { return document()->isModified(); }
+void TJRE::SetModified(bool on) { document()->setModified(on); }
+
+bool TJRE::CanUndo() const { return document()->isUndoAvailable(); }
+void TJRE::Undo() { undo(); }
+bool TJRE::CanRedo() const { return document()->isRedoAvailable(); }
+void TJRE::Redo() { redo(); }
+void TJRE::Cut() { cut(); }
+void TJRE::Copy() { copy(); }
+void TJRE::Paste() { paste(); }
+
+void TJRE::DeleteSelection() {
+    QTextCursor c = textCursor();
+    c.removeSelectedText();
+    setTextCursor(c);
+}
+
+// ---- lines -------------------------------------------------------------------
+
+int TJRE::LineFromChar(int position) { return lines_->lineOfPosition(toQt(position)); }
+
+int TJRE::LineIndex(int line) {
+    const int q = lines_->lineStart(line);
+    return q < 0 ? -1 : fromQt(q);
+}
+
+int TJRE::LineCount() {
+    const int n = lines_->lineCount();
+    return document()->lastBlock().length() == 1 ? n - 1 : n;
+}
+
+QString TJRE::TLines::operator[](int i) const {
+    const int start = editor_->lines_->lineStart(i);
+    if (start < 0)
+        return {};
+    const QTextBlock block = editor_->document()->findBlock(start);
+    const int k = i - block.firstLineNumber();
+    QString text = block.text();
+    if (QTextLayout *layout = block.layout(); layout && k < layout->lineCount()) {
+        const QTextLine line = layout->lineAt(k);
+        text = text.mid(line.textStart(), line.textLength());
+    }
+    return text.left(kLineBuffer);
+}
+
+void TJRE::TLines::Add(const QString &line) {
+    QTextCursor c(editor_->document());
+    c.movePosition(QTextCursor::End);
+    c.insertText(cp1251::fold(line) + QLatin1String("\r\n"));
+}
+
+void TJRE::ApplyJustify() {
+    QTextDocument *doc = document();
+    const QTextCursor sel = textCursor();
+    const int from = sel.hasSelection() ? sel.selectionStart() : 0;
+    const int to = sel.hasSelection() ? sel.selectionEnd() : doc->characterCount() - 1;
+    // Only paragraphs not yet justified change, in runs, so that a resize of a
+    // justified document lays nothing out again.
+    QTextBlockFormat justify;
+    justify.setAlignment(Qt::AlignJustify);
+    QTextCursor c(doc);
+    bool editing = false;
+    int runStart = -1;
+    auto flush = [&](int runEnd) {
+        if (runStart < 0)
+            return;
+        if (!editing) {
+            c.beginEditBlock();
+            editing = true;
+        }
+        c.setPosition(runStart);
+        c.setPosition(runEnd, QTextCursor::KeepAnchor);
+        c.mergeBlockFormat(justify);
+        runStart = -1;
+    };
+    const QTextBlock last = doc->findBlock(to);
+    for (QTextBlock b = doc->findBlock(from); b.isValid(); b = b.next()) {
+        if (b.blockFormat().alignment() != Qt::AlignJustify) {
+            if (runStart < 0)
+                runStart = b.position();
+        } else {
+            flush(b.previous().position());
+        }
+        if (b == last) {
+            flush(b.position());
+            break;
+        }
+    }
+    if (editing)
+        c.endEditBlock();
+    setTextCursor(QTextCursor(doc));
+    SetWordWrap(true);
+}
+
+// ---- input, always folded into the alphabet ------------------------------------
+
+void TJRE::keyPressEvent(QKeyEvent *event) {
+    if (event->text().isEmpty() || cp1251::isFolded(event->text())) {
+        QTextEdit::keyPressEvent(event);
+        return;
+    }
+    QKeyEvent folded(event->type(), event->key(), event->modifiers(), cp1251::fold(event->text()),
+                     event->isAutoRepeat(), event->count());
+    QTextEdit::keyPressEvent(&folded);
+    event->setAccepted(folded.isAccepted());
+}
+
+void TJRE::inputMethodEvent(QInputMethodEvent *event) {
+    if (cp1251::isFolded(event->commitString())) {
+        QTextEdit::inputMethodEvent(event);
+        return;
+    }
+    QInputMethodEvent folded(event->preeditString(), event->attributes());
+    folded.setCommitString(cp1251::fold(event->commitString()), event->replacementStart(),
+                           event->replacementLength());
+    QTextEdit::inputMethodEvent(&folded);
+    event->setAccepted(folded.isAccepted());
+}
+
+QMimeData *TJRE::createMimeDataFromSelection() const {
+    QMimeData *mime = QTextEdit::createMimeDataFromSelection();
+    // Our own RTF keeps every attribute across copy and paste, and other
+    // programs read it too.
+    QTextDocument fragment;
+    QTextCursor(&fragment).insertFragment(textCursor().selection());
+    mime->setData(kRtfMime, rtf::write(fragment));
+    return mime;
+}
+
+void TJRE::insertFromMimeData(const QMimeData *source) {
+    QTextDocument incoming;
+    bool rich = false;
+    if (source->hasFormat(kRtfMime))
+        rich = rtf::read(source->data(kRtfMime), incoming);
+    if (!rich && source->hasHtml()) {
+        incoming.setHtml(source->html());
+        foldDocument(incoming);
+        rich = true;
+    }
+    QTextCursor c = textCursor();
+    if (rich)
+        c.insertFragment(QTextDocumentFragment(&incoming));
+    else if (source->hasText())
+        c.insertText(cp1251::fold(source->text()));
+    setTextCursor(c);
+    ensureCursorVisible();
+}
+
+// ---- events ------------------------------------------------------------------
+
+void TJRE::mousePressEvent(QMouseEvent *event) {
+    QTextEdit::mousePressEvent(event);
+    emit MouseDown();
+}
+
+void TJRE::resizeEvent(QResizeEvent *event) {
+    QTextEdit::resizeEvent(event);
+    if (event->size().width() != event->oldSize().width())
+        lines_->invalidateAll();
+}

@@ -1,0 +1,115 @@
+#pragma once
+// TJRE, the editor control: a QTextEdit that speaks the vocabulary the rest of
+// the program uses. Positions are 0-based and count a paragraph break as two
+// characters (CR LF), exactly as GetText returns the text; every character
+// that enters the document is folded into the Windows-1251 alphabet.
+#include <QTextBlockFormat>
+#include <QTextCharFormat>
+#include <QTextEdit>
+
+class DisplayLines;
+
+class TJRE : public QTextEdit {
+    Q_OBJECT
+public:
+    explicit TJRE(QWidget *parent = nullptr);
+
+    // Text and selection.
+    QString GetText() const;
+    int GetTextLen() const; // length of GetText without building it
+    int SelectionStart() const;
+    int SelectionLength() const;
+    void Select(int start, int length);
+    QString SelectedText() const;
+    void ReplaceSelection(const QString &text);
+    void SelectAll();
+    void Clear();
+
+    // Formats.
+    QTextCharFormat SelectionFormat() const;
+    void SetSelectionFormat(const QTextCharFormat &format); // merges the properties set in format
+    QTextCharFormat DefaultFormat() const;
+    void SetDefaultFormat(const QTextCharFormat &format);   // merges; also the typing format
+    QTextBlockFormat ParagraphFormat() const;
+    void SetParagraphFormat(const QTextBlockFormat &format); // merges into the touched paragraphs
+    bool Bullet() const;
+    void SetBullet(bool on);
+
+    // The control's base font; every change is copied into DefaultFormat.
+    QString FontName() const;
+    int FontSize() const;
+    void SetFont(const QString &name, int pointSize);
+    // The paper colour of the whole control.
+    QColor Color() const;
+    void SetColor(const QColor &color);
+    // Tab stops in dialog units; the later ones follow at half-inch steps.
+    void SetTabStops(const QList<int> &dialogUnits);
+
+    // Files (errors are thrown as tessarin::Error with the messages of docio).
+    void LoadFile(const QString &path);
+    void SaveFile(const QString &path) const;
+
+    // Modes.
+    bool PlainText() const { return plainText_; }
+    void SetPlainText(bool on) { plainText_ = on; }
+    bool WordWrap() const;
+    void SetWordWrap(bool on);
+    bool HideSelection() const { return hideSelection_; }
+    void SetHideSelection(bool on);
+
+    bool IsModified() const;
+    void SetModified(bool on);
+
+    bool CanUndo() const;
+    void Undo();
+    bool CanRedo() const;
+    void Redo();
+    void Cut();
+    void Copy();
+    void Paste();
+    void DeleteSelection();
+
+    // Display lines: with word wrap on, each wrapped line counts.
+    int LineFromChar(int position);
+    int LineIndex(int line);
+    int LineCount();
+
+    // The document as a list of its display lines.
+    class TLines {
+    public:
+        explicit TLines(TJRE *editor) : editor_(editor) {}
+        int Count() const { return editor_->LineCount(); }
+        QString operator[](int i) const; // without its line break; at most 4,096 characters
+        void Add(const QString &line);   // appended as plain text followed by CR LF
+    private:
+        TJRE *editor_;
+    };
+    TLines Lines() { return TLines(this); }
+
+    void ApplyJustify();
+
+    // Position mapping between our counting (CR LF) and Qt's (one separator).
+    int toQt(int position) const;
+    int fromQt(int qtPosition) const;
+
+signals:
+    void Change();    // the text or its formatting changed
+    void MouseDown(); // a mouse press, after the control has moved the caret
+
+protected:
+    void keyPressEvent(QKeyEvent *event) override;
+    void inputMethodEvent(QInputMethodEvent *event) override;
+    QMimeData *createMimeDataFromSelection() const override;
+    void insertFromMimeData(const QMimeData *source) override;
+    void mousePressEvent(QMouseEvent *event) override;
+    void resizeEvent(QResizeEvent *event) override;
+
+private:
+    void adoptDocument(QTextDocument *doc);
+    void applySelectionPalette();
+
+    DisplayLines *lines_;
+    bool plainText_ = false;
+    bool hideSelection_ = true;
+    QTextCharFormat defaultFormat_;
+};

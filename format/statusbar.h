@@ -1,0 +1,24 @@
+#pragma once
+// StatusBar1: eight panels in one row, each a label that screen readers read.
+#include <QLabel>
+#include <QWidget>
+#include <array>
+
+class TStatusBar : public QWidget {
+    Q_OBJECT
+public:
+    static constexpr int kPanels = 8;
+    static constexpr int kHeight = 19;
+    static constexpr int kDesignPanelWidth = 50;
+
+    explicit TStatusBar(QWidget *parent = nullptr);
+
+    void SetText(int panel, const QString &text);
+    QString Text(int panel) const;
+    void SetWidth(int panel, int width);
+    int Width(int panel) const;
+    QLabel *Panel(int panel) const { return panels_[panel]; }
+
+private:
+    std::array<QLabel *, kPanels> panels_{};
+};

@@ -1,0 +1,171 @@
+// The main window's life: geometry from the settings file, the layout, the
+// settings written at close, the mode check boxes and their ticks.
+#include "app/tform1.h"
+#include "editor/file_dialogs.h"
+#include "editor/tjre.h"
+#include "format/statusbar.h"
+#include "platform/modal.h"
+#include "tests/support/testsupport.h"
+
+#include <QAction>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QMessageBox>
+#include <QSpinBox>
+#include <QTemporaryDir>
+#include <QTextBlock>
+#include <QToolTip>
+#include <QtTest>
+
+class MainWindowTest : public QObject {
+    Q_OBJECT
+    QTemporaryDir dir_;
+
+    QString ini() const { return dir_.filePath(QStringLiteral("Tessarin.ini")); }
+
+    void writeIni(const QByteArray &text) { testsupport::writeFile(ini(), text); }
+
+private slots:
+    void init() { QFile::remove(ini()); modal::clearAnswers(); }
+
+    void designGeometryWithoutSettings() {
+        TForm1 form(ini());
+        QCOMPARE(form.OuterGeometry(), QRect(192, 114, 703, 538));
+        QCOMPARE(form.windowTitle(), QStringLiteral("Tessarin 2.0"));
+        QVERIFY(!QFile::exists(ini())); // reading creates nothing
+    }
+
+    void geometryValues_data() {
+        QTest::addColumn<QByteArray>("left");
+        QTest::addColumn<int>("expected");
+        QTest::newRow("decimal") << QByteArray("300") << 300;
+        QTest::newRow("not a number") << QByteArray("abc") << 192;
+        QTest::newRow("hex 0x") << QByteArray("0x20") << 32;
+        QTest::newRow("hex $") << QByteArray("$20") << 32;
+        QTest::newRow("empty") << QByteArray("") << 192;
+    }
+    void geometryValues() {
+        QFETCH(QByteArray, left);
+        QFETCH(int, expected);
+        writeIni("[FORM]\r\nLeft=" + left + "\r\nTop=50\r\nWidth=640\r\nHeight=480\r\n");
+        TForm1 form(ini());
+        QCOMPARE(form.OuterGeometry(), QRect(expected, 50, 640, 480));
+    }
+
+    void layoutAtDesignSize() {
+        TForm1 form(ini());
+        form.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&form));
+        QCOMPARE(form.StatusBar1->width() >= 695, true);
+        const int expected[] = {98, 98, 98, 49, 49, 98, 147, 49};
+        for (int i = 0; i < 8; ++i)
+            QCOMPARE(form.StatusBar1->Width(i), expected[i]);
+        QCOMPARE(form.CoolBar1->height(), 75);
+        QCOMPARE(form.StatusBar1->height(), 19);
+        QCOMPARE(form.StatusBar1->Text(4), QStringLiteral("РУС."));
+        QCOMPARE(form.StatusBar1->Text(5), QStringLiteral("По ширине"));
+        QCOMPARE(form.StatusBar1->Text(1), QString());
+        QCOMPARE(form.JRE->FontSize(), 12);
+        QCOMPARE(form.JRE->Color(), QColor(Qt::white));
+        QCOMPARE(form.ComboBox1->currentText(), QStringLiteral("MS Sans Serif"));
+        QVERIFY(form.ComboBox1->findText(QStringLiteral("Default")) >= 0);
+        QVERIFY(!form.JRE->IsModified());
+        QCOMPARE(form.JRE->document()->begin().blockFormat().alignment(), Qt::AlignJustify);
+        // The bars and the editor share the client area from top to bottom.
+        QVERIFY(form.JRE->geometry().top() >= form.CoolBar1->geometry().bottom());
+        QVERIFY(form.StatusBar1->geometry().top() >= form.JRE->geometry().bottom());
+        // A resize keeps the panel widths, justifies and moves the caret home.
+        form.JRE->ReplaceSelection(QStringLiteral("one\r\ntwo"));
+        form.JRE->Select(2, 0);
+        form.StatusBar1->SetText(5, QString());
+        form.resize(900, 600);
+        QTest::qWait(10);
+        for (int i = 0; i < 8; ++i)
+            QCOMPARE(form.StatusBar1->Width(i), expected[i]);
+        QCOMPARE(form.StatusBar1->Text(5), QStringLiteral("По ширине"));
+        QCOMPARE(form.JRE->SelectionStart(), 0);
+    }
+
+    void settingsWrittenAtClose() {
+        writeIni("; my comment\r\n[Other]\r\nkey=value\r\n[FORM]\r\nLeft=10\r\n");
+        {
+            TForm1 form(ini());
+            form.move(40, 60);
+            form.resize(650, 500);
+            form.close();
+        }
+        const QByteArray text = testsupport::readFile(ini());
+        QVERIFY(text.startsWith("; my comment\r\n[Other]\r\nkey=value\r\n[FORM]\r\nLeft=40\r\n"));
+        QVERIFY(text.contains("Top=60"));
+        QVERIFY(text.contains("Width=650"));
+        QVERIFY(text.contains("Height=500"));
+        QVERIFY(!text.contains("[FILE]"));
+
+        // A held file name is written as FILE/OpenFile, before FORM in a new file.
+        QFile::remove(ini());
+        {
+            TForm1 form(ini());
+            form.OpenDialog1->FileName = QStringLiteral("/tmp/документ.rtf");
+            form.close();
+        }
+        const QString fresh = QString::fromUtf8(testsupport::readFile(ini()));
+        QVERIFY(fresh.contains(QStringLiteral("OpenFile=/tmp/документ.rtf")));
+        QVERIFY(fresh.indexOf(QStringLiteral("[FILE]")) < fresh.indexOf(QStringLiteral("[FORM]")));
+        for (const char *key : {"Left=192", "Top=114", "Width=703", "Height=538"})
+            QVERIFY2(fresh.contains(QLatin1String(key)), key);
+    }
+
+    void unwritableSettingsReportedAndWindowStillCloses() {
+        const QString folder = dir_.filePath(QStringLiteral("blocked"));
+        QVERIFY(QDir().mkpath(folder + QStringLiteral("/inner"))); // a folder stands at the path
+        QString shown;
+        modal::answerNext([&](QDialog &d) {
+            if (auto *box = qobject_cast<QMessageBox *>(&d))
+                shown = box->windowTitle() + QLatin1Char('|') + box->text();
+            return int(QMessageBox::Ok);
+        });
+        TForm1 form(folder);
+        form.show();
+        QVERIFY(form.close());
+        QVERIFY(!form.isVisible());
+        QCOMPARE(shown, QStringLiteral("Tessarin|Unable to write to ") + QDir::toNativeSeparators(folder) + QLatin1Char('.'));
+    }
+
+    void modeCheckBoxesAndTicks() {
+        TForm1 form(ini());
+        form.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&form));
+        QVERIFY(form.CB1->isChecked() && form.N51->isChecked() && form.N99->isChecked());
+        form.N51->trigger(); // the item only inverts the box
+        QVERIFY(!form.CB1->isChecked());
+        QVERIFY(!form.N51->isChecked());
+        QVERIFY(!form.N99->isChecked());
+        QVERIFY(!form.JRE->WordWrap());
+        // A resize turns wrap back on but leaves the box and ticks alone.
+        form.resize(form.width() + 10, form.height());
+        QVERIFY(form.JRE->WordWrap());
+        QVERIFY(!form.CB1->isChecked() && !form.N51->isChecked() && !form.N99->isChecked());
+        form.CB1->click();
+        QVERIFY(form.CB1->isChecked() && form.N51->isChecked() && form.N99->isChecked());
+
+        QVERIFY(!form.JRE->PlainText());
+        form.RTF2->trigger();
+        QVERIFY(!form.CB2->isChecked() && !form.RTF1->isChecked() && !form.RTF2->isChecked());
+        QVERIFY(form.JRE->PlainText());
+        form.RTF1->trigger();
+        QVERIFY(form.CB2->isChecked() && form.RTF1->isChecked() && form.RTF2->isChecked());
+        QVERIFY(!form.JRE->PlainText());
+    }
+
+    void hintStyle() {
+        TForm1::ApplyHintStyle();
+        const QFont f = QToolTip::font();
+        QCOMPARE(f.family(), QStringLiteral("Courier New"));
+        QCOMPARE(f.pointSize(), 10);
+        QVERIFY(f.underline());
+        QVERIFY(!f.bold() && !f.italic());
+    }
+};
+
+QTEST_MAIN(MainWindowTest)
+#include "mainwindow_test.moc"

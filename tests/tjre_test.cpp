@@ -1,0 +1,307 @@
+// The editor control's vocabulary: positions counted with CR LF, display
+// lines, justification, files, modes and the Windows-1251 alphabet.
+#include "editor/docformat.h"
+#include "editor/tjre.h"
+#include "platform/error.h"
+#include "tests/support/testsupport.h"
+
+#include <QApplication>
+#include <QClipboard>
+#include <QMimeData>
+#include <QTemporaryDir>
+#include <QTextBlock>
+#include <QtTest>
+
+class TJRETest : public QObject {
+    Q_OBJECT
+
+    std::unique_ptr<TJRE> editor(int width = 400) {
+        auto e = std::make_unique<TJRE>();
+        e->resize(width, 300);
+        e->show();
+        return e;
+    }
+
+private slots:
+    void selectionAgreesWithGetText() {
+        auto e = editor();
+        e->ReplaceSelection(QStringLiteral("first line\r\nsecond\r\n\r\nfourth"));
+        const QString text = e->GetText();
+        QCOMPARE(text, QStringLiteral("first line\r\nsecond\r\n\r\nfourth"));
+        QCOMPARE(e->GetTextLen(), text.size());
+        // Every start and length that does not split a CR LF pair selects exactly that slice.
+        for (int start = 0; start <= text.size(); ++start) {
+            for (int len = 0; start + len <= text.size(); ++len) {
+                const bool splitsStart = start > 0 && text[start - 1] == u'\r';
+                const bool splitsEnd = start + len > 0 && text[start + len - 1] == u'\r';
+                if (splitsStart || splitsEnd)
+                    continue;
+                e->Select(start, len);
+                QCOMPARE(e->SelectionStart(), start);
+                QCOMPARE(e->SelectionLength(), len);
+                QCOMPARE(e->SelectedText(), text.mid(start, len));
+            }
+        }
+        // A position between CR and LF moves past the pair.
+        e->Select(11, 0);
+        QCOMPARE(e->SelectionStart(), 12);
+        // Out of range is clamped.
+        e->Select(-5, 1000);
+        QCOMPARE(e->SelectionStart(), 0);
+        QCOMPARE(e->SelectionLength(), text.size());
+    }
+
+    void replaceSelectionFoldsAndPlacesCaret() {
+        auto e = editor();
+        e->ReplaceSelection(QStringLiteral("abc"));
+        e->Select(1, 1);
+        e->ReplaceSelection(QString::fromUtf8("Ж日\xF0\x9F\x98\x80"));
+        QCOMPARE(e->GetText(), QString::fromUtf8("aЖ??c"));
+        QCOMPARE(e->SelectionStart(), 4);
+        QCOMPARE(e->SelectionLength(), 0);
+    }
+
+    void typedAndPastedTextIsFolded() {
+        auto e = editor();
+        e->setFocus();
+        QKeyEvent typed(QEvent::KeyPress, 0, Qt::NoModifier, QString::fromUtf8("Я€日"));
+        QApplication::sendEvent(e.get(), &typed);
+        QCOMPARE(e->GetText(), QString::fromUtf8("Я€?"));
+        auto *mime = new QMimeData;
+        mime->setText(QString::fromUtf8("\r\nα—ω"));
+        QApplication::clipboard()->setMimeData(mime);
+        e->Paste();
+        QCOMPARE(e->GetText(), QString::fromUtf8("Я€?\r\n?—?"));
+    }
+
+    void copyAndPasteKeepFormatting() {
+        auto e = editor();
+        e->ReplaceSelection(QStringLiteral("plain bold"));
+        e->Select(6, 4);
+        QTextCharFormat bold;
+        bold.setFontWeight(QFont::Bold);
+        e->SetSelectionFormat(bold);
+        e->Copy();
+        e->Select(0, 0);
+        e->Paste();
+        QCOMPARE(e->GetText(), QStringLiteral("boldplain bold"));
+        e->Select(1, 1);
+        QVERIFY(docformat::isBold(e->SelectionFormat()));
+        e->Select(5, 1);
+        QVERIFY(!docformat::isBold(e->SelectionFormat()));
+    }
+
+    void wrappedLinesAreCounted() {
+        auto e = editor(200);
+        QString para;
+        for (int i = 0; i < 30; ++i)
+            para += QStringLiteral("word%1 ").arg(i);
+        e->ReplaceSelection(QStringLiteral("short\r\n") + para + QStringLiteral("\r\nlast"));
+        const int wrapped = e->LineCount();
+        QVERIFY2(wrapped > 4, qPrintable(QString::number(wrapped)));
+        QCOMPARE(e->LineFromChar(0), 0);
+        QCOMPARE(e->LineFromChar(7), 1);                 // start of the long paragraph
+        QCOMPARE(e->LineFromChar(e->GetTextLen()), wrapped - 1);
+        // Line starts and line lookups agree, and lines read back their text.
+        QString joined;
+        for (int i = 0; i < wrapped; ++i) {
+            const int start = e->LineIndex(i);
+            QVERIFY(start >= 0);
+            QCOMPARE(e->LineFromChar(start), i);
+            joined += e->Lines()[i];
+        }
+        QCOMPARE(joined, QString(QStringLiteral("short") + para + QStringLiteral("last")));
+        QCOMPARE(e->LineIndex(wrapped + 5), -1);
+
+        // Without wrap, each paragraph is one line.
+        e->SetWordWrap(false);
+        QCOMPARE(e->LineCount(), 3);
+        QCOMPARE(e->LineFromChar(e->GetTextLen()), 2);
+        // Editing keeps the counts right: insert a break inside the long paragraph.
+        e->SetWordWrap(true);
+        e->Select(7, 0);
+        e->ReplaceSelection(QStringLiteral("\r\n"));
+        QCOMPARE(e->LineCount(), wrapped + 1);
+        QCOMPARE(e->LineFromChar(9), 2);
+        // A narrower window wraps more.
+        e->resize(120, 300);
+        QVERIFY(e->LineCount() > wrapped + 1);
+    }
+
+    void lineCountIgnoresEmptyLastLine() {
+        auto e = editor();
+        QCOMPARE(e->LineCount(), 0);
+        e->ReplaceSelection(QStringLiteral("a\r\nb"));
+        QCOMPARE(e->LineCount(), 2);
+        e->ReplaceSelection(QStringLiteral("\r\n"));
+        QCOMPARE(e->LineCount(), 2);
+        e->Lines().Add(QStringLiteral("c"));
+        QCOMPARE(e->GetText(), QStringLiteral("a\r\nb\r\nc\r\n"));
+        QCOMPARE(e->Lines()[2], QStringLiteral("c"));
+    }
+
+    void longLinesReadThroughTheBuffer() {
+        auto e = editor();
+        e->SetWordWrap(false);
+        e->ReplaceSelection(QString(5000, u'x'));
+        QCOMPARE(e->Lines()[0].size(), 4096);
+    }
+
+    void applyJustifyWithoutSelection() {
+        auto e = editor();
+        e->ReplaceSelection(QStringLiteral("one\r\ntwo\r\nthree"));
+        e->SetWordWrap(false);
+        e->ApplyJustify();
+        for (QTextBlock b = e->document()->begin(); b.isValid(); b = b.next())
+            QCOMPARE(b.blockFormat().alignment(), Qt::AlignJustify);
+        QCOMPARE(e->SelectionStart(), 0);
+        QCOMPARE(e->SelectionLength(), 0);
+        QVERIFY(e->WordWrap());
+    }
+
+    void applyJustifyWithSelection() {
+        auto e = editor();
+        e->ReplaceSelection(QStringLiteral("one\r\ntwo\r\nthree"));
+        e->Select(6, 3); // inside "two" .. into "three"
+        e->ApplyJustify();
+        const QTextDocument *doc = e->document();
+        QVERIFY(doc->findBlockByNumber(0).blockFormat().alignment() != Qt::AlignJustify);
+        QCOMPARE(doc->findBlockByNumber(1).blockFormat().alignment(), Qt::AlignJustify);
+        QCOMPARE(doc->findBlockByNumber(2).blockFormat().alignment(), Qt::AlignJustify);
+        QCOMPARE(e->SelectionStart(), 0);
+        QCOMPARE(e->SelectionLength(), 0);
+        // Without a selection the rest is justified; once all is, nothing changes,
+        // so nothing is laid out or undone anew.
+        e->ApplyJustify();
+        QCOMPARE(doc->findBlockByNumber(0).blockFormat().alignment(), Qt::AlignJustify);
+        QSignalSpy changes(e->document(), &QTextDocument::contentsChange);
+        e->ApplyJustify();
+        QCOMPARE(changes.count(), 0);
+    }
+
+    void formatsOfSelectionAndTyping() {
+        auto e = editor();
+        e->ReplaceSelection(QStringLiteral("abc"));
+        QTextCharFormat italic;
+        italic.setFontItalic(true);
+        e->Select(3, 0);
+        e->SetSelectionFormat(italic); // nothing selected: the next typed text
+        QTest::keyClicks(e.get(), QStringLiteral("d"));
+        e->Select(3, 1);
+        QVERIFY(e->SelectionFormat().fontItalic());
+        e->Select(0, 1);
+        QVERIFY(!e->SelectionFormat().fontItalic());
+
+        QTextBlockFormat centre;
+        centre.setAlignment(Qt::AlignHCenter);
+        e->SetParagraphFormat(centre);
+        QCOMPARE(e->ParagraphFormat().alignment(), Qt::AlignHCenter);
+    }
+
+    void fontAndColour() {
+        auto e = editor();
+        e->SetFont(QStringLiteral("MS Sans Serif"), 12);
+        QCOMPARE(e->FontName(), QStringLiteral("MS Sans Serif"));
+        QCOMPARE(e->FontSize(), 12);
+        QCOMPARE(e->DefaultFormat().fontPointSize(), 12.0);
+        e->SetColor(Qt::yellow);
+        QCOMPARE(e->Color(), QColor(Qt::yellow));
+    }
+
+    void plainTextFilesKeepEveryByte() {
+        QTemporaryDir dir;
+        QByteArray all;
+        for (int b = 1; b < 256; ++b)
+            if (b != '\r' && b != '\n')
+                all.append(char(b));
+        all += "\r\nsecond line";
+        const QString in = dir.filePath(QStringLiteral("in.txt"));
+        const QString out = dir.filePath(QStringLiteral("out.txt"));
+        testsupport::writeFile(in, all);
+        auto e = editor();
+        e->SetPlainText(true);
+        e->LoadFile(in);
+        QVERIFY(!e->IsModified());
+        e->SaveFile(out);
+        QCOMPARE(testsupport::readFile(out), all);
+    }
+
+    void loadModes() {
+        QTemporaryDir dir;
+        const QString rtf = dir.filePath(QStringLiteral("a.rtf"));
+        testsupport::writeFile(rtf, "{\\rtf1\\ansi{\\b bold} text\\par}");
+        auto e = editor();
+        e->LoadFile(rtf); // RTF mode reads the markup
+        QCOMPARE(e->GetText().trimmed(), QStringLiteral("bold text"));
+        e->SetPlainText(true);
+        e->LoadFile(rtf); // plain-text mode shows it
+        QCOMPARE(e->GetText(), QStringLiteral("{\\rtf1\\ansi{\\b bold} text\\par}"));
+        // A plain file in RTF mode reads as text.
+        const QString txt = dir.filePath(QStringLiteral("a.txt"));
+        testsupport::writeFile(txt, "just text\r\nmore");
+        e->SetPlainText(false);
+        e->LoadFile(txt);
+        QCOMPARE(e->GetText(), QStringLiteral("just text\r\nmore"));
+    }
+
+    void failedLoadKeepsTheDocument() {
+        QTemporaryDir dir;
+        auto e = editor();
+        e->ReplaceSelection(QStringLiteral("keep me"));
+        const QString missing = dir.filePath(QStringLiteral("missing.rtf"));
+        try {
+            e->LoadFile(missing);
+            QFAIL("no error");
+        } catch (const tessarin::Error &err) {
+            QVERIFY2(err.message().startsWith(QStringLiteral("Cannot open file \"") + QDir::toNativeSeparators(missing) + QStringLiteral("\". ")),
+                     qPrintable(err.message()));
+        }
+        QVERIFY_THROWS_EXCEPTION(tessarin::Error, e->LoadFile(dir.path()));
+        QCOMPARE(e->GetText(), QStringLiteral("keep me"));
+        QVERIFY(e->IsModified());
+    }
+
+    void savePlainDropsFormattingButScreenKeepsIt() {
+        QTemporaryDir dir;
+        auto e = editor();
+        e->ReplaceSelection(QStringLiteral("red"));
+        e->SelectAll();
+        QTextCharFormat red;
+        red.setForeground(QColor(Qt::red));
+        e->SetSelectionFormat(red);
+        e->SetPlainText(true);
+        const QString out = dir.filePath(QStringLiteral("x.rtf"));
+        e->SaveFile(out);
+        QCOMPARE(testsupport::readFile(out), QByteArray("red"));
+        e->Select(1, 0);
+        QCOMPARE(e->SelectionFormat().foreground().color(), QColor(Qt::red));
+        e->SetPlainText(false);
+        e->SaveFile(out);
+        QVERIFY(testsupport::readFile(out).startsWith("{\\rtf1"));
+    }
+
+    void hideSelectionHidesInactiveHighlight() {
+        auto e = editor();
+        QCOMPARE(e->palette().color(QPalette::Inactive, QPalette::Highlight).alpha(), 0);
+        e->SetHideSelection(false);
+        QVERIFY(e->palette().color(QPalette::Inactive, QPalette::Highlight).alpha() > 0);
+    }
+
+    void clearAndUndo() {
+        auto e = editor();
+        e->ReplaceSelection(QStringLiteral("abc"));
+        QVERIFY(e->IsModified());
+        QVERIFY(e->CanUndo());
+        e->Undo();
+        QCOMPARE(e->GetText(), QString());
+        QVERIFY(e->CanRedo());
+        e->Redo();
+        QCOMPARE(e->GetText(), QStringLiteral("abc"));
+        e->Clear();
+        QCOMPARE(e->GetTextLen(), 0);
+        QVERIFY(!e->IsModified());
+    }
+};
+
+QTEST_MAIN(TJRETest)
+#include "tjre_test.moc"

@@ -1,0 +1,9 @@
+#include "windows/tform2.h"
+
+TForm2 *Form2 = nullptr;
+
+TForm2::TForm2(QWidget *parent) : QWidget(parent) {
+    Form2 = this;
+    setWindowTitle(QStringLiteral("Подсчёт"));
+    setGeometry(507, 230, 169, 194);
+}
