@@ -1,10 +1,13 @@
 #include "app/tform1.h"
 
+#include "app/commandmap.h"
+
 #include "editor/file_dialogs.h"
 #include "editor/tjre.h"
 #include "format/colorbox.h"
 #include "format/statusbar.h"
 #include "platform/error.h"
+#include "platform/guard.h"
 #include "platform/inifile.h"
 #include "platform/keyboard.h"
 #include "platform/messages.h"
@@ -56,20 +59,6 @@ QCheckBox *makeCheckBox(QWidget *parent, const QString &hint) {
     return box;
 }
 
-QAction *makeTickItem(QObject *parent, const QString &name, const QString &caption) {
-    auto *item = new QAction(caption, parent);
-    item->setObjectName(name);
-    item->setCheckable(true);
-    item->setChecked(true);
-    // A tick item never changes its own tick: its handler does. Undo the
-    // toggle Qt makes before the handler runs.
-    QObject::connect(item, &QAction::triggered, item, [item](bool checked) {
-        const QSignalBlocker block(item);
-        item->setChecked(!checked);
-    });
-    return item;
-}
-
 } // namespace
 
 TForm1::TForm1(const QString &settingsPath, QWidget *parent)
@@ -93,7 +82,7 @@ TForm1::~TForm1() {
 
 void TForm1::buildLayout() {
     MainMenu1 = menuBar();
-    OpenDialog1 = new TOpenDialog(this);
+    createFileDialogs();
 
     auto *client = new QWidget(this);
     setCentralWidget(client);
@@ -138,16 +127,14 @@ void TForm1::buildLayout() {
     CB3 = makeCheckBox(client, QStringLiteral("Русский интерфейс"));
     placeOverlays();
 
-    N51 = makeTickItem(this, QStringLiteral("N51"), QStringLiteral("Автоматический перенос строк"));
-    N99 = makeTickItem(this, QStringLiteral("N99"), QStringLiteral("Автоматический перенос строк"));
-    RTF1 = makeTickItem(this, QStringLiteral("RTF1"), QStringLiteral("Режим RTF/текстовый режим"));
-    RTF2 = makeTickItem(this, QStringLiteral("RTF2"), QStringLiteral("Режим RTF/текстовый режим"));
-    connect(CB1, &QCheckBox::toggled, this, &TForm1::CB1Click);
-    connect(CB2, &QCheckBox::toggled, this, &TForm1::CB2Click);
-    connect(N51, &QAction::triggered, this, &TForm1::N51Click);
-    connect(N99, &QAction::triggered, this, &TForm1::N99Click);
-    connect(RTF1, &QAction::triggered, this, &TForm1::RTF1Click);
-    connect(RTF2, &QAction::triggered, this, &TForm1::RTF2Click);
+    commandmap::build(*this);
+    N51 = Action(QStringLiteral("N51"));
+    N99 = Action(QStringLiteral("N99"));
+    RTF1 = Action(QStringLiteral("RTF1"));
+    RTF2 = Action(QStringLiteral("RTF2"));
+    connect(CB1, &QCheckBox::toggled, this, [this] { guarded([this] { CB1Click(); }); });
+    connect(CB2, &QCheckBox::toggled, this, [this] { guarded([this] { CB2Click(); }); });
+    connect(CB3, &QCheckBox::toggled, this, [this] { guarded([this] { CB3Click(); }); });
 }
 
 void TForm1::buildToolBar2Controls() {
@@ -257,6 +244,8 @@ void TForm1::FormResize() {
     JRE->ApplyJustify();
     StatusBar1->SetText(5, QStringLiteral("По ширине"));
 }
+
+QAction *TForm1::Action(const QString &name) const { return findChild<QAction *>(name); }
 
 QRect TForm1::OuterGeometry() const { return QRect(x(), y(), width(), height()); }
 

@@ -10,6 +10,7 @@ class QCheckBox;
 class QComboBox;
 class QFrame;
 class QLineEdit;
+class QMenu;
 class QMenuBar;
 class QSpinBox;
 class QToolBar;
@@ -44,7 +45,14 @@ public:
     QCheckBox *CB3 = nullptr;
     TJRE *JRE = nullptr;
     TStatusBar *StatusBar1 = nullptr;
-    TOpenDialog *OpenDialog1 = nullptr;
+    TOpenDialog *OpenDialog1 = nullptr; // its FileName is the current document name
+    TOpenDialog *SaveDialog1 = nullptr;
+    TOpenDialog *OpenDialog2 = nullptr; // part of the window, shown by no command
+    TOpenDialog *OpenDialog3 = nullptr; // the two insert commands
+    QMenu *PopupMenu1 = nullptr;
+
+    // A menu item or toolbar button by its name ("N8", "ToolButton2"), or null.
+    QAction *Action(const QString &name) const;
 
     // Menu items whose ticks follow the check boxes.
     QAction *N51 = nullptr;  // main menu: word wrap
@@ -61,6 +69,35 @@ public:
     void FormResize();
     void FormClose();
     static void ApplyHintStyle();
+
+    // Document files (editor/document_files.cpp).
+    void ToolButton1Click();  // New
+    void ToolButton2Click();  // Open
+    void ToolButton3Click();  // Save
+    void ToolButton4Click();  // Save As
+    void ToolButton7Click();  // Exit
+    void ToolButton23Click(); // Insert file contents
+    void ToolButton24Click(); // Insert file name
+
+    // Edit commands and text tools (tools/edit_commands.cpp).
+    void ToolButton8Click();  // Undo
+    void ToolButton9Click();  // Redo
+    void ToolButton10Click(); // Copy
+    void ToolButton11Click(); // Cut
+    void ToolButton12Click(); // Paste
+    void ToolButton13Click(); // Delete
+    void ToolButton16Click(); // Multiply text
+    void ToolButton17Click(); // Select all
+    void ToolButton18Click(); // Date and time
+    void ToolButton19Click(); // Reverse letter order
+    void ToolButton25Click(); // Sort lines ascending
+    void ToolButton26Click(); // English layout
+    void ToolButton27Click(); // Russian layout
+
+    // Interface-language flag (app/language.cpp).
+    void CB3Click();
+    void N52Click();
+    void N100Click();
 
     // Mode check boxes (editor/modes.cpp).
     void CB1Click();
@@ -79,6 +116,7 @@ protected:
 
 private:
     void buildLayout();
+    void createFileDialogs(); // editor/document_files.cpp
     void buildToolBar2Controls();
     void placeOverlays();
     void restoreGeometry();

@@ -2,15 +2,16 @@
 // The file dialog components: a Title, a Filter ("label|pattern|label|pattern"),
 // a DefaultExt and the FileName they remember from one use to the next.
 // Execute() shows Qt's file dialog (through the modal seam) preset with FileName.
+#include <QObject>
 #include <QString>
+#include <QWidget>
 
-class QWidget;
-class QFileDialog;
-
-class TOpenDialog {
+// Owned by the window it belongs to.
+class TOpenDialog : public QObject {
+    Q_OBJECT
 public:
     enum class Kind { Open, Save };
-    explicit TOpenDialog(QWidget *owner, Kind kind = Kind::Open) : owner_(owner), kind_(kind) {}
+    explicit TOpenDialog(QWidget *owner, Kind kind = Kind::Open) : QObject(owner), owner_(owner), kind_(kind) {}
 
     QString FileName;
     QString Title;      // empty: the platform's own caption
