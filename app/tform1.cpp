@@ -98,14 +98,20 @@ void TForm1::buildLayout() {
     bands->setContentsMargins(2, 2, 2, 2);
     bands->setSpacing(2);
     ToolBar1 = new QToolBar(QStringLiteral("ToolBar1"), CoolBar1);
-    ToolBar1->setMinimumSize(kBandWidth, 33);
+    ToolBar1->setMinimumWidth(kBandWidth);
     ToolBar2 = new QToolBar(QStringLiteral("ToolBar2"), CoolBar1);
-    ToolBar2->setMinimumSize(kBandWidth, 30);
+    ToolBar2->setMinimumWidth(kBandWidth);
     for (QToolBar *band : {ToolBar1, ToolBar2}) {
         band->setIconSize(QSize(16, 16));
+        band->setMovable(false);
+        band->setFloatable(false);
+        band->setContentsMargins(0, 0, 0, 0);
+        band->setStyleSheet(QStringLiteral("QToolBar { spacing: 0px; padding: 0px; border: 0px; }"));
         band->setToolButtonStyle(Qt::ToolButtonIconOnly);
         bands->addWidget(band);
     }
+    ToolBar1->setFixedHeight(33);
+    ToolBar2->setFixedHeight(30);
     bands->addStretch(1);
     buildToolBar2Controls();
     column->addWidget(CoolBar1);
