@@ -23,6 +23,7 @@
 #include <QLineEdit>
 #include <QMenuBar>
 #include <QSpinBox>
+#include <QTimer>
 #include <QToolBar>
 #include <QToolTip>
 #include <QVBoxLayout>
@@ -141,6 +142,12 @@ void TForm1::buildLayout() {
     connect(CB1, &QCheckBox::toggled, this, [this] { guarded([this] { CB1Click(); }); });
     connect(CB2, &QCheckBox::toggled, this, [this] { guarded([this] { CB2Click(); }); });
     connect(CB3, &QCheckBox::toggled, this, [this] { guarded([this] { CB3Click(); }); });
+    connect(JRE, &TJRE::Change, this, [this] { guarded([this] { JREChange(); }); });
+    connect(JRE, &TJRE::MouseDown, this, [this] { guarded([this] { JREMouseDown(); }); });
+    Timer1 = new QTimer(this);
+    Timer1->setInterval(1000);
+    connect(Timer1, &QTimer::timeout, this, [this] { guarded([this] { Timer1Timer(); }); });
+    Timer1->start();
 }
 
 void TForm1::buildToolBar2Controls() {

@@ -13,8 +13,11 @@ class QLineEdit;
 class QMenu;
 class QMenuBar;
 class QSpinBox;
+class QTimer;
 class QToolBar;
 class TColorBox;
+class TFindDialog;
+class TReplaceDialog;
 class TJRE;
 class TOpenDialog;
 class TStatusBar;
@@ -45,11 +48,14 @@ public:
     QCheckBox *CB3 = nullptr;
     TJRE *JRE = nullptr;
     TStatusBar *StatusBar1 = nullptr;
+    QTimer *Timer1 = nullptr;
     TOpenDialog *OpenDialog1 = nullptr; // its FileName is the current document name
     TOpenDialog *SaveDialog1 = nullptr;
     TOpenDialog *OpenDialog2 = nullptr; // part of the window, shown by no command
     TOpenDialog *OpenDialog3 = nullptr; // the two insert commands
     QMenu *PopupMenu1 = nullptr;
+    TFindDialog *FindDialog1 = nullptr;    // created on first use
+    TReplaceDialog *ReplaceDialog1 = nullptr;
 
     // A menu item or toolbar button by its name ("N8", "ToolButton2"), or null.
     QAction *Action(const QString &name) const;
@@ -93,6 +99,23 @@ public:
     void ToolButton25Click(); // Sort lines ascending
     void ToolButton26Click(); // English layout
     void ToolButton27Click(); // Russian layout
+
+    // Find and replace (tools/find_replace.cpp).
+    void ToolButton14Click(); // Find
+    void ToolButton20Click(); // Replace
+    void FindDialog1Find();
+    void ReplaceDialog1Replace();
+
+    // Status bar, clock and view toggles (format/status.cpp).
+    void JREChange();
+    void JREMouseDown();
+    void Timer1Timer();
+    void N27Click();
+    void N77Click();
+    void ToolButton15Click();
+    void N28Click();
+    void N78Click();
+    void CaretPositionToPanel(); // panel 0, for both editor handlers
 
     // Interface-language flag (app/language.cpp).
     void CB3Click();

@@ -80,6 +80,10 @@ void DisplayLines::syncUpTo(int last) {
     }
 }
 
+bool DisplayLines::isSyncedUpTo(int last) const {
+    return (dirty_.empty() || *dirty_.begin() > last) && dirtyFrom_ > last;
+}
+
 int DisplayLines::lineOfPosition(int pos) {
     const QTextBlock block = doc_->findBlock(pos);
     if (!block.isValid())
@@ -96,8 +100,20 @@ int DisplayLines::lineOfPosition(int pos) {
 int DisplayLines::lineStart(int line) {
     if (line < 0)
         return -1;
-    syncUpTo(INT_MAX);
-    const QTextBlock block = doc_->findBlockByLineNumber(line);
+    // Only the blocks up to the one that holds the line need fresh counts:
+    // look it up, bring everything before it up to date, and look again.
+    QTextBlock block;
+    for (;;) {
+        block = doc_->findBlockByLineNumber(line);
+        if (!block.isValid()) {
+            syncUpTo(INT_MAX);
+            block = doc_->findBlockByLineNumber(line);
+            break;
+        }
+        if (isSyncedUpTo(block.blockNumber()))
+            break;
+        syncUpTo(block.blockNumber());
+    }
     if (!block.isValid())
         return -1;
     const int k = line - block.firstLineNumber();

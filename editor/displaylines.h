@@ -35,6 +35,7 @@ private slots:
 private:
     // Brings the stored counts of all blocks up to block number last up to date.
     void syncUpTo(int last);
+    bool isSyncedUpTo(int last) const;
     int countLines(const QTextBlock &block);
 
     QPointer<QTextDocument> doc_;

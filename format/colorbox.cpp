@@ -36,11 +36,4 @@ void TColorBox::SetDefaultColor(const QColor &color) {
 
 QColor TColorBox::Selected() const { return currentData().value<QColor>(); }
 
-void TColorBox::SetSelected(const QColor &color) {
-    int i = findData(color);
-    if (i < 0) {
-        addColor(color, color.name().toUpper());
-        i = count() - 1;
-    }
-    setCurrentIndex(i);
-}
+void TColorBox::SetSelected(const QColor &color) { setCurrentIndex(findData(color)); }

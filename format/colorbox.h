@@ -11,7 +11,7 @@ public:
     QColor DefaultColor() const { return defaultColor_; }
     void SetDefaultColor(const QColor &color);
     QColor Selected() const;
-    void SetSelected(const QColor &color); // adds the colour when it is not listed
+    void SetSelected(const QColor &color); // a colour not listed shows no entry
 
 signals:
     void Select(); // the user chose a colour

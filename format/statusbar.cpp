@@ -11,7 +11,6 @@ TStatusBar::TStatusBar(QWidget *parent) : QWidget(parent) {
         auto *label = new QLabel(this);
         label->setFrameStyle(QFrame::Panel | QFrame::Sunken);
         label->setAlignment((i == 0 ? Qt::AlignLeft : Qt::AlignHCenter) | Qt::AlignVCenter);
-        label->setAccessibleName(QStringLiteral("StatusBar1 %1").arg(i));
         label->setMargin(1);
         panels_[i] = label;
         row->addWidget(label);
