@@ -1,2 +1,111 @@
-// tessarin-convert: placeholder until the converter lands.
-int main() { return 1; }
+// tessarin-convert: the editor's document load and save from the command line.
+//
+//   tessarin-convert [--from rtf|text] --to rtf|text INPUT OUTPUT
+//
+// --from rtf (the default) loads as the editor does in RTF mode: RTF, or plain
+// text when the file is not RTF; --from text loads as plain text. --to writes
+// the bytes the editor's save writes in that mode. On failure: exit status 1,
+// the editor's message on standard error, and no output file.
+#include "editor/cp1251.h"
+#include "editor/docformat.h"
+#include "editor/docio.h"
+#include "editor/rtf/reader.h"
+#include "platform/error.h"
+
+#include <QFont>
+#include <QTextDocument>
+
+#include <cstdio>
+#include <cstring>
+#include <optional>
+
+namespace {
+
+const char kUsage[] =
+    "Usage: tessarin-convert [--from rtf|text] --to rtf|text INPUT OUTPUT\n"
+    "Converts a document between RTF and Windows-1251 plain text as the Tessarin\n"
+    "editor loads and saves it.\n"
+    "\n"
+    "  --from rtf   read INPUT as RTF, or as plain text when it is not RTF (default)\n"
+    "  --from text  read INPUT as plain text (RTF markup stays text)\n"
+    "  --to rtf     write OUTPUT as RTF\n"
+    "  --to text    write OUTPUT as Windows-1251 plain text with CR LF line ends\n"
+    "  --help       show this help\n";
+
+int usageError(const char *what) {
+    std::fprintf(stderr, "tessarin-convert: %s\n%s", what, kUsage);
+    return 2;
+}
+
+// "rtf" -> false, "text" -> true.
+std::optional<bool> parseMode(const char *s) {
+    if (std::strcmp(s, "rtf") == 0)
+        return false;
+    if (std::strcmp(s, "text") == 0)
+        return true;
+    return std::nullopt;
+}
+
+// The editor's base font: the document's default, and the format plain text gets.
+const QFont &baseFont() {
+    static const QFont font(QStringLiteral("MS Sans Serif"), 12);
+    return font;
+}
+
+QTextCharFormat plainFormat() {
+    QTextCharFormat f;
+    docformat::setFontName(f, baseFont().family());
+    f.setFontPointSize(baseFont().pointSize());
+    return f;
+}
+
+} // namespace
+
+int main(int argc, char **argv) {
+    std::optional<bool> fromText = false, toText;
+    QList<QString> files;
+    for (int i = 1; i < argc; ++i) {
+        const char *a = argv[i];
+        if (std::strcmp(a, "--help") == 0 || std::strcmp(a, "-h") == 0) {
+            std::fputs(kUsage, stdout);
+            return 0;
+        }
+        if (std::strcmp(a, "--from") == 0 || std::strcmp(a, "--to") == 0) {
+            if (i + 1 >= argc)
+                return usageError("missing value");
+            std::optional<bool> mode = parseMode(argv[++i]);
+            if (!mode)
+                return usageError("the format is rtf or text");
+            (a[2] == 'f' ? fromText : toText) = mode;
+        } else if (std::strncmp(a, "--", 2) == 0 && a[2]) {
+            return usageError("unknown option");
+        } else {
+            files.append(docio::decodePath(a));
+        }
+    }
+    if (!toText)
+        return usageError("--to is required");
+    if (files.size() != 2)
+        return usageError("INPUT and OUTPUT are required");
+
+    try {
+        const QByteArray input = docio::readFile(files[0]);
+        // RTF to text needs no document: the reader gives the text the document
+        // would hold, and the plain-text save writes just that.
+        if (!*fromText && *toText) {
+            if (std::optional<QString> text = rtf::readText(input)) {
+                docio::writeFile(files[1], cp1251::encode(*text));
+                return 0;
+            }
+        }
+        QTextDocument doc;
+        doc.setUndoRedoEnabled(false);
+        doc.setDefaultFont(baseFont());
+        docio::read(input, *fromText, doc, plainFormat());
+        docio::save(files[1], *toText, doc);
+    } catch (const tessarin::Error &e) {
+        std::fprintf(stderr, "%s\n", e.message().toLocal8Bit().constData());
+        return 1;
+    }
+    return 0;
+}

@@ -1,0 +1,49 @@
+#pragma once
+// Document files: the editor's LoadFile and SaveFile, and tessarin-convert.
+// The editor mode alone picks the format: RTF, or Windows-1251 plain text.
+#include <QByteArray>
+#include <QString>
+#include <QTextCharFormat>
+
+class QTextDocument;
+
+namespace docio {
+
+// Reads a whole file into a fresh document. plainText: read the bytes as
+// Windows-1251 text; otherwise RTF, and when the bytes are not RTF, plain text.
+// plainFormat is the character format plain text gets. Throws tessarin::Error
+// with "Cannot open file \"<full native path>\". <reason>" when the file cannot
+// be opened or read (the document is then untouched), "Failed to Load Stream"
+// when it cannot be read in either form (larger than 0x7FFFFFF0 characters).
+void load(const QString &path, bool plainText, QTextDocument &doc, const QTextCharFormat &plainFormat = {});
+
+// load() of bytes already read.
+void read(const QByteArray &bytes, bool plainText, QTextDocument &doc, const QTextCharFormat &plainFormat = {});
+
+// The bytes a save writes in each mode: rtf::write, or plaintext::write.
+QByteArray serialize(const QTextDocument &doc, bool plainText);
+
+// Writes atomically: a temporary file in the same folder, flushed to disk, then
+// renamed over the target, so a failed save leaves the old file whole. A
+// symbolic link stays a link to the written file; the file's permissions
+// survive. Throws tessarin::Error with "Cannot create file \"%s\". %s" when it
+// cannot be created, "Failed to Save Stream" when writing fails.
+void save(const QString &path, bool plainText, const QTextDocument &doc);
+
+// The whole file, for commands that take its raw bytes. Throws the cannot-open
+// error of load().
+QByteArray readFile(const QString &path);
+// save() of ready bytes.
+void writeFile(const QString &path, const QByteArray &bytes);
+
+// File names are bytes. Qt's QFile::decodeName turns bytes that are not UTF-8
+// into U+FFFD, which no longer names the file; decodePath keeps each such byte
+// as a lone surrogate U+DC80..U+DCFF instead, and every function here maps it
+// back. For UTF-8 names both agree with QFile's.
+QString decodePath(const QByteArray &native);
+QByteArray encodePath(const QString &path);
+
+// The text limit a load raises the editor to (2^31 - 16 characters).
+constexpr qint64 kTextLimit = 0x7FFFFFF0;
+
+} // namespace docio

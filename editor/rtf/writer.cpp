@@ -1,0 +1,374 @@
+#include "editor/rtf/writer.h"
+
+#include "editor/cp1251.h"
+#include "editor/docformat.h"
+
+#include <QHash>
+#include <QTextBlock>
+#include <QTextDocument>
+#include <QTextFragment>
+
+#include <charconv>
+#include <cmath>
+#include <string>
+#include <vector>
+
+namespace rtf {
+namespace {
+
+// Character attributes as RTF sees them: indexes into the font and colour tables.
+struct CharAttrs {
+    int font = -1;
+    int halfPoints = -1;
+    int color = -1; // 0: automatic
+    bool bold = false, italic = false, underline = false, strike = false;
+};
+
+struct ParaAttrs {
+    int align = 0; // 0 left, 1 centre, 2 right, 3 justify
+    int start = 0;
+    int offset = 0;
+    bool bullet = false;
+    bool operator==(const ParaAttrs &) const = default;
+};
+
+class Writer {
+public:
+    explicit Writer(const QTextDocument &doc) : doc_(doc) {
+        const QFont base = doc.defaultFont();
+        defaultFontName_ = base.family();
+        if (defaultFontName_.isEmpty()) // no font database (no application object)
+            defaultFontName_ = QStringLiteral("Arial");
+        const double pt = base.pointSizeF();
+        defaultHalfPoints_ = pt > 0 ? int(std::lround(pt * 2)) : 24;
+    }
+
+    QByteArray run() {
+        // First the tables: the Symbol font for bullets follows the text fonts.
+        bool bullets = false;
+        for (QTextBlock b = doc_.begin(); b.isValid(); b = b.next()) {
+            bullets |= paraAttrs(b).bullet;
+            bool empty = true;
+            for (QTextBlock::iterator it = b.begin(); !it.atEnd(); ++it) {
+                const QTextFragment frag = it.fragment();
+                if (frag.length() > 0) {
+                    charAttrs(frag);
+                    empty = false;
+                }
+            }
+            if (empty)
+                charAttrs(b);
+        }
+        if (bullets)
+            bulletFont_ = int(fonts_.size());
+
+        out_.reserve(size_t(doc_.characterCount()) * 2 + 1024);
+        writeTables();
+        out_ += "\\viewkind4\\uc1";
+        needDelim_ = true;
+        bool first = true;
+        ParaAttrs prev;
+        for (QTextBlock b = doc_.begin(); b.isValid(); b = b.next()) {
+            const ParaAttrs &pa = paraAttrs(b);
+            if (first || !(pa == prev))
+                writePara(pa);
+            else if (pa.bullet)
+                writeBulletText();
+            first = false;
+            prev = pa;
+            bool empty = true;
+            for (QTextBlock::iterator it = b.begin(); !it.atEnd(); ++it) {
+                const QTextFragment frag = it.fragment();
+                if (frag.length() == 0)
+                    continue;
+                empty = false;
+                setChar(charAttrs(frag));
+                writeText(frag.text());
+            }
+            // An empty paragraph shows its mark's format: keep it.
+            if (empty)
+                setChar(charAttrs(b));
+            out_ += "\\par\r\n";
+            needDelim_ = false;
+        }
+        out_ += "}\r\n";
+        return QByteArray(out_.data(), qsizetype(out_.size()));
+    }
+
+private:
+    void writeTables() {
+        out_ += "{\\rtf1\\ansi\\ansicpg1251\\deff0\\deflang1049{\\fonttbl";
+        for (int i = 0; i < fonts_.size(); ++i) {
+            out_ += "{\\f";
+            appendInt(out_, i);
+            out_ += "\\fnil\\fcharset204 ";
+            appendName(out_, fonts_[i]);
+            out_ += ";}";
+        }
+        if (bulletFont_ >= 0) {
+            out_ += "{\\f";
+            appendInt(out_, bulletFont_);
+            out_ += "\\fnil\\fcharset2 Symbol;}";
+        }
+        out_ += "}\r\n";
+        if (colors_.isEmpty())
+            return;
+        out_ += "{\\colortbl ;"; // entry 0, empty, is the automatic colour
+        for (QRgb c : colors_) {
+            out_ += "\\red";
+            appendInt(out_, qRed(c));
+            out_ += "\\green";
+            appendInt(out_, qGreen(c));
+            out_ += "\\blue";
+            appendInt(out_, qBlue(c));
+            out_ += ';';
+        }
+        out_ += "}\r\n";
+    }
+
+    static void appendInt(std::string &s, int v) {
+        char buf[16];
+        auto r = std::to_chars(buf, buf + sizeof buf, v);
+        s.append(buf, r.ptr);
+    }
+
+    void word(const char *w) {
+        out_ += w;
+        needDelim_ = true;
+    }
+    void word(const char *w, int v) {
+        out_ += w;
+        appendInt(out_, v);
+        needDelim_ = true;
+    }
+    void toggle(const char *w, bool on) {
+        out_ += w;
+        if (!on)
+            out_ += '0';
+        needDelim_ = true;
+    }
+
+    static void appendHex(std::string &s, unsigned char byte) {
+        static const char hex[] = "0123456789abcdef";
+        const char escape[4] = {'\\', '\'', hex[byte >> 4], hex[byte & 15]};
+        s.append(escape, 4);
+    }
+
+    // A font name in the font table: ';' ends the name, so it is escaped too.
+    static void appendName(std::string &s, const QString &name) {
+        for (QChar qc : name) {
+            const char16_t c = qc.unicode();
+            if (c == '\\' || c == '{' || c == '}') {
+                s += '\\';
+                s += char(c);
+            } else if (c == ';' || c < 0x20) {
+                appendHex(s, static_cast<unsigned char>(c));
+            } else if (c < 0x80) {
+                s += char(c);
+            } else if (int b = cp1251::fromUnicode(c); b >= 0) {
+                appendHex(s, static_cast<unsigned char>(b));
+            } else {
+                s += "\\u";
+                appendInt(s, int(int16_t(c)));
+                s += '?';
+            }
+        }
+    }
+
+    int fontIndex(const QString &name) {
+        auto it = fontIds_.constFind(name);
+        if (it != fontIds_.constEnd())
+            return *it;
+        const int id = int(fonts_.size());
+        fonts_.append(name);
+        fontIds_.insert(name, id);
+        return id;
+    }
+
+    int colorIndex(QRgb rgb) {
+        rgb &= 0xFFFFFF;
+        auto it = colorIds_.constFind(rgb);
+        if (it != colorIds_.constEnd())
+            return *it;
+        colors_.append(rgb);
+        const int id = int(colors_.size()); // 0 is the automatic colour
+        colorIds_.insert(rgb, id);
+        return id;
+    }
+
+    // Of a fragment, or of a block's own mark.
+    template <typename T> const CharAttrs &charAttrs(const T &owner) {
+        int index = owner.charFormatIndex();
+        if (index < 0)
+            index = 0;
+        if (size_t(index) >= charCache_.size())
+            charCache_.resize(size_t(index) + 1);
+        Slot<CharAttrs> &slot = charCache_[size_t(index)];
+        if (!slot.known) {
+            const QTextCharFormat f = owner.charFormat();
+            CharAttrs a;
+            QString name = docformat::fontName(f);
+            a.font = fontIndex(name.isEmpty() ? defaultFontName_ : name);
+            const double pt = f.fontPointSize();
+            a.halfPoints = pt > 0 ? int(std::lround(pt * 2)) : defaultHalfPoints_;
+            a.color = docformat::hasColor(f) ? colorIndex(f.foreground().color().rgb()) : 0;
+            a.bold = docformat::isBold(f);
+            a.italic = f.fontItalic();
+            a.underline = f.fontUnderline();
+            a.strike = f.fontStrikeOut();
+            slot.value = a;
+            slot.known = true;
+        }
+        return slot.value;
+    }
+
+    const ParaAttrs &paraAttrs(const QTextBlock &b) {
+        const size_t index = size_t(std::max(0, b.blockFormatIndex()));
+        if (index >= paraCache_.size())
+            paraCache_.resize(index + 1);
+        Slot<ParaAttrs> &slot = paraCache_[index];
+        if (!slot.known) {
+            const QTextBlockFormat f = b.blockFormat();
+            ParaAttrs a;
+            const Qt::Alignment al = f.alignment() & Qt::AlignHorizontal_Mask;
+            if (al & Qt::AlignHCenter)
+                a.align = 1;
+            else if (al & Qt::AlignJustify)
+                a.align = 3;
+            else if (al & Qt::AlignRight)
+                a.align = 2;
+            a.start = docformat::startIndent(f);
+            a.offset = docformat::offset(f);
+            // The list a block belongs to is named by its format, so the
+            // format index decides the bullet too.
+            a.bullet = docformat::hasBullet(b);
+            slot.value = a;
+            slot.known = true;
+        }
+        return slot.value;
+    }
+
+    void writeBulletText() {
+        out_ += "{\\pntext\\f";
+        appendInt(out_, bulletFont_);
+        out_ += "\\'B7\\tab}";
+        needDelim_ = false;
+    }
+
+    void writePara(const ParaAttrs &pa) {
+        word("\\pard");
+        if (pa.bullet) {
+            writeBulletText();
+            out_ += "{\\*\\pn\\pnlvlblt\\pnf";
+            appendInt(out_, bulletFont_);
+            out_ += "\\pnindent0{\\pntxtb\\'B7}}";
+            needDelim_ = false;
+        }
+        if (pa.offset != 0)
+            word("\\fi", -pa.offset);
+        if (pa.start + pa.offset != 0)
+            word("\\li", pa.start + pa.offset);
+        static const char *const kAlign[] = {nullptr, "\\qc", "\\qr", "\\qj"};
+        if (pa.align)
+            word(kAlign[pa.align]);
+    }
+
+    void setChar(const CharAttrs &a) {
+        if (a.font != cur_.font)
+            word("\\f", a.font);
+        if (a.halfPoints != cur_.halfPoints)
+            word("\\fs", a.halfPoints);
+        if (a.color != cur_.color)
+            word("\\cf", a.color);
+        if (a.bold != cur_.bold)
+            toggle("\\b", a.bold);
+        if (a.italic != cur_.italic)
+            toggle("\\i", a.italic);
+        if (a.underline != cur_.underline)
+            toggle(a.underline ? "\\ul" : "\\ulnone", true);
+        if (a.strike != cur_.strike)
+            toggle("\\strike", a.strike);
+        cur_ = a;
+    }
+
+    void writeText(const QString &text) {
+        const char16_t *p = reinterpret_cast<const char16_t *>(text.constData());
+        const char16_t *end = p + text.size();
+        for (; p != end; ++p) {
+            const char16_t c = *p;
+            if (c >= 0x20 && c < 0x80 && c != '\\' && c != '{' && c != '}') {
+                if (needDelim_) {
+                    out_ += ' ';
+                    needDelim_ = false;
+                }
+                out_ += char(c);
+                continue;
+            }
+            switch (c) {
+            case '\\':
+            case '{':
+            case '}':
+                out_ += '\\';
+                out_ += char(c);
+                needDelim_ = false;
+                continue;
+            case '\t':
+                word("\\tab");
+                continue;
+            default:
+                break;
+            }
+            const int b = c < 0x80                    ? int(c)
+                          : c >= 0x0410 && c <= 0x044F ? c - 0x0410 + 0xC0 // А..я, the bulk of the text
+                                                       : cp1251::fromUnicode(c);
+            if (b >= 0x80) {
+                // The Unicode value first, for readers that ignore \ansicpg
+                // (pandoc reads \'hh as Windows-1252), then the byte that
+                // readers skipping \u show.
+                out_ += "\\u";
+                appendInt(out_, int(int16_t(c)));
+                appendHex(out_, static_cast<unsigned char>(b));
+                needDelim_ = false;
+            } else if (b >= 0) {
+                appendHex(out_, static_cast<unsigned char>(b));
+                needDelim_ = false;
+            } else {
+                // Outside the alphabet: the Unicode value with '?' for readers
+                // that skip \u.
+                out_ += "\\u";
+                appendInt(out_, int(int16_t(c)));
+                out_ += '?';
+                needDelim_ = false;
+            }
+        }
+    }
+
+    template <typename T> struct Slot {
+        T value;
+        bool known = false;
+    };
+
+    const QTextDocument &doc_;
+    QString defaultFontName_;
+    int defaultHalfPoints_ = 24;
+    std::string out_;
+    bool needDelim_ = false;
+    CharAttrs cur_ = {-1, -1, 0}; // what a reader has now; -1: unknown, so written
+    std::vector<Slot<CharAttrs>> charCache_;
+    std::vector<Slot<ParaAttrs>> paraCache_;
+    QList<QString> fonts_;
+    QHash<QString, int> fontIds_;
+    QList<QRgb> colors_;
+    QHash<QRgb, int> colorIds_;
+    int bulletFont_ = -1; // the Symbol font, after the text fonts
+
+};
+
+} // namespace
+
+QByteArray write(const QTextDocument &doc) {
+    Writer w(doc);
+    return w.run();
+}
+
+} // namespace rtf

@@ -1,0 +1,345 @@
+#include "editor/cp1251.h"
+#include "editor/docformat.h"
+#include "editor/docio.h"
+#include "editor/plaintext.h"
+#include "editor/rtf/writer.h"
+#include "platform/error.h"
+#include "tests/support/doccompare.h"
+#include "tests/support/testsupport.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QTemporaryDir>
+#include <QTextBlock>
+#include <QTextCursor>
+#include <QTextDocument>
+#include <QtTest>
+
+#include <csignal>
+#include <fcntl.h>
+#include <linux/fs.h>
+#include <sys/ioctl.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+using testsupport::readFile;
+using testsupport::writeFile;
+
+namespace {
+
+// The message of the error that fn throws; empty when it throws none.
+template <typename Fn> QString errorOf(Fn fn) {
+    try {
+        fn();
+    } catch (const tessarin::Error &e) {
+        return e.message();
+    }
+    return {};
+}
+
+QTextCharFormat arial(double points) {
+    QTextCharFormat f;
+    docformat::setFontName(f, QStringLiteral("Arial"));
+    f.setFontPointSize(points);
+    return f;
+}
+
+// A folder nobody can create files in: by its mode, or, for root, by the
+// immutable flag. Undone on destruction.
+class LockedFolder {
+public:
+    explicit LockedFolder(const QString &path) : path_(path) {
+        ::chmod(QFile::encodeName(path).constData(), 0555);
+        if (canCreate()) {
+            fd_ = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_DIRECTORY);
+            int flags = 0;
+            if (fd_ >= 0 && ::ioctl(fd_, FS_IOC_GETFLAGS, &flags) == 0) {
+                flags |= FS_IMMUTABLE_FL;
+                immutable_ = ::ioctl(fd_, FS_IOC_SETFLAGS, &flags) == 0;
+            }
+        }
+    }
+    ~LockedFolder() {
+        if (immutable_) {
+            int flags = 0;
+            ::ioctl(fd_, FS_IOC_GETFLAGS, &flags);
+            flags &= ~FS_IMMUTABLE_FL;
+            ::ioctl(fd_, FS_IOC_SETFLAGS, &flags);
+        }
+        if (fd_ >= 0)
+            ::close(fd_);
+        ::chmod(QFile::encodeName(path_).constData(), 0755);
+    }
+    bool locked() const { return !canCreate(); }
+
+private:
+    bool canCreate() const {
+        const QByteArray probe = QFile::encodeName(path_ + QStringLiteral("/.probe"));
+        const int fd = ::open(probe.constData(), O_WRONLY | O_CREAT | O_EXCL, 0600);
+        if (fd < 0)
+            return false;
+        ::close(fd);
+        ::unlink(probe.constData());
+        return true;
+    }
+    QString path_;
+    int fd_ = -1;
+    bool immutable_ = false;
+};
+
+} // namespace
+
+class DocioTest : public QObject {
+    Q_OBJECT
+private:
+    QTemporaryDir dir_;
+    QString path(const QString &name) const { return dir_.filePath(name); }
+
+    // A small formatted document.
+    static void fill(QTextDocument &doc) {
+        QTextCursor c(&doc);
+        QTextCharFormat bold = arial(14);
+        bold.setFontWeight(QFont::Bold);
+        c.insertText(QString::fromUtf8("Жирный"), bold);
+        c.insertText(QString::fromUtf8(" текст"), arial(12));
+        QTextBlockFormat centred;
+        centred.setAlignment(Qt::AlignHCenter);
+        c.insertBlock(centred, arial(12));
+        c.insertText(QStringLiteral("{\\rtf1 not markup}"));
+    }
+
+private slots:
+    void initTestCase() { QVERIFY(dir_.isValid()); }
+
+    void loadsRtfByMode() {
+        QTextDocument doc;
+        fill(doc);
+        docio::save(path(QStringLiteral("doc.txt")), false, doc); // the extension plays no part
+        QCOMPARE(readFile(path(QStringLiteral("doc.txt"))), rtf::write(doc));
+
+        QTextDocument rich;
+        rich.setPlainText(QStringLiteral("old contents"));
+        docio::load(path(QStringLiteral("doc.txt")), false, rich);
+        QCOMPARE(doccompare::firstDifference(doc, rich), QString());
+        QVERIFY(!rich.isUndoAvailable());
+        QVERIFY(rich.isUndoRedoEnabled());
+
+        // Plain-text mode shows the markup.
+        QTextDocument plain;
+        docio::load(path(QStringLiteral("doc.txt")), true, plain);
+        QCOMPARE(plaintext::write(plain), rtf::write(doc));
+    }
+
+    // Not RTF in RTF mode: plain text, in the plain format, the empty last line too.
+    void fallsBackToPlainText() {
+        writeFile(path(QStringLiteral("a.rtf")), cp1251::encode(u"Привет\r\nмир\r\n"));
+        QTextDocument doc;
+        const QTextCharFormat fmt = arial(12);
+        docio::load(path(QStringLiteral("a.rtf")), false, doc, fmt);
+        QCOMPARE(doc.blockCount(), 3);
+        QCOMPARE(plaintext::text(doc), QString::fromUtf8("Привет\r\nмир\r\n"));
+        for (QTextBlock b = doc.begin(); b.isValid(); b = b.next())
+            QCOMPARE(docformat::fontName(b.charFormat()), QStringLiteral("Arial"));
+        QCOMPARE(docformat::fontName(QTextCursor(doc.begin()).charFormat()), QStringLiteral("Arial"));
+
+        writeFile(path(QStringLiteral("empty")), {});
+        QTextDocument empty;
+        docio::load(path(QStringLiteral("empty")), false, empty, fmt);
+        QVERIFY(empty.isEmpty());
+        QCOMPARE(empty.begin().charFormat().fontPointSize(), 12.0);
+    }
+
+    // A binary file loads as text: zero bytes drop, every other byte stays.
+    void binaryAndEveryByte() {
+        QByteArray all;
+        for (int b = 1; b < 256; ++b)
+            if (b != '\r' && b != '\n')
+                all.append(char(b));
+        writeFile(path(QStringLiteral("bytes")), all);
+        for (bool plainText : {true, false}) {
+            QTextDocument doc;
+            docio::load(path(QStringLiteral("bytes")), plainText, doc);
+            docio::save(path(QStringLiteral("bytes.out")), true, doc);
+            QCOMPARE(readFile(path(QStringLiteral("bytes.out"))), all);
+        }
+        QByteArray binary("\x7f" "ELF\x02\x01\x01", 7);
+        binary += QByteArray(5, '\0') + "\x03\x00\x3e\xff\xfe" + all.left(40);
+        writeFile(path(QStringLiteral("binary")), binary);
+        QTextDocument doc;
+        docio::load(path(QStringLiteral("binary")), false, doc);
+        QCOMPARE(plaintext::write(doc), QByteArray(binary).replace('\0', QByteArray()));
+    }
+
+    void serializes() {
+        QTextDocument doc;
+        fill(doc);
+        QCOMPARE(docio::serialize(doc, false), rtf::write(doc));
+        QCOMPARE(docio::serialize(doc, true), plaintext::write(doc));
+        QCOMPARE(docio::serialize(doc, true), cp1251::encode(u"Жирный текст\r\n{\\rtf1 not markup}"));
+    }
+
+    void cannotOpen() {
+        QTextDocument doc;
+        doc.setPlainText(QStringLiteral("kept"));
+        const QString missing = path(QStringLiteral("missing.rtf"));
+        QCOMPARE(errorOf([&] { docio::load(missing, false, doc); }),
+                 QStringLiteral("Cannot open file \"%1\". No such file or directory").arg(missing));
+        QCOMPARE(errorOf([&] { docio::load(dir_.path(), false, doc); }),
+                 QStringLiteral("Cannot open file \"%1\". Is a directory").arg(dir_.path()));
+        // A relative name is reported with its full path.
+        const QString cwd = QDir::currentPath();
+        QDir::setCurrent(dir_.path());
+        const QString relative = errorOf([&] { docio::load(QStringLiteral("missing.rtf"), true, doc); });
+        QDir::setCurrent(cwd);
+        QCOMPARE(relative, QStringLiteral("Cannot open file \"%1\". No such file or directory").arg(missing));
+        QCOMPARE(doc.toPlainText(), QStringLiteral("kept"));
+
+        writeFile(path(QStringLiteral("secret")), "x");
+        QFile::setPermissions(path(QStringLiteral("secret")), QFileDevice::WriteOwner);
+        if (QFile(path(QStringLiteral("secret"))).open(QIODevice::ReadOnly))
+            QSKIP("running as root: permissions do not deny reading");
+        QCOMPARE(errorOf([&] { docio::load(path(QStringLiteral("secret")), false, doc); }),
+                 QStringLiteral("Cannot open file \"%1\". Permission denied").arg(path(QStringLiteral("secret"))));
+    }
+
+    // Larger than the editor's text limit: a sparse file, nothing is read.
+    void tooLarge() {
+        const QString big = path(QStringLiteral("big"));
+        {
+            QFile f(big);
+            QVERIFY(f.open(QIODevice::WriteOnly));
+            QVERIFY(f.resize(docio::kTextLimit + 1));
+        }
+        QTextDocument doc;
+        doc.setPlainText(QStringLiteral("kept"));
+        for (bool plainText : {false, true})
+            QCOMPARE(errorOf([&] { docio::load(big, plainText, doc); }), QStringLiteral("Failed to Load Stream"));
+        QCOMPARE(doc.toPlainText(), QStringLiteral("kept"));
+        QFile::remove(big);
+    }
+
+    // File names that are not UTF-8 load and save under their own bytes.
+    void nonUtf8Names() {
+        const QByteArray raw = QFile::encodeName(dir_.path()) + "/\xcf\xf0\xe8\xe2\xe5\xf2.txt"; // "Привет" in cp1251
+        const int fd = ::open(raw.constData(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+        QVERIFY(fd >= 0);
+        QCOMPARE(::write(fd, "abc", 3), ssize_t(3));
+        ::close(fd);
+        const QString name = docio::decodePath(raw);
+        QCOMPARE(docio::encodePath(name), raw);
+        QTextDocument doc;
+        docio::load(name, false, doc);
+        QCOMPARE(doc.toPlainText(), QStringLiteral("abc"));
+        doc.setPlainText(QStringLiteral("new"));
+        docio::save(name, true, doc);
+        char buf[8] = {};
+        const int in = ::open(raw.constData(), O_RDONLY);
+        QCOMPARE(::read(in, buf, sizeof buf), ssize_t(3));
+        ::close(in);
+        QCOMPARE(QByteArray(buf), QByteArray("new"));
+        ::unlink(raw.constData()); // Qt cannot name it to clean up
+        // UTF-8 names decode as Qt's do.
+        const QByteArray utf8 = QString::fromUtf8("/tmp/Привет 😀.rtf").toUtf8();
+        QCOMPARE(docio::decodePath(utf8), QFile::decodeName(utf8));
+        QCOMPARE(docio::encodePath(QFile::decodeName(utf8)), utf8);
+        // Broken sequences, overlong forms and encoded surrogates are bytes.
+        for (const QByteArray &bad : {QByteArray("\xc0\xaf"), QByteArray("\xed\xa0\x80"), QByteArray("a\xe2\x82"),
+                                     QByteArray("\xf4\x90\x80\x80"), QByteArray("\xff")})
+            QCOMPARE(docio::encodePath(docio::decodePath(bad)), bad);
+    }
+
+    void keepsLinkAndPermissions() {
+        const QString target = path(QStringLiteral("target.rtf"));
+        const QString link = path(QStringLiteral("link.rtf"));
+        writeFile(target, "old");
+        QVERIFY(QFile::setPermissions(target, QFileDevice::ReadOwner | QFileDevice::WriteOwner |
+                                                  QFileDevice::ReadGroup));
+        QVERIFY(QFile::link(QStringLiteral("target.rtf"), link)); // relative link
+        QTextDocument doc;
+        fill(doc);
+        docio::save(link, false, doc);
+        QVERIFY(QFileInfo(link).isSymLink());
+        QCOMPARE(readFile(target), rtf::write(doc));
+        QCOMPARE(QFile::permissions(target), QFileDevice::ReadOwner | QFileDevice::WriteOwner |
+                                                 QFileDevice::ReadUser | QFileDevice::WriteUser |
+                                                 QFileDevice::ReadGroup);
+        // A new file gets 0666 less the umask, as any file; no temporary stays.
+        const QString fresh = path(QStringLiteral("fresh.txt"));
+        docio::save(fresh, true, doc);
+        const mode_t mask = ::umask(0);
+        ::umask(mask);
+        struct stat st;
+        QCOMPARE(::stat(QFile::encodeName(fresh).constData(), &st), 0);
+        QCOMPARE(int(st.st_mode & 0777), int(0666 & ~mask));
+        QCOMPARE(QDir(dir_.path()).entryList(QStringList{QStringLiteral(".*.tmp")}, QDir::Hidden | QDir::Files),
+                 QStringList());
+    }
+
+    // A failed save leaves the old file whole and says why.
+    void failedSaves() {
+        QTextDocument doc;
+        fill(doc);
+        // A folder where the file should be.
+        const QString folder = path(QStringLiteral("folder.rtf"));
+        QVERIFY(QDir().mkpath(folder));
+        QCOMPARE(errorOf([&] { docio::save(folder, false, doc); }),
+                 QStringLiteral("Cannot create file \"%1\". Is a directory").arg(folder));
+        QVERIFY(QFileInfo(folder).isDir());
+        // A folder that does not exist.
+        const QString nowhere = path(QStringLiteral("no/such.rtf"));
+        QCOMPARE(errorOf([&] { docio::save(nowhere, false, doc); }),
+                 QStringLiteral("Cannot create file \"%1\". No such file or directory").arg(nowhere));
+
+        // A folder where nothing can be created.
+        const QString locked = path(QStringLiteral("locked"));
+        QVERIFY(QDir().mkpath(locked));
+        const QString old = locked + QStringLiteral("/old.rtf");
+        writeFile(old, "old contents");
+        {
+            LockedFolder lock(locked);
+            if (!lock.locked())
+                QSKIP("cannot take the right to create files away here");
+            const QString message = errorOf([&] { docio::save(old, false, doc); });
+            QVERIFY2(message.startsWith(QStringLiteral("Cannot create file \"%1\". ").arg(old)), qPrintable(message));
+            QCOMPARE(readFile(old), QByteArray("old contents"));
+        }
+        QCOMPARE(QDir(locked).entryList(QDir::Files | QDir::Hidden), QStringList{QStringLiteral("old.rtf")});
+    }
+
+    // Writing fails half way (the file size limit): the old file stays whole.
+    void writeFailure() {
+        const QString old = path(QStringLiteral("limited.rtf"));
+        writeFile(old, "old contents");
+        QTextDocument doc;
+        doc.setPlainText(QString(100000, QLatin1Char('x')));
+        struct rlimit saved;
+        QCOMPARE(::getrlimit(RLIMIT_FSIZE, &saved), 0);
+        auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
+        struct rlimit small = saved;
+        small.rlim_cur = 4096;
+        QCOMPARE(::setrlimit(RLIMIT_FSIZE, &small), 0);
+        const QString message = errorOf([&] { docio::save(old, true, doc); });
+        ::setrlimit(RLIMIT_FSIZE, &saved);
+        std::signal(SIGXFSZ, oldHandler);
+        QCOMPARE(message, QStringLiteral("Failed to Save Stream"));
+        QCOMPARE(readFile(old), QByteArray("old contents"));
+        QCOMPARE(QDir(dir_.path()).entryList(QStringList{QStringLiteral(".*.tmp")}, QDir::Hidden | QDir::Files),
+                 QStringList());
+    }
+
+    void refusesReadOnlyFile() {
+        const QString file = path(QStringLiteral("readonly.rtf"));
+        writeFile(file, "old");
+        QFile::setPermissions(file, QFileDevice::ReadOwner);
+        QTextDocument doc;
+        const QString message = errorOf([&] { docio::save(file, true, doc); });
+        if (message.isEmpty())
+            QSKIP("running as root: permissions do not deny writing");
+        QCOMPARE(message, QStringLiteral("Cannot create file \"%1\". Permission denied").arg(file));
+        QCOMPARE(readFile(file), QByteArray("old"));
+    }
+};
+
+QTEST_MAIN(DocioTest)
+#include "docio_test.moc"

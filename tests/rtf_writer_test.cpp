@@ -1,0 +1,303 @@
+#include "editor/cp1251.h"
+#include "editor/docformat.h"
+#include "editor/rtf/reader.h"
+#include "editor/rtf/writer.h"
+#include "tests/support/doccompare.h"
+
+#include <QRandomGenerator>
+#include <QTextBlock>
+#include <QTextCursor>
+#include <QTextDocument>
+#include <QtTest>
+
+namespace {
+
+QTextCharFormat charFormat(const QString &font, double points) {
+    QTextCharFormat f;
+    docformat::setFontName(f, font);
+    f.setFontPointSize(points);
+    return f;
+}
+
+// The document part of the output: what follows the tables.
+QByteArray body(const QByteArray &rtf) {
+    const qsizetype at = rtf.indexOf("\\viewkind4\\uc1");
+    return at < 0 ? QByteArray() : rtf.mid(at + 14);
+}
+
+// Writes doc, reads the bytes back and compares; the bytes written the second
+// time must be the same too.
+void checkRoundTrip(const QTextDocument &doc) {
+    const QByteArray bytes = rtf::write(doc);
+    QVERIFY(rtf::isRtf(bytes));
+    for (char c : bytes)
+        QVERIFY2(static_cast<unsigned char>(c) < 0x80, "the output is 7-bit");
+    QTextDocument back;
+    QVERIFY(rtf::read(bytes, back));
+    const QString diff = doccompare::firstDifference(doc, back);
+    QVERIFY2(diff.isEmpty(), qPrintable(diff + "\n" + QString::fromLatin1(bytes.left(4000))));
+    QCOMPARE(rtf::write(back), bytes);
+}
+
+} // namespace
+
+class RtfWriterTest : public QObject {
+    Q_OBJECT
+private slots:
+    void headerAndTables() {
+        QTextDocument doc;
+        QTextCursor c(&doc);
+        QTextCharFormat red = charFormat(QStringLiteral("Arial"), 10);
+        red.setForeground(QColor(255, 0, 0));
+        c.insertText(QStringLiteral("a"), red);
+        c.insertText(QStringLiteral("b"), charFormat(QStringLiteral("Courier New"), 10.5));
+        const QByteArray out = rtf::write(doc);
+        QVERIFY(out.startsWith("{\\rtf1\\ansi\\ansicpg1251\\deff0\\deflang1049{\\fonttbl"
+                               "{\\f0\\fnil\\fcharset204 Arial;}{\\f1\\fnil\\fcharset204 Courier New;}}\r\n"
+                               "{\\colortbl ;\\red255\\green0\\blue0;}\r\n\\viewkind4\\uc1\\pard"));
+        // The automatic colour is entry 0 and comes back after the red run.
+        QVERIFY(out.contains("\\cf1 a\\f1\\fs21\\cf0 b\\par\r\n}"));
+        QVERIFY(out.endsWith("\\par\r\n}\r\n"));
+        // No bullet, no Symbol font; no colour, no colour table.
+        QVERIFY(!out.contains("Symbol"));
+        QTextDocument plain;
+        QTextCursor(&plain).insertText(QStringLiteral("x"), charFormat(QStringLiteral("Arial"), 12));
+        QVERIFY(!rtf::write(plain).contains("colortbl"));
+    }
+
+    void escapesText() {
+        QTextDocument doc;
+        QTextCursor c(&doc);
+        const QTextCharFormat f = charFormat(QStringLiteral("Arial"), 12);
+        c.insertText(QStringLiteral("{a}\\b\tc ") + QString::fromUtf8("Жё€") + QChar(0x98) + QChar(1) +
+                         QString::fromUtf8("日"),
+                     f);
+        QCOMPARE(body(rtf::write(doc)),
+                 QByteArray("\\pard\\f0\\fs24\\{a\\}\\\\b\\tab c \\'c6\\'b8\\'88\\'98\\'01\\u26085?\\par\r\n}\r\n"));
+    }
+
+    // A control word is followed by a space only when the text would run into it.
+    void delimitsControlWords() {
+        QTextDocument doc;
+        QTextCursor c(&doc);
+        QTextCharFormat f = charFormat(QStringLiteral("Arial"), 12);
+        c.insertText(QStringLiteral("1"), f);
+        f.setFontWeight(QFont::Bold);
+        c.insertText(QStringLiteral(" x"), f);
+        f.setFontWeight(QFont::Normal);
+        c.insertText(QString::fromUtf8("ж"), f);
+        f.setFontItalic(true);
+        c.insertText(QStringLiteral("{"), f);
+        QCOMPARE(body(rtf::write(doc)), QByteArray("\\pard\\f0\\fs24 1\\b  x\\b0\\'e6\\i\\{\\par\r\n}\r\n"));
+        checkRoundTrip(doc);
+    }
+
+    void paragraphAttributes() {
+        QTextDocument doc;
+        QTextCursor c(&doc);
+        const QTextCharFormat f = charFormat(QStringLiteral("Arial"), 12);
+        QTextBlockFormat bf;
+        docformat::setParagraphIndents(bf, 720, 360);
+        bf.setAlignment(Qt::AlignHCenter);
+        c.setBlockFormat(bf);
+        c.insertText(QStringLiteral("one"), f);
+        c.insertBlock(bf, f); // the same: no \pard
+        c.insertText(QStringLiteral("two"), f);
+        QTextBlockFormat first;
+        docformat::setParagraphIndents(first, 720, -360); // a first-line indent
+        first.setAlignment(Qt::AlignJustify);
+        c.insertBlock(first, f);
+        c.insertText(QStringLiteral("three"), f);
+        bf = QTextBlockFormat();
+        bf.setAlignment(Qt::AlignRight);
+        c.insertBlock(bf, f);
+        c.insertText(QStringLiteral("four"), f);
+        QCOMPARE(body(rtf::write(doc)), QByteArray("\\pard\\fi-360\\li1080\\qc\\f0\\fs24 one\\par\r\n"
+                                                   "two\\par\r\n"
+                                                   "\\pard\\fi360\\li360\\qj three\\par\r\n"
+                                                   "\\pard\\qr four\\par\r\n}\r\n"));
+        checkRoundTrip(doc);
+    }
+
+    void bullets() {
+        QTextDocument doc;
+        QTextCursor c(&doc);
+        const QTextCharFormat f = charFormat(QStringLiteral("Arial"), 12);
+        c.insertText(QStringLiteral("before"), f);
+        c.insertBlock(QTextBlockFormat(), f);
+        c.insertText(QStringLiteral("one"), f);
+        docformat::setBullet(c, true);
+        c.insertBlock(c.blockFormat(), f);
+        c.insertText(QStringLiteral("two"), f);
+        QVERIFY(docformat::hasBullet(c.block()));
+        c.insertBlock(QTextBlockFormat(), f);
+        docformat::setBullet(c, false);
+        c.insertText(QStringLiteral("after"), f);
+        const QByteArray out = rtf::write(doc);
+        QVERIFY(out.contains("{\\f1\\fnil\\fcharset2 Symbol;}"));
+        QCOMPARE(body(out), QByteArray("\\pard\\f0\\fs24 before\\par\r\n"
+                                       "\\pard{\\pntext\\f1\\'B7\\tab}{\\*\\pn\\pnlvlblt\\pnf1\\pnindent0{\\pntxtb\\'B7}}"
+                                       "one\\par\r\n"
+                                       "{\\pntext\\f1\\'B7\\tab}two\\par\r\n"
+                                       "\\pard after\\par\r\n}\r\n"));
+        checkRoundTrip(doc);
+    }
+
+    // Empty paragraphs keep their own format, and a last empty paragraph stays.
+    void emptyParagraphs() {
+        QTextDocument empty;
+        checkRoundTrip(empty);
+        QTextDocument doc;
+        QTextCursor c(&doc);
+        QTextCharFormat big = charFormat(QStringLiteral("Arial"), 20);
+        big.setFontWeight(QFont::Bold);
+        c.setBlockCharFormat(big);
+        c.insertBlock(QTextBlockFormat(), charFormat(QStringLiteral("Arial"), 12));
+        c.insertText(QStringLiteral("text"));
+        c.insertBlock(QTextBlockFormat(), charFormat(QStringLiteral("Times New Roman"), 9));
+        QCOMPARE(doc.blockCount(), 3);
+        checkRoundTrip(doc);
+    }
+
+    void fontNames() {
+        QTextDocument doc;
+        QTextCursor c(&doc);
+        c.insertText(QStringLiteral("a"), charFormat(QString::fromUtf8("Таймс Кириллица"), 12));
+        c.insertText(QStringLiteral("b"), charFormat(QStringLiteral("Brace{}\\Name"), 12));
+        const QByteArray out = rtf::write(doc);
+        QVERIFY(out.contains("{\\f0\\fnil\\fcharset204 \\'d2\\'e0\\'e9\\'ec\\'f1 \\'ca\\'e8\\'f0\\'e8\\'eb\\'eb\\'e8\\'f6\\'e0;}"));
+        QVERIFY(out.contains("{\\f1\\fnil\\fcharset204 Brace\\{\\}\\\\Name;}"));
+        checkRoundTrip(doc);
+    }
+
+    // A format without a font name or size is written in the document's default font.
+    void defaultFont() {
+        QTextDocument doc;
+        doc.setDefaultFont(QFont(QStringLiteral("Liberation Serif"), 14));
+        QTextCursor(&doc).insertText(QStringLiteral("x"));
+        const QByteArray out = rtf::write(doc);
+        QVERIFY(out.contains("{\\f0\\fnil\\fcharset204 Liberation Serif;}"));
+        QVERIFY(body(out).startsWith("\\pard\\f0\\fs28 x"));
+        QTextDocument back;
+        back.setDefaultFont(doc.defaultFont());
+        QVERIFY(rtf::read(out, back));
+        QCOMPARE(doccompare::firstDifference(doc, back), QString());
+    }
+
+    // Every character of the alphabet that RTF carries: control characters but
+    // the tab are written (as \'hh) but not read.
+    void everyCharacter() {
+        QTextDocument doc;
+        QTextCursor c(&doc);
+        QByteArray all("\t");
+        for (int b = 0x20; b < 256; ++b)
+            all.append(char(b));
+        c.insertText(cp1251::decode(all), charFormat(QStringLiteral("Arial"), 12));
+        QCOMPARE(doc.blockCount(), 1);
+        checkRoundTrip(doc);
+    }
+
+    void everyAttribute() {
+        QTextDocument doc;
+        QTextCursor c(&doc);
+        QTextCharFormat f = charFormat(QStringLiteral("Arial"), 12);
+        const auto put = [&](const char *text) { c.insertText(QString::fromUtf8(text), f); };
+        put("обычный ");
+        f.setFontWeight(QFont::Bold);
+        put("жирный ");
+        f.setFontItalic(true);
+        put("и курсив ");
+        f.setFontWeight(QFont::Normal);
+        f.setFontItalic(false);
+        f.setFontUnderline(true);
+        put("подчёркнутый ");
+        f.setFontUnderline(false);
+        f.setFontStrikeOut(true);
+        put("зачёркнутый ");
+        f.setFontStrikeOut(false);
+        f.setFontPointSize(7.5);
+        put("мелкий ");
+        f.setFontPointSize(72);
+        put("огромный ");
+        docformat::setFontName(f, QStringLiteral("Courier New"));
+        f.setForeground(QColor(0, 128, 255));
+        put("синий ");
+        f.setForeground(QColor(0, 0, 0));
+        put("чёрный, но не автоматический ");
+        f.clearForeground();
+        put("автоматический");
+        for (Qt::Alignment a : {Qt::AlignLeft, Qt::AlignHCenter, Qt::AlignRight, Qt::AlignJustify}) {
+            QTextBlockFormat bf;
+            bf.setAlignment(a);
+            docformat::setParagraphIndents(bf, 1440, -720);
+            c.insertBlock(bf, f);
+            put("абзац");
+        }
+        QTextBlockFormat hanging;
+        docformat::setParagraphIndents(hanging, 0, 720);
+        c.insertBlock(hanging, f);
+        put("маркер");
+        docformat::setBullet(c, true);
+        c.insertBlock(c.blockFormat(), f);
+        c.insertBlock(c.blockFormat(), f); // an empty bulleted paragraph
+        put("ещё маркер");
+        checkRoundTrip(doc);
+    }
+
+    void randomDocuments() {
+        QRandomGenerator rng(20240611);
+        const QStringList fonts = {QStringLiteral("Arial"), QStringLiteral("Times New Roman"),
+                                   QString::fromUtf8("Шрифт"), QString()};
+        for (int round = 0; round < 300; ++round) {
+            QTextDocument doc;
+            QTextCursor c(&doc);
+            const int blocks = 1 + rng.bounded(12);
+            for (int b = 0; b < blocks; ++b) {
+                QTextBlockFormat bf;
+                bf.setAlignment(QList<Qt::Alignment>{Qt::AlignLeft, Qt::AlignHCenter, Qt::AlignRight,
+                                                     Qt::AlignJustify}[rng.bounded(4)]);
+                docformat::setParagraphIndents(bf, rng.bounded(-200, 3000), rng.bounded(-1000, 1000));
+                if (b > 0)
+                    c.insertBlock(bf);
+                else
+                    c.setBlockFormat(bf);
+                docformat::setBullet(c, rng.bounded(3) == 0);
+                const int runs = rng.bounded(6);
+                for (int r = 0; r < runs; ++r) {
+                    QTextCharFormat f;
+                    const QString font = fonts[rng.bounded(fonts.size())];
+                    if (!font.isEmpty())
+                        docformat::setFontName(f, font);
+                    if (rng.bounded(4))
+                        f.setFontPointSize(rng.bounded(2, 145) / 2.0);
+                    if (rng.bounded(3) == 0)
+                        f.setForeground(QColor::fromRgb(rng.bounded(0x1000000)));
+                    f.setFontWeight(rng.bounded(2) ? QFont::Bold : QFont::Normal);
+                    f.setFontItalic(rng.bounded(2));
+                    f.setFontUnderline(rng.bounded(2));
+                    f.setFontStrikeOut(rng.bounded(2));
+                    QByteArray bytes;
+                    const int len = 1 + rng.bounded(20);
+                    for (int i = 0; i < len; ++i) {
+                        const int pick = rng.bounded(10);
+                        int byte = pick < 4 ? rng.bounded(0xC0, 0x100)   // Cyrillic
+                                   : pick < 8 ? rng.bounded(0x20, 0x7F)  // ASCII
+                                              : rng.bounded(0x1F, 0x100); // anything
+                        if (byte < 0x20)
+                            byte = '\t';
+                        bytes.append(char(byte));
+                    }
+                    c.insertText(cp1251::decode(bytes), f);
+                }
+            }
+            checkRoundTrip(doc);
+            if (QTest::currentTestFailed()) {
+                qWarning("round %d", round);
+                return;
+            }
+        }
+    }
+};
+
+QTEST_MAIN(RtfWriterTest)
+#include "rtf_writer_test.moc"
