@@ -6,6 +6,7 @@
 #include "editor/tjre.h"
 #include "format/colorbox.h"
 #include "format/statusbar.h"
+#include "format/updown.h"
 #include "platform/error.h"
 #include "platform/guard.h"
 #include "platform/inifile.h"
@@ -139,6 +140,7 @@ void TForm1::buildLayout() {
     N99 = Action(QStringLiteral("N99"));
     RTF1 = Action(QStringLiteral("RTF1"));
     RTF2 = Action(QStringLiteral("RTF2"));
+    connectFormatting();
     connect(CB1, &QCheckBox::toggled, this, [this] { guarded([this] { CB1Click(); }); });
     connect(CB2, &QCheckBox::toggled, this, [this] { guarded([this] { CB2Click(); }); });
     connect(CB3, &QCheckBox::toggled, this, [this] { guarded([this] { CB3Click(); }); });
@@ -163,7 +165,7 @@ void TForm1::buildToolBar2Controls() {
     Edit1->setToolTip(QStringLiteral("Размер шрифта"));
     ToolBar2->addWidget(Edit1);
 
-    UpDown1 = new QSpinBox(ToolBar2);
+    UpDown1 = new TUpDown(ToolBar2);
     UpDown1->setRange(0, 100);
     UpDown1->setValue(12);
     UpDown1->setFixedWidth(17);

@@ -16,6 +16,8 @@ class QSpinBox;
 class QTimer;
 class QToolBar;
 class TColorBox;
+class TColorDialog;
+class TFontDialog;
 class TFindDialog;
 class TReplaceDialog;
 class TJRE;
@@ -56,6 +58,8 @@ public:
     QMenu *PopupMenu1 = nullptr;
     TFindDialog *FindDialog1 = nullptr;    // created on first use
     TReplaceDialog *ReplaceDialog1 = nullptr;
+    TFontDialog *FontDialog1 = nullptr;
+    TColorDialog *ColorDialog1 = nullptr;
 
     // A menu item or toolbar button by its name ("N8", "ToolButton2"), or null.
     QAction *Action(const QString &name) const;
@@ -106,6 +110,31 @@ public:
     void FindDialog1Find();
     void ReplaceDialog1Replace();
 
+    // Character and paragraph formatting (format/formatting.cpp).
+    void ComboBox1Change();
+    void UpDown1Changing();
+    void ColorBox1Select();
+    void ColorBox2Select();
+    void ToolButton28Click(); // italic
+    void ToolButton29Click(); // underline
+    void ToolButton30Click(); // bold
+    void ToolButton31Click(); // left
+    void ToolButton32Click(); // centre
+    void ToolButton33Click(); // right
+    void ToolButton34Click(); // justify
+    void ToolButton35Click(); // bullet on
+    void ToolButton36Click(); // bullet off
+    void ToolButton37Click(); // font dialog
+    void N45Click();
+    void N96Click();
+    void N47Click();
+    void N93Click();
+    void SpinEdit1Change();
+    // The attributes a font-dialog result goes to: the selection's, or the
+    // typing attributes when nothing is selected.
+    enum class Target { Selection, Default };
+    Target FormatTarget() const;
+
     // Status bar, clock and view toggles (format/status.cpp).
     void JREChange();
     void JREMouseDown();
@@ -140,6 +169,7 @@ protected:
 private:
     void buildLayout();
     void createFileDialogs(); // editor/document_files.cpp
+    void connectFormatting(); // format/formatting.cpp: the dialogs and the formatting controls
     void buildToolBar2Controls();
     void placeOverlays();
     void restoreGeometry();

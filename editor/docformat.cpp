@@ -17,10 +17,21 @@ int offset(const QTextBlockFormat &f) { return f.intProperty(kOffset); }
 void setParagraphIndents(QTextBlockFormat &f, int startTwips, int offsetTwips) {
     f.setProperty(kStartIndent, startTwips);
     f.setProperty(kOffset, offsetTwips);
-    // Later lines start at start + offset; the first line is pulled back by offset.
+    // Later lines start at start + offset; the first line is pulled back by
+    // offset. A bulleted paragraph (one in a list) starts its first line's text
+    // there too: its bullet hangs in the room the offset leaves before it.
     f.setLeftMargin((startTwips + offsetTwips) / kTwipsPerPixel);
-    f.setTextIndent(-offsetTwips / kTwipsPerPixel);
+    f.setTextIndent(f.objectIndex() >= 0 ? 0.0 : -offsetTwips / kTwipsPerPixel);
 }
+
+namespace {
+// Derives the margins again after the paragraph joined or left a list.
+void refreshIndents(const QTextBlock &block) {
+    QTextBlockFormat bf = block.blockFormat();
+    setParagraphIndents(bf, startIndent(bf), offset(bf));
+    QTextCursor(block).setBlockFormat(bf);
+}
+} // namespace
 
 bool hasBullet(const QTextBlock &block) {
     const QTextList *list = block.textList();
@@ -47,6 +58,7 @@ void setBullet(QTextCursor &cursor, bool on) {
                 QTextCursor c(b);
                 c.createList(lf);
             }
+            refreshIndents(b);
         } else if (!on && current) {
             current->remove(b);
             QTextCursor c(b);

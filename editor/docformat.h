@@ -17,6 +17,9 @@
 //                  start indent = the first line's indent from the left edge;
 //                  offset = indent of the second and later lines relative to the
 //                  first line (RTF: \li = start + offset, \fi = -offset).
+//                  A bulleted paragraph's first line also starts its text at
+//                  start + offset (textIndent 0), the bullet hanging before it:
+//                  set the block's list (objectIndex) before deriving margins.
 //   bullet         the block belongs to a QTextList whose style is
 //                  QTextListFormat::ListDisc (see setBullet()).
 // Paragraph breaks are block boundaries; there are no other objects in the

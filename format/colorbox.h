@@ -1,5 +1,7 @@
 #pragma once
-// A colour list box: a drop-down of colours, each entry a swatch and a name.
+// A colour list box: a drop-down of the standard, extended and system colours,
+// each entry a swatch and a name. The system colours follow the application's
+// palette.
 #include <QColor>
 #include <QComboBox>
 
@@ -10,13 +12,18 @@ public:
 
     QColor DefaultColor() const { return defaultColor_; }
     void SetDefaultColor(const QColor &color);
+    // The chosen colour; invalid when no entry is shown.
     QColor Selected() const;
-    void SetSelected(const QColor &color); // a colour not listed shows no entry
+    // Shows the first entry of that colour, or no entry when none has it.
+    void SetSelected(const QColor &color);
 
 signals:
     void Select(); // the user chose a colour
 
+protected:
+    void changeEvent(QEvent *event) override;
+
 private:
-    void addColor(const QColor &color, const QString &name);
+    void refreshColors();
     QColor defaultColor_ = Qt::black;
 };

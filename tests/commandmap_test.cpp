@@ -2,10 +2,12 @@
 // that reach the menu before the focused control.
 #include "app/tform1.h"
 #include "editor/tjre.h"
+#include "platform/modal.h"
 
 #include <QAction>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDialog>
 #include <QMenu>
 #include <QMenuBar>
 #include <QTemporaryDir>
@@ -141,12 +143,18 @@ private slots:
         QFETCH(int, key);
         QFETCH(int, modifiers);
         QFETCH(QString, target);
-        form_->JRE->ReplaceSelection(QStringLiteral("abc"));
-        form_->JRE->Select(0, 3);
-        for (QWidget *focus : std::initializer_list<QWidget *>{form_->JRE, form_->ComboBox1}) {
+        for (int widget = 0; widget < 2; ++widget) {
+            init(); // a fresh window: Exit may have closed the last one
+            form_->JRE->ReplaceSelection(QStringLiteral("abc"));
+            form_->JRE->Select(0, 3);
+            QWidget *focus = widget == 0 ? static_cast<QWidget *>(form_->JRE) : form_->ComboBox1;
             focus->setFocus();
+            // Whatever the command asks or shows is cancelled.
+            for (int i = 0; i < 3; ++i)
+                modal::answerNext([](QDialog &) { return int(QDialog::Rejected); });
             QSignalSpy spy(form_->Action(target), &QAction::triggered);
             QTest::keyClick(focus, Qt::Key(key), Qt::KeyboardModifiers(modifiers));
+            modal::clearAnswers();
             QCOMPARE(spy.count(), 1);
         }
     }

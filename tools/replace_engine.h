@@ -1,0 +1,67 @@
+#pragma once
+// Replace-all as the replace dialog defines it: find the leftmost occurrence of
+// the search text, replace it, search again from the start of the changed text,
+// and so on until none is left. Text that a replacement forms with its
+// neighbours is found again, so "aab" with ab -> a gives "a".
+//
+// Searching from the start after every replacement costs k times n. The same
+// result comes from one left-to-right pass: the text before a replacement at p
+// held no occurrence, so the next one cannot start before p - |F| + 1. The pass
+// keeps the text already looked at in an output buffer with the matcher's state
+// at its end; on a match it removes the occurrence from the buffer, puts the
+// replacement back in front of the input still to be read, and rebuilds the
+// state from the last |F| - 1 characters of the buffer. At every moment the
+// text is buffer + pending replacement + rest of the input, so the positions
+// it records apply in order to the document. Cost: O(n + k (|F| + |R|)).
+//
+// The restarting loop may never end: always when the replacement contains the
+// search text, and for some other inputs whose text keeps growing (ab -> bbaa
+// on "aab"). When the replacement contains the search text, each occurrence
+// present at the start is replaced once, left to right, and the inserted text
+// is not searched again. Otherwise the loop stops before a replacement once the
+// limits below are reached, leaving the text as it then is.
+#include <cstddef>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace replace_engine {
+
+enum class Outcome {
+    Finished, // no occurrence left: what the restarting loop gives
+    OnePass,  // the replacement holds the search text: each first occurrence replaced once
+    Stopped,  // a limit was reached before the next replacement
+};
+
+struct Limits {
+    std::size_t maxSteps;  // replacements made at most
+    std::size_t maxLength; // no replacement is made while the text is longer than this
+};
+
+// Generous limits for a text of n characters: the text may grow by n or by
+// 32 Mi characters, whichever is more (never past 2^30), and n or 4 Mi
+// replacements are made, whichever is more.
+Limits defaultLimits(std::size_t n);
+
+template <class Ch>
+struct Result {
+    // Each replacement's position in the text as the replacements before it left
+    // it; at each, |F| characters were removed and R inserted.
+    std::vector<std::size_t> edits;
+    std::basic_string<Ch> text; // the text after every replacement
+    Outcome outcome = Outcome::Finished;
+};
+
+// Replaces as described above. An empty search text finds nothing.
+// Instantiated for char and char16_t.
+template <class Ch>
+Result<Ch> replaceAll(std::basic_string_view<Ch> text, std::basic_string_view<Ch> find,
+                      std::basic_string_view<Ch> replacement, const Limits &limits);
+
+template <class Ch>
+Result<Ch> replaceAll(std::basic_string_view<Ch> text, std::basic_string_view<Ch> find,
+                      std::basic_string_view<Ch> replacement) {
+    return replaceAll(text, find, replacement, defaultLimits(text.size()));
+}
+
+} // namespace replace_engine
