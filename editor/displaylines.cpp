@@ -22,6 +22,11 @@ void DisplayLines::invalidateAll() {
     blockCount_ = doc_ ? doc_->blockCount() : 0;
 }
 
+void DisplayLines::setWrapping(bool on) {
+    wrapping_ = on;
+    invalidateAll();
+}
+
 void DisplayLines::contentsChange(int position, int /*charsRemoved*/, int charsAdded) {
     const int newCount = doc_->blockCount();
     const int delta = newCount - blockCount_;
@@ -88,6 +93,8 @@ int DisplayLines::lineOfPosition(int pos) {
     const QTextBlock block = doc_->findBlock(pos);
     if (!block.isValid())
         return 0;
+    if (!wrapping_)
+        return block.blockNumber();
     syncUpTo(block.blockNumber());
     int inBlock = 0;
     if (QTextLayout *layout = block.layout(); layout && layout->lineCount() > 0) {
@@ -100,6 +107,10 @@ int DisplayLines::lineOfPosition(int pos) {
 int DisplayLines::lineStart(int line) {
     if (line < 0)
         return -1;
+    if (!wrapping_) {
+        const QTextBlock b = doc_->findBlockByNumber(line);
+        return b.isValid() ? b.position() : -1;
+    }
     // Only the blocks up to the one that holds the line need fresh counts:
     // look it up, bring everything before it up to date, and look again.
     QTextBlock block;
@@ -124,6 +135,8 @@ int DisplayLines::lineStart(int line) {
 }
 
 int DisplayLines::lineCount() {
+    if (!wrapping_)
+        return doc_->blockCount();
     syncUpTo(INT_MAX);
     return doc_->lineCount();
 }

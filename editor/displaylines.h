@@ -21,6 +21,8 @@ public:
     void attach(QTextDocument *doc);
     // Every block's layout may have changed (width, wrap mode, fonts, tabs).
     void invalidateAll();
+    // Without wrapping every block is one line and nothing needs laying out.
+    void setWrapping(bool on);
 
     // 0-based display line of the character at Qt position pos.
     int lineOfPosition(int pos);
@@ -42,4 +44,5 @@ private:
     int blockCount_ = 0;
     std::set<int> dirty_;    // changed blocks below dirtyFrom_
     int dirtyFrom_ = 0;      // every block from here on is changed
+    bool wrapping_ = true;
 };

@@ -12,6 +12,7 @@
 #include <QKeyEvent>
 #include <QMimeData>
 #include <QPointer>
+#include <QScopeGuard>
 #include <QTextBlock>
 #include <QTextCursor>
 #include <QTextDocumentFragment>
@@ -52,7 +53,12 @@ TJRE::TJRE(QWidget *parent) : QTextEdit(parent), lines_(new DisplayLines(this)) 
     setContextMenuPolicy(Qt::NoContextMenu);
     setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
-    connect(this, &QTextEdit::textChanged, this, &TJRE::Change);
+    connect(this, &QTextEdit::textChanged, this, [this] {
+        if (holdChange_)
+            changeHeld_ = true;
+        else
+            emit Change();
+    });
     adoptDocument(document());
     applySelectionPalette();
 }
@@ -241,6 +247,7 @@ void TJRE::LoadFile(const QString &path) {
 
     // Qt deletes the document it made itself; one of ours is deleted here.
     QPointer<QTextDocument> old = document();
+    adoptDocument(doc.get()); // setDocument's change signals already count lines in it
     setDocument(doc.release());
     if (old && old->parent() == this)
         delete old;
@@ -258,7 +265,7 @@ void TJRE::SetWordWrap(bool on) {
     if (on == WordWrap())
         return;
     setLineWrapMode(on ? QTextEdit::WidgetWidth : QTextEdit::NoWrap);
-    lines_->invalidateAll();
+    lines_->setWrapping(on);
 }
 
 void TJRE::SetHideSelection(bool on) {
@@ -318,6 +325,8 @@ QString TJRE::TLines::operator[](int i) const {
     if (start < 0)
         return {};
     const QTextBlock block = editor_->document()->findBlock(start);
+    if (!editor_->WordWrap())
+        return block.text().left(kLineBuffer);
     const int k = i - block.firstLineNumber();
     QString text = block.text();
     if (QTextLayout *layout = block.layout(); layout && k < layout->lineCount()) {
@@ -325,6 +334,30 @@ QString TJRE::TLines::operator[](int i) const {
         text = text.mid(line.textStart(), line.textLength());
     }
     return text.left(kLineBuffer);
+}
+
+QStringList TJRE::TLines::Texts() const {
+    const QTextDocument *doc = editor_->document();
+    // Without word wrap every paragraph is one display line (no paragraph holds
+    // a line separator: none is in the alphabet), so nothing needs laying out.
+    const bool wrap = editor_->WordWrap();
+    const int count = wrap ? Count() : doc->blockCount() - (doc->lastBlock().length() == 1 ? 1 : 0);
+    QStringList out;
+    out.reserve(count);
+    for (QTextBlock b = doc->begin(); b.isValid() && out.size() < count; b = b.next()) {
+        const QTextLayout *layout = wrap && b.isVisible() ? b.layout() : nullptr;
+        const int k = layout ? layout->lineCount() : 0;
+        if (k <= 1) {
+            out.append(b.text());
+            continue;
+        }
+        const QString text = b.text();
+        for (int j = 0; j < k && out.size() < count; ++j) {
+            const QTextLine line = layout->lineAt(j);
+            out.append(text.mid(line.textStart(), line.textLength()));
+        }
+    }
+    return out;
 }
 
 void TJRE::TLines::Add(const QString &line) {
@@ -374,6 +407,32 @@ void TJRE::ApplyJustify() {
         c.endEditBlock();
     setTextCursor(QTextCursor(doc));
     SetWordWrap(true);
+}
+
+void TJRE::BulkEdit(const std::function<void()> &edit) {
+    QTextDocument *doc = document();
+    const QSizeF page = doc->pageSize();
+    const bool updates = updatesEnabled();
+    setUpdatesEnabled(false);
+    doc->setPageSize(QSizeF(0, 0)); // Qt's layout does nothing while the page is null
+    holdChange_ = true;
+    changeHeld_ = false;
+    {
+        const auto restore = qScopeGuard([&] {
+            doc->setPageSize(page); // starts the step-by-step layout of the whole document
+            lines_->invalidateAll();
+            holdChange_ = false;
+            if (updates) {
+                setUpdatesEnabled(true);
+                viewport()->update();
+            }
+        });
+        edit();
+    }
+    if (changeHeld_) {
+        changeHeld_ = false;
+        emit Change();
+    }
 }
 
 // ---- input, always folded into the alphabet ------------------------------------

@@ -6,6 +6,7 @@
 #include <QTextBlockFormat>
 #include <QTextCharFormat>
 #include <QTextEdit>
+#include <functional>
 
 class DisplayLines;
 
@@ -80,6 +81,8 @@ public:
         explicit TLines(TJRE *editor) : editor_(editor) {}
         int Count() const { return editor_->LineCount(); }
         QString operator[](int i) const; // without its line break; at most 4,096 characters
+        // Every line of the list, in order, each whole (no 4,096-character limit).
+        QStringList Texts() const;
         void Add(const QString &line);   // appended as plain text followed by CR LF
     private:
         TJRE *editor_;
@@ -87,6 +90,14 @@ public:
     TLines Lines() { return TLines(this); }
 
     void ApplyJustify();
+
+    // Runs edit, a change of a large part of the document, without Qt laying
+    // the changed text out at once (about 20 us a line): redrawing is off, and
+    // afterwards the document is laid out again step by step from the event
+    // loop, as a freshly loaded one, and redrawn once. Change is sent once, at
+    // the end, so its handlers see the document laid out and the caret where
+    // edit left it.
+    void BulkEdit(const std::function<void()> &edit);
 
     // Position mapping between our counting (CR LF) and Qt's (one separator).
     int toQt(int position) const;
@@ -112,4 +123,6 @@ private:
     bool plainText_ = false;
     bool hideSelection_ = true;
     QTextCharFormat defaultFormat_;
+    bool holdChange_ = false; // inside BulkEdit: Change waits for its end
+    bool changeHeld_ = false;
 };
