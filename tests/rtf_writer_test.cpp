@@ -73,7 +73,8 @@ private slots:
                          QString::fromUtf8("日"),
                      f);
         QCOMPARE(body(rtf::write(doc)),
-                 QByteArray("\\pard\\f0\\fs24\\{a\\}\\\\b\\tab c \\'c6\\'b8\\'88\\'98\\'01\\u26085?\\par\r\n}\r\n"));
+                 QByteArray("\\pard\\f0\\fs24\\{a\\}\\\\b\\tab c \\u1046\\'c6\\u1105\\'b8\\u8364\\'88\\u152\\'98\\'01"
+                            "\\u26085?\\par\r\n}\r\n"));
     }
 
     // A control word is followed by a space only when the text would run into it.
@@ -88,7 +89,7 @@ private slots:
         c.insertText(QString::fromUtf8("ж"), f);
         f.setFontItalic(true);
         c.insertText(QStringLiteral("{"), f);
-        QCOMPARE(body(rtf::write(doc)), QByteArray("\\pard\\f0\\fs24 1\\b  x\\b0\\'e6\\i\\{\\par\r\n}\r\n"));
+        QCOMPARE(body(rtf::write(doc)), QByteArray("\\pard\\f0\\fs24 1\\b  x\\b0\\u1078\\'e6\\i\\{\\par\r\n}\r\n"));
         checkRoundTrip(doc);
     }
 
@@ -135,10 +136,11 @@ private slots:
         c.insertText(QStringLiteral("after"), f);
         const QByteArray out = rtf::write(doc);
         QVERIFY(out.contains("{\\f1\\fnil\\fcharset2 Symbol;}"));
+        QVERIFY(out.contains("{\\*\\listoverridetable{\\listoverride\\listid1\\listoverridecount0\\ls1}}"));
         QCOMPARE(body(out), QByteArray("\\pard\\f0\\fs24 before\\par\r\n"
-                                       "\\pard{\\pntext\\f1\\'B7\\tab}{\\*\\pn\\pnlvlblt\\pnf1\\pnindent0{\\pntxtb\\'B7}}"
-                                       "one\\par\r\n"
-                                       "{\\pntext\\f1\\'B7\\tab}two\\par\r\n"
+                                       "\\pard{\\*\\pn\\pnlvlblt\\pnf1\\pnindent0{\\pntxtb\\'B7}}\\ls1\\ilvl0"
+                                       "{\\listtext\\f1\\'B7\\tab}one\\par\r\n"
+                                       "{\\listtext\\f1\\'B7\\tab}two\\par\r\n"
                                        "\\pard after\\par\r\n}\r\n"));
         checkRoundTrip(doc);
     }

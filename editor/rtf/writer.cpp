@@ -111,19 +111,27 @@ private:
             out_ += "\\fnil\\fcharset2 Symbol;}";
         }
         out_ += "}\r\n";
-        if (colors_.isEmpty())
-            return;
-        out_ += "{\\colortbl ;"; // entry 0, empty, is the automatic colour
-        for (QRgb c : colors_) {
-            out_ += "\\red";
-            appendInt(out_, qRed(c));
-            out_ += "\\green";
-            appendInt(out_, qGreen(c));
-            out_ += "\\blue";
-            appendInt(out_, qBlue(c));
-            out_ += ';';
+        if (!colors_.isEmpty()) {
+            out_ += "{\\colortbl ;"; // entry 0, empty, is the automatic colour
+            for (QRgb c : colors_) {
+                out_ += "\\red";
+                appendInt(out_, qRed(c));
+                out_ += "\\green";
+                appendInt(out_, qGreen(c));
+                out_ += "\\blue";
+                appendInt(out_, qBlue(c));
+                out_ += ';';
+            }
+            out_ += "}\r\n";
         }
-        out_ += "}\r\n";
+        if (bulletFont_ >= 0) {
+            // One bulleted list, as word processors write it: LibreOffice,
+            // AbiWord and pandoc read bullets from \ls; the classic \pn
+            // destination beside it serves rich edit controls.
+            out_ += "{\\*\\listtable{\\list\\listtemplateid1\\listsimple{\\listlevel\\levelnfc23\\leveljc0"
+                    "\\levelfollow0\\levelstartat1{\\leveltext\\'01\\u8226 ?;}{\\levelnumbers;}}\\listid1}}\r\n"
+                    "{\\*\\listoverridetable{\\listoverride\\listid1\\listoverridecount0\\ls1}}\r\n";
+        }
     }
 
     static void appendInt(std::string &s, int v) {
@@ -248,8 +256,9 @@ private:
         return slot.value;
     }
 
+    // The marker as text, for readers that show lists they cannot format.
     void writeBulletText() {
-        out_ += "{\\pntext\\f";
+        out_ += "{\\listtext\\f";
         appendInt(out_, bulletFont_);
         out_ += "\\'B7\\tab}";
         needDelim_ = false;
@@ -258,11 +267,12 @@ private:
     void writePara(const ParaAttrs &pa) {
         word("\\pard");
         if (pa.bullet) {
-            writeBulletText();
             out_ += "{\\*\\pn\\pnlvlblt\\pnf";
             appendInt(out_, bulletFont_);
             out_ += "\\pnindent0{\\pntxtb\\'B7}}";
             needDelim_ = false;
+            word("\\ls1");
+            word("\\ilvl0");
         }
         if (pa.offset != 0)
             word("\\fi", -pa.offset);
@@ -271,6 +281,8 @@ private:
         static const char *const kAlign[] = {nullptr, "\\qc", "\\qr", "\\qj"};
         if (pa.align)
             word(kAlign[pa.align]);
+        if (pa.bullet)
+            writeBulletText();
     }
 
     void setChar(const CharAttrs &a) {
