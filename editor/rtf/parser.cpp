@@ -1,0 +1,1273 @@
+#include "editor/rtf/parser.h"
+
+#include "editor/cp1251.h"
+#include "editor/rtf/codepage.h"
+
+#include <algorithm>
+#include <climits>
+#include <cstring>
+#include <deque>
+#include <memory>
+#include <optional>
+#include <unordered_map>
+#include <vector>
+
+namespace rtf::detail {
+
+namespace {
+
+// Groups nested deeper than this are read flat: their text is kept, but what
+// they change is not undone when they close.
+constexpr size_t kMaxDepth = 10000;
+constexpr int kMaxTwips = 31680;        // 22 inches
+constexpr uint16_t kMaxHalfPoints = 3276; // 1638 points
+constexpr size_t kMaxFontName = 256;
+constexpr int kMaxListLevels = 9;
+constexpr int kBulletNfc = 23;
+
+// ---------------------------------------------------------------------------
+// Control words
+
+enum class Kw : uint8_t {
+    // header
+    rtf, ansi, mac, pc, pca, ansicpg, deff,
+    // destinations we read
+    fonttbl, colortbl, listtable, listoverridetable, pn, pntext, listtext, upr, ud,
+    field, fldrslt,
+    // destinations skipped whole
+    skip,
+    // character format
+    b, i, ul, ulnone, strike, fs, f, cf, plain,
+    // paragraph format
+    par, pard, ql, qc, qr, qj, fi, li, ls, ilvl, pnlvlblt, pnlvlbody, pnlvlcont, intbl,
+    // special characters and breaks
+    tab, emdash, endash, bullet, lquote, rquote, ldblquote, rdblquote, space, line, cell, row,
+    // Unicode
+    u, uc,
+    // font, colour and list tables
+    fcharset, cpg, red, green, blue, list, listlevel, levelnfc, listid, listoverride,
+    bin,
+};
+
+enum class Kind : uint8_t { Plain, Destination, Skip };
+
+struct KwEntry {
+    const char *name;
+    Kw id;
+    Kind kind;
+};
+
+constexpr KwEntry kKeywords[] = {
+    {"rtf", Kw::rtf, Kind::Plain}, {"ansi", Kw::ansi, Kind::Plain}, {"mac", Kw::mac, Kind::Plain},
+    {"pc", Kw::pc, Kind::Plain}, {"pca", Kw::pca, Kind::Plain}, {"ansicpg", Kw::ansicpg, Kind::Plain},
+    {"deff", Kw::deff, Kind::Plain},
+
+    {"fonttbl", Kw::fonttbl, Kind::Destination}, {"colortbl", Kw::colortbl, Kind::Destination},
+    {"listtable", Kw::listtable, Kind::Destination},
+    {"listoverridetable", Kw::listoverridetable, Kind::Destination},
+    {"pn", Kw::pn, Kind::Destination}, {"pntext", Kw::pntext, Kind::Destination},
+    {"listtext", Kw::listtext, Kind::Destination}, {"upr", Kw::upr, Kind::Destination},
+    {"ud", Kw::ud, Kind::Destination}, {"field", Kw::field, Kind::Destination},
+    {"fldrslt", Kw::fldrslt, Kind::Destination},
+
+    // Never shown: document data, pictures, objects, page furniture, notes,
+    // field instructions, bookmarks, index entries, list-number text.
+    {"stylesheet", Kw::skip, Kind::Skip}, {"info", Kw::skip, Kind::Skip},
+    {"pict", Kw::skip, Kind::Skip}, {"object", Kw::skip, Kind::Skip},
+    {"header", Kw::skip, Kind::Skip}, {"headerl", Kw::skip, Kind::Skip},
+    {"headerr", Kw::skip, Kind::Skip}, {"headerf", Kw::skip, Kind::Skip},
+    {"footer", Kw::skip, Kind::Skip}, {"footerl", Kw::skip, Kind::Skip},
+    {"footerr", Kw::skip, Kind::Skip}, {"footerf", Kw::skip, Kind::Skip},
+    {"footnote", Kw::skip, Kind::Skip}, {"fldinst", Kw::skip, Kind::Skip},
+    {"themedata", Kw::skip, Kind::Skip}, {"colorschememapping", Kw::skip, Kind::Skip},
+    {"latentstyles", Kw::skip, Kind::Skip}, {"datastore", Kw::skip, Kind::Skip},
+    {"xmlnstbl", Kw::skip, Kind::Skip}, {"rsidtbl", Kw::skip, Kind::Skip},
+    {"generator", Kw::skip, Kind::Skip}, {"listpicture", Kw::skip, Kind::Skip},
+    {"revtbl", Kw::skip, Kind::Skip}, {"shp", Kw::skip, Kind::Skip},
+    {"shpinst", Kw::skip, Kind::Skip}, {"shppict", Kw::skip, Kind::Skip},
+    {"nonshppict", Kw::skip, Kind::Skip}, {"shprslt", Kw::skip, Kind::Skip},
+    {"objdata", Kw::skip, Kind::Skip}, {"annotation", Kw::skip, Kind::Skip},
+    {"atnid", Kw::skip, Kind::Skip}, {"atnauthor", Kw::skip, Kind::Skip},
+    {"atndate", Kw::skip, Kind::Skip}, {"atnref", Kw::skip, Kind::Skip},
+    {"bkmkstart", Kw::skip, Kind::Skip}, {"bkmkend", Kw::skip, Kind::Skip},
+    {"txe", Kw::skip, Kind::Skip}, {"xe", Kw::skip, Kind::Skip}, {"tc", Kw::skip, Kind::Skip},
+    {"tcn", Kw::skip, Kind::Skip}, {"ftnsep", Kw::skip, Kind::Skip},
+    {"ftnsepc", Kw::skip, Kind::Skip}, {"ftncn", Kw::skip, Kind::Skip},
+    {"aftnsep", Kw::skip, Kind::Skip}, {"aftnsepc", Kw::skip, Kind::Skip},
+    {"aftncn", Kw::skip, Kind::Skip}, {"pnseclvl", Kw::skip, Kind::Skip},
+    {"pntxta", Kw::skip, Kind::Skip}, {"pntxtb", Kw::skip, Kind::Skip},
+    {"leveltext", Kw::skip, Kind::Skip}, {"levelnumbers", Kw::skip, Kind::Skip},
+    {"listname", Kw::skip, Kind::Skip}, {"fontemb", Kw::skip, Kind::Skip},
+    {"fontfile", Kw::skip, Kind::Skip}, {"falt", Kw::skip, Kind::Skip},
+    {"fname", Kw::skip, Kind::Skip}, {"panose", Kw::skip, Kind::Skip},
+    {"userprops", Kw::skip, Kind::Skip}, {"docvar", Kw::skip, Kind::Skip},
+    {"template", Kw::skip, Kind::Skip}, {"comment", Kw::skip, Kind::Skip},
+    {"title", Kw::skip, Kind::Skip}, {"subject", Kw::skip, Kind::Skip},
+    {"author", Kw::skip, Kind::Skip}, {"operator", Kw::skip, Kind::Skip},
+    {"keywords", Kw::skip, Kind::Skip}, {"doccomm", Kw::skip, Kind::Skip},
+    {"company", Kw::skip, Kind::Skip}, {"manager", Kw::skip, Kind::Skip},
+    {"category", Kw::skip, Kind::Skip}, {"hlinkbase", Kw::skip, Kind::Skip},
+    {"buptim", Kw::skip, Kind::Skip}, {"creatim", Kw::skip, Kind::Skip},
+    {"printim", Kw::skip, Kind::Skip}, {"revtim", Kw::skip, Kind::Skip},
+    {"mmathPr", Kw::skip, Kind::Skip}, {"pgdsctbl", Kw::skip, Kind::Skip},
+    {"do", Kw::skip, Kind::Skip}, {"sv", Kw::skip, Kind::Skip}, {"sn", Kw::skip, Kind::Skip},
+    {"pgptbl", Kw::skip, Kind::Skip}, {"protusertbl", Kw::skip, Kind::Skip},
+    {"wgrffmtfilter", Kw::skip, Kind::Skip}, {"passwordhash", Kw::skip, Kind::Skip},
+    {"filetbl", Kw::skip, Kind::Skip}, {"formfield", Kw::skip, Kind::Skip},
+    {"datafield", Kw::skip, Kind::Skip}, {"background", Kw::skip, Kind::Skip},
+    {"nesttableprops", Kw::skip, Kind::Skip}, {"private", Kw::skip, Kind::Skip},
+
+    {"b", Kw::b, Kind::Plain}, {"i", Kw::i, Kind::Plain},
+    {"ul", Kw::ul, Kind::Plain}, {"uld", Kw::ul, Kind::Plain}, {"uldash", Kw::ul, Kind::Plain},
+    {"uldashd", Kw::ul, Kind::Plain}, {"uldashdd", Kw::ul, Kind::Plain},
+    {"uldb", Kw::ul, Kind::Plain}, {"ulhwave", Kw::ul, Kind::Plain},
+    {"ulldash", Kw::ul, Kind::Plain}, {"ulth", Kw::ul, Kind::Plain},
+    {"ulthd", Kw::ul, Kind::Plain}, {"ulthdash", Kw::ul, Kind::Plain},
+    {"ulthdashd", Kw::ul, Kind::Plain}, {"ulthdashdd", Kw::ul, Kind::Plain},
+    {"ulthldash", Kw::ul, Kind::Plain}, {"ululdbwave", Kw::ul, Kind::Plain},
+    {"ulw", Kw::ul, Kind::Plain}, {"ulwave", Kw::ul, Kind::Plain},
+    {"ulnone", Kw::ulnone, Kind::Plain}, {"strike", Kw::strike, Kind::Plain},
+    {"striked", Kw::strike, Kind::Plain}, {"fs", Kw::fs, Kind::Plain}, {"f", Kw::f, Kind::Plain},
+    {"cf", Kw::cf, Kind::Plain}, {"plain", Kw::plain, Kind::Plain},
+
+    {"par", Kw::par, Kind::Plain}, {"pard", Kw::pard, Kind::Plain}, {"ql", Kw::ql, Kind::Plain},
+    {"qc", Kw::qc, Kind::Plain}, {"qr", Kw::qr, Kind::Plain}, {"qj", Kw::qj, Kind::Plain},
+    {"qd", Kw::qj, Kind::Plain}, {"fi", Kw::fi, Kind::Plain}, {"li", Kw::li, Kind::Plain},
+    {"ls", Kw::ls, Kind::Plain}, {"ilvl", Kw::ilvl, Kind::Plain},
+    {"pnlvlblt", Kw::pnlvlblt, Kind::Plain}, {"pnlvlbody", Kw::pnlvlbody, Kind::Plain},
+    {"pnlvl", Kw::pnlvlbody, Kind::Plain}, {"pnlvlcont", Kw::pnlvlcont, Kind::Plain},
+    {"intbl", Kw::intbl, Kind::Plain},
+
+    {"tab", Kw::tab, Kind::Plain}, {"emdash", Kw::emdash, Kind::Plain},
+    {"endash", Kw::endash, Kind::Plain}, {"bullet", Kw::bullet, Kind::Plain},
+    {"lquote", Kw::lquote, Kind::Plain}, {"rquote", Kw::rquote, Kind::Plain},
+    {"ldblquote", Kw::ldblquote, Kind::Plain}, {"rdblquote", Kw::rdblquote, Kind::Plain},
+    {"emspace", Kw::space, Kind::Plain}, {"enspace", Kw::space, Kind::Plain},
+    {"qmspace", Kw::space, Kind::Plain}, {"line", Kw::line, Kind::Plain},
+    {"page", Kw::line, Kind::Plain}, {"sect", Kw::line, Kind::Plain},
+    {"cell", Kw::cell, Kind::Plain}, {"nestcell", Kw::cell, Kind::Plain},
+    {"row", Kw::row, Kind::Plain}, {"nestrow", Kw::row, Kind::Plain},
+
+    {"u", Kw::u, Kind::Plain}, {"uc", Kw::uc, Kind::Plain},
+
+    {"fcharset", Kw::fcharset, Kind::Plain}, {"cpg", Kw::cpg, Kind::Plain},
+    {"red", Kw::red, Kind::Plain}, {"green", Kw::green, Kind::Plain},
+    {"blue", Kw::blue, Kind::Plain}, {"list", Kw::list, Kind::Plain},
+    {"listlevel", Kw::listlevel, Kind::Plain}, {"levelnfc", Kw::levelnfc, Kind::Plain},
+    {"levelnfcn", Kw::levelnfc, Kind::Plain}, {"listid", Kw::listid, Kind::Plain},
+    {"listoverride", Kw::listoverride, Kind::Plain}, {"bin", Kw::bin, Kind::Plain},
+};
+
+// Open-addressing hash of the control words, built once.
+class Keywords {
+public:
+    Keywords() {
+        for (size_t k = 0; k < std::size(kKeywords); ++k) {
+            const char *n = kKeywords[k].name;
+            size_t h = hash(reinterpret_cast<const uint8_t *>(n), std::strlen(n));
+            while (slots_[h])
+                h = (h + 1) & (kSlots - 1);
+            slots_[h] = static_cast<uint16_t>(k + 1);
+        }
+    }
+    const KwEntry *find(const uint8_t *w, size_t len) const {
+        if (len > 20)
+            return nullptr;
+        size_t h = hash(w, len);
+        while (const uint16_t s = slots_[h]) {
+            const KwEntry &e = kKeywords[s - 1];
+            if (std::strncmp(e.name, reinterpret_cast<const char *>(w), len) == 0 && e.name[len] == 0)
+                return &e;
+            h = (h + 1) & (kSlots - 1);
+        }
+        return nullptr;
+    }
+
+private:
+    static constexpr size_t kSlots = 1024;
+    static size_t hash(const uint8_t *w, size_t len) {
+        uint32_t h = 2166136261u;
+        for (size_t i = 0; i < len; ++i)
+            h = (h ^ w[i]) * 16777619u;
+        return (h ^ (h >> 15)) & (kSlots - 1);
+    }
+    uint16_t slots_[kSlots] = {};
+};
+
+const Keywords &keywords() {
+    static const Keywords k;
+    return k;
+}
+
+// ---------------------------------------------------------------------------
+// Byte classes
+
+struct ByteClasses {
+    bool plain[256] = {}; // text bytes of a run: all but \ { }, CR, LF and zero
+    bool skipSpecial[256] = {};
+    bool hex[256] = {};
+    uint8_t hexValue[256] = {};
+    ByteClasses() {
+        for (int b = 1; b < 256; ++b)
+            plain[b] = b != '\\' && b != '{' && b != '}' && b != '\r' && b != '\n';
+        skipSpecial[0x5C] = skipSpecial[0x7B] = skipSpecial[0x7D] = true; // \ { }
+        for (int b = 0; b < 10; ++b) {
+            hex['0' + b] = true;
+            hexValue['0' + b] = static_cast<uint8_t>(b);
+        }
+        for (int b = 0; b < 6; ++b) {
+            hex['a' + b] = hex['A' + b] = true;
+            hexValue['a' + b] = hexValue['A' + b] = static_cast<uint8_t>(10 + b);
+        }
+    }
+};
+
+const ByteClasses kBytes;
+
+// Characters a paragraph can hold: every one of the alphabet but zero, and CR
+// and LF, which only paragraph breaks stand for.
+inline bool isText(char16_t c) { return c != 0 && c != u'\r' && c != u'\n'; }
+
+inline bool isAlpha(uint8_t c) { return static_cast<uint8_t>((c | 0x20) - 'a') < 26; }
+inline bool isDigit(uint8_t c) { return static_cast<uint8_t>(c - '0') < 10; }
+
+// ---------------------------------------------------------------------------
+// Reader state
+
+enum class Dest : uint8_t { Normal, FontTable, ColorTable, ListTable, OverrideTable, Pn, Marker, Discard };
+enum class Pn : uint8_t { None, Bullet, Number };
+enum : uint8_t { kBold = 1, kItalic = 2, kUnderline = 4, kStrike = 8 };
+
+struct Para {
+    int32_t li = 0;
+    int32_t fi = 0;
+    int32_t ls = 0;
+    uint8_t ilvl = 0;
+    Align align = Align::Left;
+    Pn pn = Pn::None;
+    bool intbl = false;
+};
+
+// What a group saves and restores.
+struct State {
+    int32_t font = -1; // -1: the document's default font (\deff)
+    int32_t color = 0;
+    uint16_t halfPoints = 24;
+    uint8_t flags = 0;
+    uint8_t uc = 1;
+    Dest dest = Dest::Normal;
+    Dest uprDest = Dest::Normal; // where {\*\ud} inside \upr sends its text
+    bool inUpr = false;
+    Para para;
+};
+
+struct FontEntry {
+    std::u16string name;
+    int charset = -1;
+    int cpg = 0;
+    bool nameDone = false;
+};
+
+struct Color {
+    uint32_t rgb = 0;
+    bool set = false;
+};
+
+struct ListDef {
+    int levels = 0;
+    uint8_t nfc[kMaxListLevels] = {};
+};
+
+// Growable UTF-16 buffer that does not zero what it hands out.
+class Buffer {
+public:
+    char16_t *grow(size_t n) {
+        if (size_ + n > cap_)
+            reserve(size_ + n);
+        char16_t *p = data_.get() + size_;
+        size_ += n;
+        return p;
+    }
+    void push(char16_t c) { *grow(1) = c; }
+    void shrink(size_t n) { size_ -= n; } // gives back the last n of what grow() handed out
+    void append(const char16_t *s, size_t n) {
+        if (n)
+            std::memcpy(grow(n), s, n * sizeof(char16_t));
+    }
+    const char16_t *data() const { return data_.get(); }
+    size_t size() const { return size_; }
+    bool empty() const { return size_ == 0; }
+    void clear() { size_ = 0; }
+
+private:
+    void reserve(size_t n) {
+        const size_t cap = std::max(n, cap_ * 2 + 256);
+        auto d = std::make_unique_for_overwrite<char16_t[]>(cap);
+        if (size_)
+            std::memcpy(d.get(), data_.get(), size_ * sizeof(char16_t));
+        data_ = std::move(d);
+        cap_ = cap;
+    }
+    std::unique_ptr<char16_t[]> data_;
+    size_t size_ = 0;
+    size_t cap_ = 0;
+};
+
+struct Word {
+    const uint8_t *name;
+    size_t len;
+    bool hasParam;
+    int32_t param;
+};
+
+// ---------------------------------------------------------------------------
+
+class Parser {
+public:
+    Parser(std::string_view bytes, Sink &sink)
+        : p_(reinterpret_cast<const uint8_t *>(bytes.data())), end_(p_ + bytes.size()), sink_(sink),
+          wantFormat_(sink.wantsFormat()) {}
+
+    void run() {
+        stack_.reserve(64);
+        stack_.emplace_back();
+        st_ = &stack_.back();
+        while (p_ < end_ && !done_) {
+            switch (*p_) {
+            case '\\':
+                if (end_ - p_ >= 4 && p_[1] == '\'' && kBytes.hex[p_[2]] && kBytes.hex[p_[3]] && fastTextOk())
+                    fastText();
+                else {
+                    ++p_;
+                    controlSequence();
+                }
+                break;
+            case '{':
+                ++p_;
+                openGroup();
+                break;
+            case '}':
+                ++p_;
+                closeGroup();
+                break;
+            case '\r':
+            case '\n':
+                ++p_;
+                break;
+            default:
+                if (kBytes.plain[*p_] && fastTextOk())
+                    fastText();
+                else
+                    plainText();
+                break;
+            }
+        }
+        finish();
+    }
+
+private:
+    // --- tokenizer -------------------------------------------------------
+
+    Word readWord() {
+        const uint8_t *name = p_;
+        while (p_ < end_ && isAlpha(*p_))
+            ++p_;
+        Word w{name, static_cast<size_t>(p_ - name), false, 0};
+        bool negative = false;
+        if (p_ + 1 < end_ && *p_ == '-' && isDigit(p_[1])) {
+            negative = true;
+            ++p_;
+        }
+        if (p_ < end_ && isDigit(*p_)) {
+            w.hasParam = true;
+            int64_t v = 0;
+            for (; p_ < end_ && isDigit(*p_); ++p_)
+                if (v <= INT32_MAX)
+                    v = v * 10 + (*p_ - '0');
+            if (negative)
+                v = -v;
+            w.param = static_cast<int32_t>(std::clamp<int64_t>(v, INT32_MIN, INT32_MAX));
+        }
+        if (p_ < end_ && *p_ == ' ')
+            ++p_;
+        return w;
+    }
+
+    void controlSequence() {
+        if (p_ >= end_)
+            return;
+        const uint8_t c = *p_;
+        if (isAlpha(c)) {
+            const Word w = readWord();
+            controlWord(w, keywords().find(w.name, w.len));
+            return;
+        }
+        ++p_;
+        if (c == '\'') {
+            if (p_ >= end_ || !kBytes.hex[*p_])
+                return;
+            int b = kBytes.hexValue[*p_++];
+            if (p_ < end_ && kBytes.hex[*p_])
+                b = b * 16 + kBytes.hexValue[*p_++];
+            if (ucSkip_) {
+                --ucSkip_;
+                return;
+            }
+            textByte(static_cast<uint8_t>(b));
+            return;
+        }
+        if (pendingLead_ >= 0)
+            flushLead();
+        if (ucSkip_) {
+            --ucSkip_;
+            return;
+        }
+        switch (c) {
+        case '\\':
+        case '{':
+        case '}':
+            emitChar(c);
+            break;
+        case '~':
+            emitChar(0x00A0);
+            break;
+        case '_':
+            emitChar(u'-'); // non-breaking hyphen: the alphabet has none
+            break;
+        case '\r':
+        case '\n':
+            paragraphBreak(true);
+            break;
+        default: // \- optional hyphen, \* out of place, \| \: and unknown symbols
+            break;
+        }
+    }
+
+    void openGroup() {
+        if (pendingLead_ >= 0)
+            flushLead();
+        ucSkip_ = 0;
+        if (stack_.size() > kMaxDepth) {
+            ++flatDepth_;
+        } else {
+            const State copy = *st_;
+            stack_.push_back(copy);
+            st_ = &stack_.back();
+        }
+        if (end_ - p_ >= 2 && p_[0] == '\\' && p_[1] == '*') {
+            p_ += 2;
+            ignorableDestination();
+        }
+    }
+
+    // After "{\*": read the destination if we know it, else skip the group.
+    void ignorableDestination() {
+        while (p_ < end_ && (*p_ == ' ' || *p_ == '\r' || *p_ == '\n'))
+            ++p_;
+        if (end_ - p_ >= 2 && p_[0] == '\\' && isAlpha(p_[1])) {
+            ++p_;
+            const Word w = readWord();
+            const KwEntry *k = keywords().find(w.name, w.len);
+            if (k && k->kind != Kind::Plain) {
+                controlWord(w, k);
+                return;
+            }
+        }
+        skipGroup();
+    }
+
+    void closeGroup() {
+        if (pendingLead_ >= 0)
+            flushLead();
+        ucSkip_ = 0;
+        if (flatDepth_ > 0) {
+            --flatDepth_;
+            return;
+        }
+        if (stack_.size() <= 2) { // the document's group: what follows it is not read
+            done_ = true;
+            return;
+        }
+        const State &top = stack_.back();
+        State &parent = stack_[stack_.size() - 2];
+        if (top.dest == Dest::FontTable) {
+            if (curFont_ && fontEntryDepth_ == stack_.size())
+                endFontEntry();
+            if (parent.dest != Dest::FontTable) {
+                endFontEntry();
+                ++fontGen_;
+            }
+        } else if (top.dest == Dest::Pn && parent.dest != Dest::Pn) {
+            parent.para.pn = top.para.pn; // {\*\pn ...} describes the paragraph around it
+        }
+        stack_.pop_back();
+        st_ = &stack_.back();
+        needPre_ = true;
+    }
+
+    // Skips the rest of the current group, braces balanced, \bin data jumped over.
+    void skipGroup() {
+        int depth = 1;
+        while (p_ < end_) {
+            const uint8_t c = *p_++;
+            if (!kBytes.skipSpecial[c])
+                continue;
+            if (c == '{') {
+                ++depth;
+            } else if (c == '}') {
+                if (--depth == 0) {
+                    closeGroup();
+                    return;
+                }
+            } else if (p_ < end_) {
+                if (isAlpha(*p_)) {
+                    const Word w = readWord();
+                    if (w.len == 3 && std::memcmp(w.name, "bin", 3) == 0)
+                        skipBinary(w);
+                } else {
+                    ++p_; // \{ \} \\ and other symbols
+                }
+            }
+        }
+    }
+
+    void skipBinary(const Word &w) {
+        const int64_t n = w.hasParam ? std::max<int32_t>(w.param, 0) : 0;
+        p_ += std::min<int64_t>(n, end_ - p_);
+    }
+
+    // Whether text can take the fast path: document text, single-byte code
+    // page, nothing pending.
+    bool fastTextOk() {
+        return st_->dest == Dest::Normal && ucSkip_ == 0 && pendingLead_ < 0 && pendingHigh_ == 0 && !page()->dbcs;
+    }
+
+    // Text bytes and \'hh escapes straight into the run, one table lookup each.
+    void fastText() {
+        if (needPre_)
+            preamble();
+        const char16_t *map = curPage_->map;
+        constexpr ptrdiff_t kChunk = 4096;
+        for (;;) {
+            const ptrdiff_t room = std::min(end_ - p_, kChunk);
+            char16_t *const start = run_.grow(static_cast<size_t>(room));
+            char16_t *o = start;
+            const uint8_t *const limit = p_ + room;
+            while (p_ < limit) {
+                const uint8_t c = *p_;
+                if (kBytes.plain[c]) {
+                    *o++ = map[c];
+                    ++p_;
+                } else if (c == '\\' && end_ - p_ >= 4 && p_[1] == '\'' && kBytes.hex[p_[2]] && kBytes.hex[p_[3]]) {
+                    const char16_t u = map[kBytes.hexValue[p_[2]] * 16 + kBytes.hexValue[p_[3]]];
+                    p_ += 4;
+                    if (isText(u))
+                        *o++ = u;
+                } else {
+                    break;
+                }
+            }
+            run_.shrink(static_cast<size_t>(room - (o - start)));
+            if (p_ < limit || p_ == end_)
+                return;
+        }
+    }
+
+    // One text byte the fast path does not take (the caller saw one that is
+    // not \ { } CR LF).
+    void plainText() {
+        const uint8_t b = *p_++;
+        if (ucSkip_) {
+            --ucSkip_;
+            return;
+        }
+        if (b == 0)
+            return;
+        textByte(b);
+    }
+
+    // --- decoding ----------------------------------------------------------
+
+    // The code page of the text being read: the current font's, or, inside the
+    // font table, the one of the entry being defined.
+    const CodePage *page() {
+        if (st_->dest == Dest::FontTable)
+            return curFont_ ? pageOf(curFont_) : ansiPage();
+        const int32_t f = st_->font < 0 ? deff_ : st_->font;
+        if (f != cachedFont_ || fontGen_ != cachedGen_) {
+            cachedFont_ = f;
+            cachedGen_ = fontGen_;
+            const auto it = fonts_.find(f);
+            curEntry_ = it == fonts_.end() ? nullptr : it->second;
+            curPage_ = curEntry_ ? pageOf(curEntry_) : ansiPage();
+        }
+        return curPage_;
+    }
+
+    const CodePage *ansiPage() {
+        if (!ansiPage_ || ansiPageNumber_ != ansiCpg_) {
+            ansiPage_ = &codePage(ansiCpg_); // an unknown page gives 1252
+            ansiPageNumber_ = ansiCpg_;
+        }
+        return ansiPage_;
+    }
+
+    const CodePage *pageOf(const FontEntry *e) {
+        if (e->cpg > 0)
+            return &codePage(e->cpg);
+        if (e->charset >= 0)
+            if (const int n = codePageOfCharset(e->charset))
+                return &codePage(n);
+        return ansiPage();
+    }
+
+    void textByte(uint8_t b) {
+        if (pendingLead_ >= 0) {
+            const char16_t c = leadPage_->pair(static_cast<uint8_t>(pendingLead_), b);
+            pendingLead_ = -1;
+            emitChar(c);
+            return;
+        }
+        const CodePage *cp = page();
+        if (cp->dbcs && cp->lead[b]) {
+            pendingLead_ = b;
+            leadPage_ = cp;
+            return;
+        }
+        emitChar(cp->map[b]);
+    }
+
+    // A lead byte with no trail byte after it.
+    void flushLead() {
+        pendingLead_ = -1;
+        emitChar(u'?');
+    }
+
+    void unicodeChar(int64_t cp) {
+        if (cp < 0)
+            cp += 65536;
+        if (cp >= 0xD800 && cp <= 0xDBFF) {
+            if (pendingHigh_)
+                flushHigh();
+            pendingHigh_ = static_cast<char32_t>(cp);
+        } else if (cp >= 0xDC00 && cp <= 0xDFFF) {
+            if (pendingHigh_) {
+                const char32_t full = 0x10000 + ((pendingHigh_ - 0xD800) << 10) + static_cast<char32_t>(cp - 0xDC00);
+                pendingHigh_ = 0;
+                emitCodePoint(full);
+            } else {
+                emitChar(u'?');
+            }
+        } else {
+            emitCodePoint(cp);
+        }
+        ucSkip_ = st_->uc;
+    }
+
+    void emitCodePoint(int64_t cp) {
+        if (cp < 0 || cp > 0x10FFFF) {
+            emitChar(u'?');
+            return;
+        }
+        // Symbol-font characters written as Unicode sit at U+F020..U+F0FF.
+        if (cp >= 0xF020 && cp <= 0xF0FF && page()->number == kSymbol) {
+            const char32_t s = symbolChar(static_cast<uint8_t>(cp - 0xF000));
+            cp = s ? s : u'?';
+        }
+        emitChar(cp1251::foldChar(static_cast<char32_t>(cp)));
+    }
+
+    void flushHigh() {
+        pendingHigh_ = 0;
+        emitChar(u'?');
+    }
+
+    // --- output -------------------------------------------------------------
+
+    void emitChar(char16_t c) {
+        if (pendingHigh_)
+            flushHigh();
+        if (!isText(c))
+            return;
+        switch (st_->dest) {
+        case Dest::Normal:
+            if (needPre_)
+                preamble();
+            run_.push(c);
+            break;
+        case Dest::Marker:
+            if (marker_.empty())
+                markerFormat_ = resolveRun();
+            marker_.push(c);
+            break;
+        case Dest::FontTable:
+            if (!curFont_ || curFont_->nameDone)
+                break;
+            if (c == u';')
+                endFontEntry();
+            else if (c >= 0x20 && curFont_->name.size() < kMaxFontName)
+                curFont_->name.push_back(c);
+            break;
+        case Dest::ColorTable:
+            if (c == u';') {
+                colors_.push_back(curColor_);
+                curColor_ = Color{};
+            }
+            break;
+        default:
+            break;
+        }
+    }
+
+    // Runs before text joins the current paragraph: what was waiting for it
+    // (cell tabs, a list marker) goes first, and a new run starts if the
+    // format changed.
+    void preamble() {
+        needPre_ = false;
+        contentSinceBreak_ = true;
+        if (deferredPar_)
+            endDeferredParagraph();
+        if (pendingTabs_) {
+            syncFormat();
+            char16_t *o = run_.grow(pendingTabs_);
+            std::fill_n(o, pendingTabs_, u'\t');
+            pendingTabs_ = 0;
+        }
+        if (markerPending_)
+            resolveMarker();
+        syncFormat();
+    }
+
+    void syncFormat() {
+        if (!wantFormat_)
+            return;
+        const RunFormat f = resolveRun();
+        if (!(f == runFormat_)) {
+            flushRun();
+            runFormat_ = f;
+        }
+    }
+
+    void flushRun() {
+        if (!run_.empty()) {
+            sink_.text(run_.data(), run_.size(), runFormat_);
+            run_.clear();
+        }
+    }
+
+    RunFormat resolveRun() {
+        page(); // brings curEntry_ up to date
+        RunFormat f;
+        if (curEntry_ && !curEntry_->name.empty())
+            f.fontName = &curEntry_->name;
+        f.halfPoints = st_->halfPoints;
+        f.bold = st_->flags & kBold;
+        f.italic = st_->flags & kItalic;
+        f.underline = st_->flags & kUnderline;
+        f.strike = st_->flags & kStrike;
+        const int32_t c = st_->color;
+        if (c > 0 && static_cast<size_t>(c) < colors_.size() && colors_[c].set) {
+            f.hasColor = true;
+            f.rgb = colors_[c].rgb;
+        }
+        return f;
+    }
+
+    // The list marker ({\pntext} or {\listtext}) of this paragraph: a bullet
+    // is shown by the paragraph's format, any other marker stays as text.
+    void resolveMarker() {
+        markerPending_ = false;
+        markerHint_ = looksLikeBullet();
+        if (!isBullet(st_->para) && !marker_.empty()) {
+            flushRun();
+            sink_.text(marker_.data(), marker_.size(), markerFormat_);
+        }
+        marker_.clear();
+    }
+
+    bool looksLikeBullet() const {
+        size_t n = marker_.size();
+        while (n > 0 && (marker_.data()[n - 1] == u'\t' || marker_.data()[n - 1] == u' '))
+            --n;
+        if (n != 1)
+            return false;
+        const char16_t c = marker_.data()[0];
+        const bool alnum = (c >= u'0' && c <= u'9') || (c >= u'a' && c <= u'z') || (c >= u'A' && c <= u'Z') ||
+                           (c >= 0x400 && c < 0x460);
+        return c == u'o' || !alnum; // "1." or "a)" is a number; "•", "o", "-" are bullets
+    }
+
+    bool isBullet(const Para &para) {
+        if (para.pn != Pn::None)
+            return para.pn == Pn::Bullet;
+        if (para.ls == 0)
+            return false;
+        const auto o = overrides_.find(para.ls);
+        if (o != overrides_.end()) {
+            const auto l = listIds_.find(o->second);
+            if (l != listIds_.end() && lists_[l->second].levels > 0) {
+                const ListDef &list = lists_[l->second];
+                return list.nfc[std::min<int>(para.ilvl, list.levels - 1)] == kBulletNfc;
+            }
+        }
+        return markerPending_ ? looksLikeBullet() : markerHint_;
+    }
+
+    ParaFormat paraFormat(const Para &para) {
+        ParaFormat p;
+        p.align = para.align;
+        p.bullet = isBullet(para);
+        p.startTwips = para.li + para.fi;
+        p.offsetTwips = -para.fi;
+        return p;
+    }
+
+    // Ends the current paragraph. A \par inside a table cell waits: when the
+    // cell ends right after it, the cell's tab takes its place, so a row stays
+    // one paragraph even when the writer ends every cell with \par.
+    void paragraphBreak(bool mayWaitForCell = false) {
+        if (st_->dest != Dest::Normal)
+            return;
+        if (pendingHigh_)
+            flushHigh();
+        if (deferredPar_)
+            endDeferredParagraph();
+        pendingTabs_ = 0; // a cell separator with nothing after it in the paragraph
+        if (markerPending_)
+            preamble();
+        flushRun();
+        const ParaFormat format = paraFormat(st_->para);
+        const RunFormat mark = wantFormat_ ? resolveRun() : RunFormat{};
+        if (mayWaitForCell && st_->para.intbl) {
+            deferredPar_ = true;
+            deferredFormat_ = format;
+            deferredMark_ = mark;
+        } else {
+            sink_.endParagraph(format, mark);
+        }
+        contentSinceBreak_ = false;
+        markerHint_ = false;
+        needPre_ = true;
+    }
+
+    void endDeferredParagraph() {
+        deferredPar_ = false;
+        flushRun();
+        sink_.endParagraph(deferredFormat_, deferredMark_);
+    }
+
+    void finish() {
+        if (pendingLead_ >= 0)
+            flushLead();
+        if (pendingHigh_)
+            flushHigh();
+        if (deferredPar_)
+            endDeferredParagraph();
+        pendingTabs_ = 0;
+        const bool open = contentSinceBreak_ || markerPending_;
+        if (markerPending_)
+            preamble();
+        flushRun();
+        if (open)
+            sink_.endParagraph(paraFormat(st_->para), wantFormat_ ? resolveRun() : RunFormat{});
+    }
+
+    // --- destinations -------------------------------------------------------
+
+    // Switches the current group to a destination; a group read flat (too
+    // deep) cannot be undone when it closes, so it is skipped instead.
+    bool enter(Dest d) {
+        if (flatDepth_ > 0) {
+            skipGroup();
+            return false;
+        }
+        st_->dest = d;
+        return true;
+    }
+
+    void startFontEntry(int32_t number) {
+        endFontEntry();
+        FontEntry *&slot = fonts_[number];
+        if (!slot || !slot->name.empty() || slot->charset >= 0 || slot->cpg > 0) {
+            fontStore_.emplace_back(); // entries never change once named: runs point at them
+            slot = &fontStore_.back();
+        }
+        curFont_ = slot;
+        fontEntryDepth_ = stack_.size();
+        ++fontGen_;
+    }
+
+    void endFontEntry() {
+        if (!curFont_)
+            return;
+        std::u16string &n = curFont_->name;
+        const size_t b = n.find_first_not_of(u' ');
+        const size_t e = n.find_last_not_of(u' ');
+        n = b == std::u16string::npos ? std::u16string() : n.substr(b, e - b + 1);
+        curFont_->nameDone = true;
+        curFont_ = nullptr;
+        ++fontGen_;
+    }
+
+    void commitOverride() {
+        if (overrideLs_ && overrideListId_)
+            overrides_[*overrideLs_] = *overrideListId_;
+    }
+
+    // \ansi \mac \pc \pca: the character set, unless \ansicpg named the page already.
+    void setAnsiPage(int number) {
+        if (!ansiCpgSet_) {
+            ansiCpg_ = number;
+            ++fontGen_;
+        }
+    }
+
+    void setFlag(uint8_t flag, bool on) {
+        st_->flags = on ? (st_->flags | flag) : (st_->flags & ~flag);
+        needPre_ = true;
+    }
+
+    static int32_t twips(const Word &w) {
+        return w.hasParam ? std::clamp(w.param, -kMaxTwips, kMaxTwips) : 0;
+    }
+
+    void controlWord(const Word &w, const KwEntry *k) {
+        if (pendingLead_ >= 0)
+            flushLead();
+        if (ucSkip_) { // a control word is one unit of a \u fallback
+            --ucSkip_;
+            if (k && k->id == Kw::bin)
+                skipBinary(w);
+            return;
+        }
+        if (!k)
+            return; // unknown words are ignored; their group's text is kept
+        const bool on = !w.hasParam || w.param != 0;
+        State &s = *st_;
+        switch (k->id) {
+        case Kw::rtf:
+            break;
+        case Kw::ansi:
+            setAnsiPage(1252);
+            break;
+        case Kw::mac:
+            setAnsiPage(10000);
+            break;
+        case Kw::pc:
+            setAnsiPage(437);
+            break;
+        case Kw::pca:
+            setAnsiPage(850);
+            break;
+        case Kw::ansicpg:
+            if (w.hasParam && w.param > 0) {
+                ansiCpg_ = w.param;
+                ansiCpgSet_ = true;
+                ++fontGen_;
+            }
+            break;
+        case Kw::deff:
+            deff_ = w.param;
+            ++fontGen_;
+            needPre_ = true;
+            break;
+
+        case Kw::fonttbl:
+            if (enter(Dest::FontTable))
+                curFont_ = nullptr;
+            break;
+        case Kw::colortbl:
+            if (enter(Dest::ColorTable)) {
+                colors_.clear();
+                curColor_ = Color{};
+            }
+            break;
+        case Kw::listtable:
+            enter(Dest::ListTable);
+            break;
+        case Kw::listoverridetable:
+            enter(Dest::OverrideTable);
+            break;
+        case Kw::pn:
+            enter(Dest::Pn);
+            break;
+        case Kw::pntext:
+        case Kw::listtext:
+            if (s.dest != Dest::Normal) {
+                enter(Dest::Discard);
+            } else if (enter(Dest::Marker)) {
+                markerPending_ = true;
+                needPre_ = true;
+            }
+            break;
+        case Kw::upr:
+            if (flatDepth_ == 0) {
+                s.uprDest = s.dest;
+                s.inUpr = true;
+                s.dest = Dest::Discard;
+            }
+            break;
+        case Kw::ud:
+            if (s.inUpr)
+                s.dest = s.uprDest;
+            break;
+        case Kw::field:
+        case Kw::fldrslt:
+            break;
+        case Kw::skip:
+            skipGroup();
+            break;
+
+        case Kw::b:
+            setFlag(kBold, on);
+            break;
+        case Kw::i:
+            setFlag(kItalic, on);
+            break;
+        case Kw::ul:
+            setFlag(kUnderline, on);
+            break;
+        case Kw::ulnone:
+            setFlag(kUnderline, false);
+            break;
+        case Kw::strike:
+            setFlag(kStrike, on);
+            break;
+        case Kw::fs:
+            s.halfPoints = w.hasParam && w.param > 0 ? static_cast<uint16_t>(std::min<int32_t>(w.param, kMaxHalfPoints)) : 24;
+            needPre_ = true;
+            break;
+        case Kw::f:
+            if (s.dest == Dest::FontTable)
+                startFontEntry(w.param);
+            else
+                s.font = w.param;
+            needPre_ = true;
+            break;
+        case Kw::cf:
+            s.color = std::max<int32_t>(w.param, 0);
+            needPre_ = true;
+            break;
+        case Kw::plain:
+            s.font = -1;
+            s.color = 0;
+            s.halfPoints = 24;
+            s.flags = 0;
+            needPre_ = true;
+            break;
+
+        case Kw::par:
+            paragraphBreak(true);
+            break;
+        case Kw::line:
+            paragraphBreak();
+            break;
+        case Kw::pard:
+            s.para = Para{};
+            break;
+        case Kw::ql:
+            s.para.align = Align::Left;
+            break;
+        case Kw::qc:
+            s.para.align = Align::Center;
+            break;
+        case Kw::qr:
+            s.para.align = Align::Right;
+            break;
+        case Kw::qj:
+            s.para.align = Align::Justify;
+            break;
+        case Kw::fi:
+            s.para.fi = twips(w);
+            break;
+        case Kw::li:
+            s.para.li = twips(w);
+            break;
+        case Kw::ls:
+            if (s.dest == Dest::OverrideTable) {
+                overrideLs_ = w.param;
+                commitOverride();
+            } else {
+                s.para.ls = w.param;
+            }
+            break;
+        case Kw::ilvl:
+            s.para.ilvl = static_cast<uint8_t>(std::clamp<int32_t>(w.param, 0, kMaxListLevels - 1));
+            break;
+        case Kw::pnlvlblt:
+            s.para.pn = Pn::Bullet;
+            break;
+        case Kw::pnlvlbody:
+            s.para.pn = Pn::Number;
+            break;
+        case Kw::pnlvlcont:
+            s.para.pn = Pn::None;
+            break;
+        case Kw::intbl:
+            s.para.intbl = true;
+            break;
+
+        case Kw::tab:
+            emitChar(u'\t');
+            break;
+        case Kw::emdash:
+            emitChar(0x2014);
+            break;
+        case Kw::endash:
+            emitChar(0x2013);
+            break;
+        case Kw::bullet:
+            emitChar(0x2022);
+            break;
+        case Kw::lquote:
+            emitChar(0x2018);
+            break;
+        case Kw::rquote:
+            emitChar(0x2019);
+            break;
+        case Kw::ldblquote:
+            emitChar(0x201C);
+            break;
+        case Kw::rdblquote:
+            emitChar(0x201D);
+            break;
+        case Kw::space:
+            emitChar(u' ');
+            break;
+        case Kw::cell: // cells are joined by tabs; the row's last one adds none
+            if (s.dest == Dest::Normal) {
+                if (pendingHigh_)
+                    flushHigh();
+                if (deferredPar_) { // the cell's last paragraph continues the row
+                    deferredPar_ = false;
+                    contentSinceBreak_ = true;
+                }
+                ++pendingTabs_;
+                needPre_ = true;
+            }
+            break;
+        case Kw::row:
+            if (s.dest == Dest::Normal) {
+                deferredPar_ = false;
+                paragraphBreak();
+            }
+            break;
+
+        case Kw::u:
+            unicodeChar(w.param);
+            break;
+        case Kw::uc:
+            s.uc = static_cast<uint8_t>(std::clamp<int32_t>(w.hasParam ? w.param : 1, 0, 255));
+            break;
+
+        case Kw::fcharset:
+            if (s.dest == Dest::FontTable && curFont_)
+                curFont_->charset = w.param;
+            break;
+        case Kw::cpg:
+            if (s.dest == Dest::FontTable && curFont_)
+                curFont_->cpg = w.param;
+            break;
+        case Kw::red:
+        case Kw::green:
+        case Kw::blue:
+            if (s.dest == Dest::ColorTable) {
+                const uint32_t v = static_cast<uint32_t>(std::clamp<int32_t>(w.param, 0, 255));
+                const int shift = k->id == Kw::red ? 16 : k->id == Kw::green ? 8 : 0;
+                curColor_.rgb = (curColor_.rgb & ~(0xFFu << shift)) | (v << shift);
+                curColor_.set = true;
+            }
+            break;
+        case Kw::list:
+            if (s.dest == Dest::ListTable)
+                lists_.emplace_back();
+            break;
+        case Kw::listlevel:
+            if (s.dest == Dest::ListTable && !lists_.empty() && lists_.back().levels < kMaxListLevels)
+                ++lists_.back().levels;
+            break;
+        case Kw::levelnfc:
+            if (s.dest == Dest::ListTable && !lists_.empty() && lists_.back().levels > 0)
+                lists_.back().nfc[lists_.back().levels - 1] = static_cast<uint8_t>(std::clamp<int32_t>(w.param, 0, 255));
+            break;
+        case Kw::listid:
+            if (s.dest == Dest::ListTable && !lists_.empty()) {
+                listIds_[w.param] = lists_.size() - 1;
+            } else if (s.dest == Dest::OverrideTable) {
+                overrideListId_ = w.param;
+                commitOverride();
+            }
+            break;
+        case Kw::listoverride:
+            if (s.dest == Dest::OverrideTable) {
+                overrideLs_.reset();
+                overrideListId_.reset();
+            }
+            break;
+        case Kw::bin:
+            skipBinary(w);
+            break;
+        }
+    }
+
+    const uint8_t *p_;
+    const uint8_t *const end_;
+    Sink &sink_;
+    const bool wantFormat_;
+    bool done_ = false;
+
+    std::vector<State> stack_;
+    State *st_ = nullptr;
+    size_t flatDepth_ = 0;
+    int ucSkip_ = 0;
+    int pendingLead_ = -1;
+    const CodePage *leadPage_ = nullptr;
+    char32_t pendingHigh_ = 0;
+
+    // document tables
+    int ansiCpg_ = 1252;
+    bool ansiCpgSet_ = false;
+    int32_t deff_ = 0;
+    std::deque<FontEntry> fontStore_;
+    std::unordered_map<int32_t, FontEntry *> fonts_;
+    FontEntry *curFont_ = nullptr; // entry being defined in the font table
+    size_t fontEntryDepth_ = 0;
+    uint64_t fontGen_ = 1;
+    std::vector<Color> colors_;
+    Color curColor_;
+    std::vector<ListDef> lists_;
+    std::unordered_map<int32_t, size_t> listIds_; // \listid -> lists_ index
+    std::unordered_map<int32_t, int32_t> overrides_; // \ls -> \listid
+    std::optional<int32_t> overrideLs_;
+    std::optional<int32_t> overrideListId_;
+
+    // font lookup cache
+    int32_t cachedFont_ = INT32_MIN;
+    uint64_t cachedGen_ = 0;
+    const FontEntry *curEntry_ = nullptr;
+    const CodePage *curPage_ = nullptr;
+    const CodePage *ansiPage_ = nullptr;
+    int ansiPageNumber_ = 0; // the \ansicpg ansiPage_ was looked up for
+
+    // output
+    Buffer run_;
+    RunFormat runFormat_;
+    bool needPre_ = true;
+    bool contentSinceBreak_ = false;
+    size_t pendingTabs_ = 0;
+    bool deferredPar_ = false; // a \par in a table cell, waiting to see if the cell ends
+    ParaFormat deferredFormat_;
+    RunFormat deferredMark_;
+    bool markerPending_ = false;
+    bool markerHint_ = false;
+    Buffer marker_;
+    RunFormat markerFormat_;
+};
+
+} // namespace
+
+void parse(std::string_view bytes, Sink &sink) {
+    Parser(bytes, sink).run();
+}
+
+} // namespace rtf::detail

@@ -1,0 +1,56 @@
+#pragma once
+// The RTF tokenizer and destination state machine. Plain C++: it emits runs of
+// text (already folded into Windows-1251) and paragraph ends to a Sink, which
+// builds whatever it wants from them.
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+namespace rtf::detail {
+
+// Character attributes of a run, resolved against the font and colour tables.
+struct RunFormat {
+    const std::u16string *fontName = nullptr; // nullptr: the font is not known
+    uint32_t rgb = 0;                         // 0xRRGGBB when hasColor
+    uint16_t halfPoints = 24;
+    bool hasColor = false; // false: automatic colour
+    bool bold = false;
+    bool italic = false;
+    bool underline = false;
+    bool strike = false;
+
+    bool operator==(const RunFormat &) const = default;
+};
+
+enum class Align : uint8_t { Left, Center, Right, Justify };
+
+struct ParaFormat {
+    Align align = Align::Left;
+    bool bullet = false;
+    int startTwips = 0;  // first line's indent: \li + \fi
+    int offsetTwips = 0; // later lines relative to the first: -\fi
+
+    bool operator==(const ParaFormat &) const = default;
+};
+
+// Receives the document. Paragraph breaks are given lazily: endParagraph() closes
+// the paragraph that text() has been filling, and the next paragraph only exists
+// once more text or another endParagraph() arrives. A document that ends with
+// \par therefore has no empty paragraph after it.
+class Sink {
+public:
+    virtual ~Sink() = default;
+    // Whether runs must be split where the format changes; a sink that only
+    // collects text says false and gets longer runs.
+    virtual bool wantsFormat() const { return true; }
+    virtual void text(const char16_t *chars, size_t n, const RunFormat &format) = 0;
+    // markFormat: the character format at the paragraph mark (what an empty
+    // paragraph shows).
+    virtual void endParagraph(const ParaFormat &format, const RunFormat &markFormat) = 0;
+};
+
+// Reads the RTF stream into the sink. The caller has checked that it is RTF.
+void parse(std::string_view bytes, Sink &sink);
+
+} // namespace rtf::detail

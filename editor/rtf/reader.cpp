@@ -1,0 +1,212 @@
+#include "editor/rtf/reader.h"
+
+#include "editor/docformat.h"
+#include "editor/rtf/parser.h"
+
+#include <QColor>
+#include <QFont>
+#include <QTextBlock>
+#include <QTextCursor>
+#include <QTextDocument>
+#include <QTextList>
+#include <cstring>
+#include <unordered_map>
+
+namespace rtf {
+
+namespace {
+
+using detail::Align;
+using detail::ParaFormat;
+using detail::RunFormat;
+
+std::string_view view(QByteArrayView bytes) {
+    return {bytes.data(), static_cast<size_t>(bytes.size())};
+}
+
+struct RunFormatHash {
+    size_t operator()(const RunFormat &f) const {
+        size_t h = std::hash<const void *>()(f.fontName);
+        h = h * 31 + f.rgb;
+        h = h * 31 + f.halfPoints;
+        h = h * 31 + (f.hasColor | f.bold << 1 | f.italic << 2 | f.underline << 3 | f.strike << 4);
+        return h;
+    }
+};
+
+constexpr int kMaxListItems = 256;
+
+// Builds the document with one cursor at its end.
+class DocumentSink : public detail::Sink {
+public:
+    explicit DocumentSink(QTextDocument &doc) : cursor_(&doc) {
+        cursor_.movePosition(QTextCursor::End);
+        cursor_.beginEditBlock();
+        emptyBlock_ = cursor_.block().length() <= 1;
+    }
+
+    void finish() { cursor_.endEditBlock(); }
+
+    void text(const char16_t *chars, size_t n, const RunFormat &format) override {
+        if (pendingBreak_)
+            breakBlock();
+        cursor_.insertText(QString(reinterpret_cast<const QChar *>(chars), static_cast<qsizetype>(n)),
+                           charFormat(format));
+        emptyBlock_ = false;
+    }
+
+    void endParagraph(const ParaFormat &format, const RunFormat &markFormat) override {
+        if (pendingBreak_)
+            breakBlock();
+        setBlockFormat(format);
+        if (emptyBlock_)
+            cursor_.setBlockCharFormat(charFormat(markFormat));
+        pendingBreak_ = true;
+    }
+
+private:
+    // The new block inherits the block format, list included, of the one before.
+    void breakBlock() {
+        cursor_.insertBlock();
+        pendingBreak_ = false;
+        emptyBlock_ = true;
+    }
+
+    void setBlockFormat(const ParaFormat &p) {
+        QTextBlock block = cursor_.block();
+        QTextList *list = block.textList();
+        bool changed = !known_ || !(p == current_);
+        // Qt touches every item of a list each time one joins it, so a run of
+        // bulleted paragraphs is split into lists of at most kMaxListItems
+        // (the bullets look the same) to keep long lists linear.
+        const bool full = list && list->count() > kMaxListItems;
+        if (p.bullet && (!docformat::hasBullet(block) || full)) {
+            if (list)
+                list->remove(block);
+            const QTextBlock prev = block.previous();
+            if (!full && prev.isValid() && docformat::hasBullet(prev)) {
+                prev.textList()->add(block);
+            } else {
+                QTextListFormat lf;
+                lf.setStyle(QTextListFormat::ListDisc);
+                lf.setIndent(0);
+                cursor_.createList(lf);
+            }
+            changed = true;
+        } else if (!p.bullet && list) {
+            list->remove(block);
+            changed = true;
+        }
+        if (!changed)
+            return;
+        QTextBlockFormat bf;
+        switch (p.align) {
+        case Align::Left: break;
+        case Align::Center: bf.setAlignment(Qt::AlignHCenter); break;
+        case Align::Right: bf.setAlignment(Qt::AlignRight); break;
+        case Align::Justify: bf.setAlignment(Qt::AlignJustify); break;
+        }
+        // The list first: a bulleted paragraph's margins depend on it.
+        if (QTextList *l = cursor_.block().textList())
+            bf.setObjectIndex(l->objectIndex());
+        if (p.startTwips || p.offsetTwips)
+            docformat::setParagraphIndents(bf, p.startTwips, p.offsetTwips);
+        cursor_.setBlockFormat(bf);
+        current_ = p;
+        known_ = true;
+    }
+
+    const QTextCharFormat &charFormat(const RunFormat &f) {
+        if (haveLast_ && f == lastKey_)
+            return lastFormat_;
+        auto it = formats_.find(f);
+        if (it == formats_.end()) {
+            if (formats_.size() > 4096)
+                formats_.clear();
+            it = formats_.emplace(f, build(f)).first;
+        }
+        haveLast_ = true;
+        lastKey_ = f;
+        lastFormat_ = it->second;
+        return lastFormat_;
+    }
+
+    QTextCharFormat build(const RunFormat &f) {
+        QTextCharFormat cf;
+        if (f.fontName) {
+            auto it = names_.find(f.fontName);
+            if (it == names_.end())
+                it = names_.emplace(f.fontName, QString::fromStdU16String(*f.fontName)).first;
+            docformat::setFontName(cf, it->second);
+        }
+        cf.setFontPointSize(f.halfPoints / 2.0);
+        if (f.bold)
+            cf.setFontWeight(QFont::Bold);
+        if (f.italic)
+            cf.setFontItalic(true);
+        if (f.underline)
+            cf.setFontUnderline(true);
+        if (f.strike)
+            cf.setFontStrikeOut(true);
+        if (f.hasColor)
+            cf.setForeground(QColor(QRgb(f.rgb)));
+        return cf;
+    }
+
+    QTextCursor cursor_;
+    bool pendingBreak_ = false;
+    bool emptyBlock_ = true;
+    bool known_ = false; // current_ describes the cursor's block
+    ParaFormat current_;
+    std::unordered_map<RunFormat, QTextCharFormat, RunFormatHash> formats_;
+    std::unordered_map<const std::u16string *, QString> names_;
+    bool haveLast_ = false;
+    RunFormat lastKey_;
+    QTextCharFormat lastFormat_;
+};
+
+class TextSink : public detail::Sink {
+public:
+    bool wantsFormat() const override { return false; }
+    void text(const char16_t *chars, size_t n, const RunFormat &) override {
+        if (pendingBreak_) {
+            out.append(u"\r\n");
+            pendingBreak_ = false;
+        }
+        out.append(reinterpret_cast<const QChar *>(chars), static_cast<qsizetype>(n));
+    }
+    void endParagraph(const ParaFormat &, const RunFormat &) override {
+        if (pendingBreak_)
+            out.append(u"\r\n");
+        pendingBreak_ = true;
+    }
+    QString out;
+
+private:
+    bool pendingBreak_ = false;
+};
+
+} // namespace
+
+bool isRtf(QByteArrayView bytes) {
+    return bytes.size() >= 5 && std::memcmp(bytes.data(), "{\\rtf", 5) == 0;
+}
+
+bool read(QByteArrayView bytes, QTextDocument &doc) {
+    if (!isRtf(bytes))
+        return false;
+    DocumentSink sink(doc);
+    detail::parse(view(bytes), sink);
+    sink.finish();
+    return true;
+}
+
+std::optional<QString> readText(QByteArrayView bytes) {
+    if (!isRtf(bytes))
+        return std::nullopt;
+    TextSink sink;
+    detail::parse(view(bytes), sink);
+    return std::move(sink.out);
+}
+
+} // namespace rtf
