@@ -1,7 +1,24 @@
 // The document file commands of the main window and their three file dialogs.
 #include "app/tform1.h"
+#include "editor/cp1251.h"
+#include "editor/docio.h"
 #include "editor/file_dialogs.h"
 #include "editor/tjre.h"
+#include "format/statusbar.h"
+#include "platform/messages.h"
+
+#include <QScopeGuard>
+#include <QTextCursor>
+#include <QTextDocument>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+#include <new>
+#include <optional>
+
+#include <fcntl.h>
+#include <unistd.h>
 
 namespace {
 
@@ -37,4 +54,148 @@ void TForm1::createFileDialogs() {
 
     OpenDialog3 = new TOpenDialog(this, TOpenDialog::Kind::Open);
     OpenDialog3->Filter = QStringLiteral("Все файлы (*.*)|*.*");
+}
+
+// ---- commands ----------------------------------------------------------------
+
+namespace {
+
+// The text of a file up to its first zero byte, as Windows-1251 characters.
+// Reading stops at that byte, so a huge file whose text ends early costs
+// nothing more. Empty when the file cannot be opened or read, or when its
+// text would not fit the editor (more than the text limit).
+std::optional<QString> fileText(const QString &path) {
+    const QByteArray native = docio::encodePath(path);
+    const int fd = ::open(native.constData(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0)
+        return std::nullopt;
+    const auto closeFd = qScopeGuard([fd] { ::close(fd); });
+    try {
+        QByteArray bytes;
+        constexpr qsizetype kChunk = qsizetype(1) << 20;
+        for (;;) {
+            const qsizetype used = bytes.size();
+            bytes.resize(used + kChunk);
+            const ssize_t n = ::read(fd, bytes.data() + used, size_t(kChunk));
+            if (n < 0) {
+                bytes.resize(used);
+                if (errno == EINTR)
+                    continue;
+                return std::nullopt;
+            }
+            const char *zero = static_cast<const char *>(std::memchr(bytes.constData() + used, 0, size_t(n)));
+            bytes.resize(zero ? zero - bytes.constData() : used + n);
+            if (bytes.size() > docio::kTextLimit)
+                return std::nullopt;
+            if (zero || n == 0)
+                break;
+        }
+        return cp1251::decode(bytes);
+    } catch (const std::bad_alloc &) {
+        return std::nullopt;
+    }
+}
+
+// The file-name part of a path: everything after its last "/", "\" or ":".
+QString fileNamePart(const QString &path) {
+    qsizetype cut = -1;
+    for (QChar separator : {QLatin1Char('/'), QLatin1Char('\\'), QLatin1Char(':')})
+        cut = std::max(cut, path.lastIndexOf(separator));
+    return path.mid(cut + 1);
+}
+
+// Above this many characters an insertion is laid out afterwards, in steps,
+// as a loaded document is: Qt lays out an edited range at once, all of it,
+// which for a big file keeps the window frozen far longer.
+constexpr qsizetype kLazyLayoutFrom = qsizetype(1) << 20;
+
+// Replaces the editor's selection with text as one step of the undo history.
+void replaceSelectionAsOneStep(TJRE *editor, const QString &text) {
+    QTextDocument *doc = editor->document();
+    const bool lazy = text.size() >= kLazyLayoutFrom && doc->isLayoutEnabled() && !qEnvironmentVariableIsSet("XX_EAGER");
+    if (lazy)
+        doc->setLayoutEnabled(false);
+    const auto relayout = qScopeGuard([&] {
+        if (lazy)
+            doc->setLayoutEnabled(true); // the whole document, in steps
+    });
+    QTextCursor block = editor->textCursor();
+    block.beginEditBlock();
+    editor->ReplaceSelection(text);
+    block.endEditBlock();
+}
+
+} // namespace
+
+// New: an empty document; the document name and the mode stay.
+void TForm1::ToolButton1Click() { JRE->Clear(); }
+
+// Open: the confirmed path is the document name at once, even if it cannot be
+// read; a load failure reaches the error box and leaves the document as it was.
+void TForm1::ToolButton2Click() {
+    if (!OpenDialog1->Execute())
+        return;
+    JRE->LoadFile(OpenDialog1->FileName);
+    JRE->SetModified(false);
+}
+
+// Save: to the document name, or, when there is none yet, to a path asked for
+// with the Open dialog. A failed write reaches the error box and leaves the
+// modified mark; otherwise the mark is cleared, also after a cancel.
+void TForm1::ToolButton3Click() {
+    if (OpenDialog1->FileName.isEmpty()) {
+        if (OpenDialog1->Execute()) {
+            JRE->SaveFile(OpenDialog1->FileName);
+            JRE->SetModified(false);
+        }
+    } else {
+        JRE->SaveFile(OpenDialog1->FileName);
+        JRE->SetModified(false);
+    }
+    StatusBar1->SetText(1, QString());
+}
+
+// Save As: to a path of its own; the document name stays.
+void TForm1::ToolButton4Click() {
+    if (SaveDialog1->Execute()) {
+        JRE->SaveFile(SaveDialog1->FileName);
+        JRE->SetModified(false);
+    }
+    StatusBar1->SetText(1, QString());
+}
+
+// Exit: asks about unsaved changes but cannot be stopped by the answer; only
+// a failed save keeps the window open.
+void TForm1::ToolButton7Click() {
+    if (JRE->IsModified()) {
+        const int answer = messages::show(QStringLiteral("Warning"), QStringLiteral("Файл не сохранён! Сохранить?"),
+                                          messages::Icon::Warning, messages::Yes | messages::No, messages::Yes,
+                                          messages::No);
+        if (answer == messages::Yes && SaveDialog1->Execute()) {
+            JRE->SaveFile(SaveDialog1->FileName);
+            JRE->SetModified(false);
+        }
+    }
+    close();
+}
+
+// Insert file contents: the file's bytes up to the first zero byte replace
+// the selection, unconverted. Any failure leaves the document alone, silently.
+void TForm1::ToolButton23Click() {
+    if (!OpenDialog3->Execute())
+        return;
+    const std::optional<QString> text = fileText(OpenDialog3->FileName);
+    if (!text)
+        return;
+    try {
+        replaceSelectionAsOneStep(JRE, *text);
+    } catch (const std::bad_alloc &) {
+    }
+}
+
+// Insert file name: the last component of the chosen path replaces the selection.
+void TForm1::ToolButton24Click() {
+    if (!OpenDialog3->Execute())
+        return;
+    replaceSelectionAsOneStep(JRE, fileNamePart(OpenDialog3->FileName));
 }

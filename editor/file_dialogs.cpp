@@ -2,28 +2,67 @@
 
 #include "platform/modal.h"
 
+#include <QComboBox>
 #include <QFileDialog>
 #include <QFileInfo>
+
+namespace {
+
+// A pattern list of a filter ("*.htm;*.html") in Qt's form ("*.htm *.html").
+QString qtPatterns(const QString &patterns) {
+    QStringList out;
+    for (const QString &pattern : patterns.split(QLatin1Char(';'), Qt::SkipEmptyParts)) {
+        const QString p = pattern.trimmed();
+        if (p.isEmpty())
+            continue;
+        out << (p == QLatin1String("*.*") ? QStringLiteral("*") : p);
+    }
+    return out.join(QLatin1Char(' '));
+}
+
+} // namespace
+
+QStringList TOpenDialog::FilterLabels() const {
+    const QStringList parts = Filter.split(QLatin1Char('|'));
+    QStringList labels;
+    for (int i = 0; i + 1 < parts.size(); i += 2)
+        labels << parts[i];
+    return labels;
+}
 
 QStringList TOpenDialog::NameFilters() const {
     const QStringList parts = Filter.split(QLatin1Char('|'));
     QStringList filters;
     for (int i = 0; i + 1 < parts.size(); i += 2)
-        filters << parts[i] + QLatin1String(" (") + parts[i + 1] + QLatin1Char(')');
+        filters << parts[i] + QLatin1String(" (") + qtPatterns(parts[i + 1]) + QLatin1Char(')');
     return filters;
 }
 
 bool TOpenDialog::Execute() {
     QFileDialog dialog(owner_);
     dialog.setOption(QFileDialog::DontUseNativeDialog);
+    // The list of file types shows the labels only, as they are written.
     dialog.setOption(QFileDialog::HideNameFilterDetails);
     dialog.setAcceptMode(kind_ == Kind::Open ? QFileDialog::AcceptOpen : QFileDialog::AcceptSave);
     dialog.setFileMode(QFileDialog::AnyFile); // no check that the file exists
     dialog.setOption(QFileDialog::DontConfirmOverwrite);
     if (!Title.isEmpty())
         dialog.setWindowTitle(Title);
-    if (!Filter.isEmpty())
-        dialog.setNameFilters(NameFilters());
+    const QStringList filters = NameFilters();
+    QComboBox *types = nullptr; // the list of file types
+    if (!filters.isEmpty()) {
+        dialog.setNameFilters(filters);
+        const int index = FilterIndex >= 1 && FilterIndex <= filters.size() ? FilterIndex : 1;
+        dialog.selectNameFilter(filters[index - 1]); // found by its shown text: before the texts change
+        // Qt shows each label with its blanks simplified; show it as written.
+        // The dialog takes the chosen filter by its index, never by this text.
+        types = dialog.findChild<QComboBox *>(QStringLiteral("fileTypeCombo"));
+        if (types) {
+            const QStringList labels = FilterLabels();
+            for (int i = 0; i < labels.size() && i < types->count(); ++i)
+                types->setItemText(i, labels[i]);
+        }
+    }
     if (!DefaultExt.isEmpty())
         dialog.setDefaultSuffix(DefaultExt);
     if (!FileName.isEmpty()) {
@@ -37,5 +76,7 @@ bool TOpenDialog::Execute() {
     if (files.isEmpty())
         return false;
     FileName = files.first();
+    if (types && types->currentIndex() >= 0)
+        FilterIndex = types->currentIndex() + 1;
     return true;
 }

@@ -1,9 +1,11 @@
 #pragma once
 // The file dialog components: a Title, a Filter ("label|pattern|label|pattern"),
-// a DefaultExt and the FileName they remember from one use to the next.
-// Execute() shows Qt's file dialog (through the modal seam) preset with FileName.
+// a DefaultExt and the FileName and FilterIndex they remember from one use to
+// the next. Execute() shows Qt's file dialog (through the modal seam) preset
+// with FileName.
 #include <QObject>
 #include <QString>
+#include <QStringList>
 #include <QWidget>
 
 // Owned by the window it belongs to.
@@ -17,11 +19,17 @@ public:
     QString Title;      // empty: the platform's own caption
     QString Filter;
     QString DefaultExt; // appended to a name typed without an extension
+    int FilterIndex = 1; // 1-based: the filter preselected, then the one last chosen
 
     // True when the user confirmed a file; FileName then holds its full path.
     bool Execute();
 
-    // The Qt name filters of Filter: each label shown as it stands.
+    // The labels of Filter, exactly as written (trailing blanks included):
+    // the texts the dialog's file-type list shows.
+    QStringList FilterLabels() const;
+    // The Qt name filters of Filter, "label (patterns)", with the patterns in
+    // Qt's form: ";" between patterns becomes a blank, and "*.*" matches
+    // every name, with or without a dot.
     QStringList NameFilters() const;
 
 private:

@@ -117,9 +117,16 @@ private slots:
     // A menu item clicks its button; the button's handler is the command.
     void itemsClickTheirButtons() {
         QSignalSpy open(act("ToolButton2"), &QAction::triggered);
+        QStringList titles;
+        for (int i = 0; i < 2; ++i)
+            modal::answerNext([&](QDialog &d) {
+                titles << d.windowTitle();
+                return int(QDialog::Rejected);
+            });
         act("N8")->trigger();
         act("N62")->trigger();
         QCOMPARE(open.count(), 2);
+        QCOMPARE(titles, QStringList({"Выбор файла для работы", "Выбор файла для работы"}));
         QSignalSpy stats(act("N54"), &QAction::triggered);
         act("N103")->trigger();
         QCOMPARE(stats.count(), 1);
