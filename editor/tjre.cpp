@@ -4,6 +4,7 @@
 #include "editor/displaylines.h"
 #include "editor/docformat.h"
 #include "editor/docio.h"
+#include "editor/fastlayout.h"
 #include "editor/plaintext.h"
 #include "editor/rtf/reader.h"
 #include "editor/rtf/writer.h"
@@ -64,6 +65,7 @@ TJRE::TJRE(QWidget *parent) : QTextEdit(parent), lines_(new DisplayLines(this)) 
 }
 
 void TJRE::adoptDocument(QTextDocument *doc) {
+    FastLayout::install(doc); // typing costs the same in any length of document
     lines_->attach(doc);
 }
 

@@ -75,6 +75,13 @@ private slots:
         QCOMPARE(panel(2), QStringLiteral("MS Sans Serif"));
         QCOMPARE(panel(3), QStringLiteral("12"));
         QCOMPARE(panel(7), QStringLiteral("0"));
+        // A new paragraph and more typing keep the line and column right.
+        QTest::keyClicks(jre(), QStringLiteral(" Hello world, this is Tessarin."));
+        QTest::keyClick(jre(), Qt::Key_Return);
+        QTest::keyClicks(jre(), QStringLiteral("Second line"));
+        QCOMPARE(panel(0), QStringLiteral("Стр:   2   Кол:  12"));
+        QTest::keyClick(jre(), Qt::Key_Return);
+        QCOMPARE(panel(0), QStringLiteral("Стр:   3   Кол:   1"));
     }
 
     void characterCount() {
