@@ -68,6 +68,9 @@ TForm1::TForm1(const QString &settingsPath, QWidget *parent)
       settingsPath_(settingsPath.isEmpty() ? settingsFilePath(QCoreApplication::applicationDirPath())
                                            : settingsPath) {
     Form1 = this;
+    // The classic interface font is not on Linux; Liberation Sans has the
+    // metrics of the fonts it was designed with, so texts fit their controls.
+    QFont::insertSubstitution(QStringLiteral("MS Sans Serif"), QStringLiteral("Liberation Sans"));
     setWindowTitle(QStringLiteral("Tessarin 2.0"));
     setWindowIcon(QIcon(QStringLiteral(":/icons/tessarin.png")));
     setFont(QFont(QStringLiteral("MS Sans Serif"), 8));

@@ -4,6 +4,8 @@
 
 TStatusBar::TStatusBar(QWidget *parent) : QWidget(parent) {
     setFixedHeight(kHeight);
+    // A narrow face, so that "Стр: 1234   Кол: 120" fits its 2u panel.
+    setFont(QFont(QStringLiteral("Liberation Sans Narrow"), 8));
     auto *row = new QHBoxLayout(this);
     row->setContentsMargins(0, 0, 0, 0);
     row->setSpacing(0);
