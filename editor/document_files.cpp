@@ -104,20 +104,24 @@ QString fileNamePart(const QString &path) {
     return path.mid(cut + 1);
 }
 
-// Above this many characters an insertion is laid out afterwards, in steps,
-// as a loaded document is: Qt lays out an edited range at once, all of it,
-// which for a big file keeps the window frozen far longer.
-constexpr qsizetype kLazyLayoutFrom = qsizetype(1) << 20;
+// From this many characters on, an insertion is laid out afterwards as a
+// loaded document is, from the top in steps. Qt lays out an edited range in
+// one pass, and that pass slows down without bound once the document is some
+// 8 million pixels tall: a 32 MB text took over 15 minutes that way, 20
+// seconds this way.
+constexpr qsizetype kStepwiseLayoutFrom = qsizetype(1) << 20;
 
 // Replaces the editor's selection with text as one step of the undo history.
 void replaceSelectionAsOneStep(TJRE *editor, const QString &text) {
     QTextDocument *doc = editor->document();
-    const bool lazy = text.size() >= kLazyLayoutFrom && doc->isLayoutEnabled() && !qEnvironmentVariableIsSet("XX_EAGER");
-    if (lazy)
+    const bool stepwise = text.size() >= kStepwiseLayoutFrom && doc->isLayoutEnabled();
+    if (stepwise)
         doc->setLayoutEnabled(false);
     const auto relayout = qScopeGuard([&] {
-        if (lazy)
-            doc->setLayoutEnabled(true); // the whole document, in steps
+        if (stepwise) {
+            doc->setLayoutEnabled(true);
+            editor->ensureCursorVisible(); // as ReplaceSelection does when laid out at once
+        }
     });
     QTextCursor block = editor->textCursor();
     block.beginEditBlock();
