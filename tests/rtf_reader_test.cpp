@@ -48,6 +48,16 @@ QByteArray wrap(const QByteArray &body) {
 
 class RtfReaderTest : public QObject {
     Q_OBJECT
+    // The text collector and the document builder agree on the expected text.
+    static void checkBothSinks() {
+        QFETCH(QByteArray, rtf);
+        QFETCH(QString, expected);
+        QCOMPARE(::text(rtf), expected);
+        QTextDocument doc;
+        QVERIFY(rtf::read(rtf, doc));
+        QCOMPARE(blocksText(doc), expected);
+    }
+
 private slots:
     void detectsRtf() {
         QVERIFY(rtf::isRtf("{\\rtf"));
@@ -199,14 +209,7 @@ private slots:
         row("empty bulleted paragraph at end", "{\\rtf1 {\\pntext\\'95\\tab}{\\*\\pn\\pnlvlblt}}", "");
     }
 
-    void text() {
-        QFETCH(QByteArray, rtf);
-        QFETCH(QString, expected);
-        QCOMPARE(::text(rtf), expected);
-        QTextDocument doc;
-        QVERIFY(rtf::read(rtf, doc));
-        QCOMPARE(blocksText(doc), expected);
-    }
+    void text() { checkBothSinks(); }
 
     // Character attributes as editor/docformat.h keeps them.
     void characterFormats() {
@@ -479,14 +482,7 @@ private slots:
     }
 
     // Far deeper than any real document: no stack overflow, nothing lost.
-    void deepNesting() {
-        QFETCH(QByteArray, rtf);
-        QFETCH(QString, expected);
-        QCOMPARE(::text(rtf), expected);
-        QTextDocument doc;
-        QVERIFY(rtf::read(rtf, doc));
-        QCOMPARE(blocksText(doc), expected);
-    }
+    void deepNesting() { checkBothSinks(); }
 
     // Formatting is scoped by groups up to the depth cap; the text at every
     // depth survives.
