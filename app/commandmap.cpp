@@ -1,7 +1,6 @@
 #include "app/commandmap.h"
 
 #include "app/tform1.h"
-#include "platform/guard.h"
 
 #include <QAction>
 #include <QApplication>
@@ -191,11 +190,10 @@ const Item kPopupMenu[] = {
 
 QString text(const char *s) { return QString::fromUtf8(s); }
 
-// Runs a handler through the guard, so no failure crosses the event loop.
 void connectHandler(QAction *action, TForm1 *form, Handler handler) {
     if (!handler)
         return;
-    QObject::connect(action, &QAction::triggered, form, [form, handler] { guarded([&] { (form->*handler)(); }); });
+    QObject::connect(action, &QAction::triggered, form, [form, handler] { form->RunCommand(handler); });
 }
 
 // A ticked item never changes its own tick: its handler does. Qt toggles a

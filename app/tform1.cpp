@@ -37,7 +37,6 @@ namespace {
 // Design values of the window.
 constexpr QRect kDesignGeometry(192, 114, 703, 538);
 constexpr int kCoolBarHeight = 75;
-constexpr int kBandWidth = 691;
 // The sizing border around the client area: the bars and the editor sit
 // inside it, so the status bar is 695 pixels wide at the design width.
 constexpr int kBorder = 4;
@@ -102,10 +101,10 @@ void TForm1::buildLayout() {
     auto *bands = new QVBoxLayout(CoolBar1);
     bands->setContentsMargins(2, 2, 2, 2);
     bands->setSpacing(2);
+    // The bands are as wide as the window lets them be: what does not fit goes
+    // behind each band's extension button, so the window can be made narrow.
     ToolBar1 = new QToolBar(QStringLiteral("ToolBar1"), CoolBar1);
-    ToolBar1->setMinimumWidth(kBandWidth);
     ToolBar2 = new QToolBar(QStringLiteral("ToolBar2"), CoolBar1);
-    ToolBar2->setMinimumWidth(kBandWidth);
     for (QToolBar *band : {ToolBar1, ToolBar2}) {
         band->setIconSize(QSize(16, 16));
         band->setMovable(false);
@@ -196,7 +195,7 @@ void TForm1::placeOverlays() {
 }
 
 void TForm1::FormCreate() {
-    JRE->ApplyJustify();
+    JRE->ApplyJustify(TJRE::Justify::Layout);
     static HintStyler *styler = nullptr;
     if (!styler)
         styler = new HintStyler(qApp);
@@ -221,8 +220,6 @@ void TForm1::FormCreate() {
     for (int i = 0; i < TStatusBar::kPanels; ++i)
         StatusBar1->SetWidth(i, units[i] * w);
     StatusBar1->SetText(1, QString());
-    // Justifying the empty start-up paragraph is not a change of the user's.
-    JRE->SetModified(false);
 }
 
 void TForm1::restoreGeometry() {
@@ -259,8 +256,13 @@ void TForm1::ApplyHintStyle() {
 }
 
 void TForm1::FormResize() {
-    JRE->ApplyJustify();
+    JRE->ApplyJustify(TJRE::Justify::Layout);
     StatusBar1->SetText(5, QStringLiteral("По ширине"));
+}
+
+void TForm1::RunCommand(void (TForm1::*handler)()) {
+    const TJRE::ChangeBatch batch(JRE);
+    guarded([&] { (this->*handler)(); });
 }
 
 QAction *TForm1::Action(const QString &name) const { return findChild<QAction *>(name); }
@@ -290,6 +292,12 @@ void TForm1::resizeEvent(QResizeEvent *event) {
 
 void TForm1::closeEvent(QCloseEvent *event) {
     if (!closed_) {
+        bool close = false; // stays false when a save fails
+        guarded([&] { close = SaveChangesBeforeClosing(); });
+        if (!close) {
+            event->ignore();
+            return;
+        }
         closed_ = true;
         FormClose();
     }

@@ -61,6 +61,11 @@ public:
     TFontDialog *FontDialog1 = nullptr;
     TColorDialog *ColorDialog1 = nullptr;
 
+    // Runs a command's handler through the guard, so no failure crosses the
+    // event loop, with the editor's change notice held until it ends, so the
+    // status bar describes the caret where the command left it.
+    void RunCommand(void (TForm1::*handler)());
+
     // A menu item or toolbar button by its name ("N8", "ToolButton2"), or null.
     QAction *Action(const QString &name) const;
 
@@ -86,6 +91,7 @@ public:
     void ToolButton3Click();  // Save
     void ToolButton4Click();  // Save As
     void ToolButton7Click();  // Exit
+    bool SaveChangesBeforeClosing();
     void ToolButton23Click(); // Insert file contents
     void ToolButton24Click(); // Insert file name
 

@@ -131,8 +131,12 @@ void replaceSelectionAsOneStep(TJRE *editor, const QString &text) {
 
 } // namespace
 
-// New: an empty document; the document name and the mode stay.
-void TForm1::ToolButton1Click() { JRE->Clear(); }
+// New: an empty document without a name, so that the next Save asks for one
+// instead of overwriting the file opened before; the mode stays.
+void TForm1::ToolButton1Click() {
+    JRE->Clear();
+    OpenDialog1->FileName.clear();
+}
 
 // Open: the confirmed path is the document name at once, even if it cannot be
 // read; a load failure reaches the error box and leaves the document as it was.
@@ -169,19 +173,26 @@ void TForm1::ToolButton4Click() {
     StatusBar1->SetText(1, QString());
 }
 
-// Exit: asks about unsaved changes but cannot be stopped by the answer; only
-// a failed save keeps the window open.
-void TForm1::ToolButton7Click() {
-    if (JRE->IsModified()) {
-        const int answer = messages::show(QStringLiteral("Warning"), QStringLiteral("Файл не сохранён! Сохранить?"),
-                                          messages::Icon::Warning, messages::Yes | messages::No, messages::Yes,
-                                          messages::No);
-        if (answer == messages::Yes && SaveDialog1->Execute()) {
-            JRE->SaveFile(SaveDialog1->FileName);
-            JRE->SetModified(false);
-        }
-    }
-    close();
+// Exit: closing the window asks about unsaved changes (SaveChangesBeforeClosing).
+void TForm1::ToolButton7Click() { close(); }
+
+// Asked whenever the main window is about to close, by Exit or by any other
+// way. Unsaved changes: "Yes" saves through the Save As dialog, "No" drops
+// them. False keeps the window open: the user cancelled that dialog. A failed
+// save throws, and the window stays open too.
+bool TForm1::SaveChangesBeforeClosing() {
+    if (!JRE->IsModified())
+        return true;
+    const int answer = messages::show(QStringLiteral("Warning"), QStringLiteral("Файл не сохранён! Сохранить?"),
+                                      messages::Icon::Warning, messages::Yes | messages::No, messages::Yes,
+                                      messages::No);
+    if (answer != messages::Yes)
+        return true;
+    if (!SaveDialog1->Execute())
+        return false;
+    JRE->SaveFile(SaveDialog1->FileName);
+    JRE->SetModified(false);
+    return true;
 }
 
 // Insert file contents: the file's bytes up to the first zero byte replace

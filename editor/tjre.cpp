@@ -55,7 +55,9 @@ TJRE::TJRE(QWidget *parent) : QTextEdit(parent), lines_(new DisplayLines(this)) 
     setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     connect(this, &QTextEdit::textChanged, this, [this] {
-        if (holdChange_)
+        if (changeMuted_)
+            return;
+        if (changeHolds_ > 0)
             changeHeld_ = true;
         else
             emit Change();
@@ -368,13 +370,25 @@ void TJRE::TLines::Add(const QString &line) {
     c.insertText(cp1251::fold(line) + QLatin1String("\r\n"));
 }
 
-void TJRE::ApplyJustify() {
+void TJRE::ApplyJustify(Justify kind) {
     QTextDocument *doc = document();
+    const bool untouched = kind == Justify::Layout && !IsModified() && !CanUndo() && !CanRedo();
+    if (untouched) {
+        doc->setUndoRedoEnabled(false); // the history is empty: nothing is lost
+        changeMuted_ = true;
+    }
+    const auto restore = qScopeGuard([&] {
+        if (untouched) {
+            changeMuted_ = false;
+            doc->setUndoRedoEnabled(true);
+            SetModified(false);
+        }
+    });
     const QTextCursor sel = textCursor();
     const int from = sel.hasSelection() ? sel.selectionStart() : 0;
     const int to = sel.hasSelection() ? sel.selectionEnd() : doc->characterCount() - 1;
     // Only paragraphs not yet justified change, in runs, so that a resize of a
-    // justified document lays nothing out again.
+    // justified document lays nothing out again and changes nothing.
     QTextBlockFormat justify;
     justify.setAlignment(Qt::AlignJustify);
     QTextCursor c(doc);
@@ -411,30 +425,34 @@ void TJRE::ApplyJustify() {
     SetWordWrap(true);
 }
 
+TJRE::ChangeBatch::ChangeBatch(TJRE *editor) : editor_(editor) {
+    if (editor_->changeHolds_++ == 0)
+        editor_->changeHeld_ = false;
+}
+
+TJRE::ChangeBatch::~ChangeBatch() {
+    if (--editor_->changeHolds_ == 0 && editor_->changeHeld_) {
+        editor_->changeHeld_ = false;
+        emit editor_->Change();
+    }
+}
+
 void TJRE::BulkEdit(const std::function<void()> &edit) {
     QTextDocument *doc = document();
     const QSizeF page = doc->pageSize();
     const bool updates = updatesEnabled();
     setUpdatesEnabled(false);
     doc->setPageSize(QSizeF(0, 0)); // Qt's layout does nothing while the page is null
-    holdChange_ = true;
-    changeHeld_ = false;
-    {
-        const auto restore = qScopeGuard([&] {
-            doc->setPageSize(page); // starts the step-by-step layout of the whole document
-            lines_->invalidateAll();
-            holdChange_ = false;
-            if (updates) {
-                setUpdatesEnabled(true);
-                viewport()->update();
-            }
-        });
-        edit();
-    }
-    if (changeHeld_) {
-        changeHeld_ = false;
-        emit Change();
-    }
+    ChangeBatch batch(this);
+    const auto restore = qScopeGuard([&] {
+        doc->setPageSize(page); // starts the step-by-step layout of the whole document
+        lines_->invalidateAll();
+        if (updates) {
+            setUpdatesEnabled(true);
+            viewport()->update();
+        }
+    });
+    edit();
 }
 
 // ---- input, always folded into the alphabet ------------------------------------

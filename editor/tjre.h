@@ -89,7 +89,27 @@ public:
     };
     TLines Lines() { return TLines(this); }
 
-    void ApplyJustify();
+    // Justifies the selected paragraphs, or all of them, then drops the
+    // selection and turns word wrap on. Only paragraphs not yet justified
+    // change; that is an edit (modified, one undo step). Layout is the window's
+    // own re-justification (start-up, resize): on a document the user has not
+    // touched yet (not modified, nothing to undo or redo) it belongs to how the
+    // document is shown, and is neither an undo step nor a change.
+    enum class Justify { Edit, Layout };
+    void ApplyJustify(Justify kind = Justify::Edit);
+
+    // While one is alive, Change waits; one Change goes out when the last of
+    // them ends and the document changed meanwhile. A command runs inside one,
+    // so the status bar describes the caret where the command left it.
+    class ChangeBatch {
+    public:
+        explicit ChangeBatch(TJRE *editor);
+        ~ChangeBatch();
+        ChangeBatch(const ChangeBatch &) = delete;
+        ChangeBatch &operator=(const ChangeBatch &) = delete;
+    private:
+        TJRE *editor_;
+    };
 
     // Runs edit, a change of a large part of the document, without Qt laying
     // the changed text out at once (about 20 us a line): redrawing is off, and
@@ -123,6 +143,7 @@ private:
     bool plainText_ = false;
     bool hideSelection_ = true;
     QTextCharFormat defaultFormat_;
-    bool holdChange_ = false; // inside BulkEdit: Change waits for its end
-    bool changeHeld_ = false;
+    int changeHolds_ = 0;     // ChangeBatch scopes alive
+    bool changeHeld_ = false; // the document changed inside them
+    bool changeMuted_ = false; // changes that are not the user's: no Change at all
 };

@@ -1,27 +1,55 @@
 #include "format/statusbar.h"
 
-#include <QHBoxLayout>
+#include <QAccessible>
+#include <QAccessibleWidget>
+
+namespace {
+
+// Screen readers find the bar by its role, and read its panels as its children.
+QAccessibleInterface *statusBarAccessible(const QString &className, QObject *object) {
+    if (className == QLatin1String("TStatusBar") && object && object->isWidgetType())
+        return new QAccessibleWidget(static_cast<QWidget *>(object), QAccessible::StatusBar);
+    return nullptr;
+}
+
+} // namespace
 
 TStatusBar::TStatusBar(QWidget *parent) : QWidget(parent) {
+    static const bool roleInstalled = [] {
+        QAccessible::installFactory(statusBarAccessible);
+        return true;
+    }();
+    Q_UNUSED(roleInstalled);
     setFixedHeight(kHeight);
     // A narrow face, so that "Стр: 1234   Кол: 120" fits its 2u panel.
     setFont(QFont(QStringLiteral("Liberation Sans Narrow"), 8));
-    auto *row = new QHBoxLayout(this);
-    row->setContentsMargins(0, 0, 0, 0);
-    row->setSpacing(0);
     for (int i = 0; i < kPanels; ++i) {
         auto *label = new QLabel(this);
         label->setFrameStyle(QFrame::Panel | QFrame::Sunken);
         label->setAlignment((i == 0 ? Qt::AlignLeft : Qt::AlignHCenter) | Qt::AlignVCenter);
         label->setMargin(1);
         panels_[i] = label;
-        row->addWidget(label);
-        SetWidth(i, kDesignPanelWidth);
+        widths_[i] = kDesignPanelWidth;
     }
-    row->addStretch(1);
+    placePanels();
 }
 
 void TStatusBar::SetText(int panel, const QString &text) { panels_[panel]->setText(text); }
 QString TStatusBar::Text(int panel) const { return panels_[panel]->text(); }
-void TStatusBar::SetWidth(int panel, int width) { panels_[panel]->setFixedWidth(width); }
-int TStatusBar::Width(int panel) const { return panels_[panel]->width(); }
+
+void TStatusBar::SetWidth(int panel, int width) {
+    widths_[panel] = width;
+    placePanels();
+}
+
+int TStatusBar::Width(int panel) const { return widths_[panel]; }
+
+// The panels keep their widths side by side from the left; a window narrower
+// than all of them cuts off the last ones instead of refusing to shrink.
+void TStatusBar::placePanels() {
+    int x = 0;
+    for (int i = 0; i < kPanels; ++i) {
+        panels_[i]->setGeometry(x, 0, widths_[i], kHeight);
+        x += widths_[i];
+    }
+}

@@ -1,5 +1,6 @@
 #pragma once
-// StatusBar1: eight panels in one row, each a label that screen readers read.
+// StatusBar1: eight panels in one row, each a label that screen readers read;
+// the bar itself has the status-bar role.
 #include <QLabel>
 #include <QWidget>
 #include <array>
@@ -20,5 +21,8 @@ public:
     QLabel *Panel(int panel) const { return panels_[panel]; }
 
 private:
+    void placePanels();
+
     std::array<QLabel *, kPanels> panels_{};
+    std::array<int, kPanels> widths_{};
 };

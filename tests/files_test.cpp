@@ -192,12 +192,20 @@ private slots:
         QCOMPARE(form().StatusBar1->Text(1), QString());
         QCOMPARE(modal::shownTitles().size(), 1);
 
-        // The name is now set: a later Save writes without a dialog, also after New.
-        run([&] { form().ToolButton1Click(); });
+        // The name is now set: a later Save writes without a dialog.
         type(QStringLiteral("second"));
         run([&] { form().ToolButton3Click(); });
         QCOMPARE(modal::shownTitles().size(), 1);
         QVERIFY(testsupport::readFile(target).contains("second"));
+        // After New the document has no name: Save asks, the old file stays.
+        run([&] { form().ToolButton1Click(); });
+        type(QStringLiteral("third"));
+        const QString other = path(QStringLiteral("other.rtf"));
+        choose(other);
+        run([&] { form().ToolButton3Click(); });
+        QCOMPARE(modal::shownTitles().size(), 2);
+        QVERIFY(testsupport::readFile(other).contains("third"));
+        QVERIFY(!testsupport::readFile(target).contains("third"));
     }
 
     void saveCancelledWritesNothingAndEmptiesPanel() {
@@ -353,7 +361,7 @@ private slots:
         QCOMPARE(testsupport::readFile(current), QByteArray("new!"));
     }
 
-    void newKeepsNameAndMode() {
+    void newForgetsNameKeepsMode() {
         form().CB2->setChecked(false);
         form().OpenDialog1->FileName = path(QStringLiteral("kept.txt"));
         type(QStringLiteral("gone"));
@@ -363,7 +371,7 @@ private slots:
         QCOMPARE(jre().GetText(), QString());
         QVERIFY(!jre().IsModified());
         QVERIFY(jre().PlainText());
-        QCOMPARE(form().OpenDialog1->FileName, path(QStringLiteral("kept.txt")));
+        QCOMPARE(form().OpenDialog1->FileName, QString()); // a Save asks, the old file stays
         QCOMPARE(form().StatusBar1->Text(1), QStringLiteral("Изменён"));
         QCOMPARE(modal::shownTitles(), QStringList());
     }
@@ -388,14 +396,21 @@ private slots:
         QCOMPARE(modal::shownTitles().size(), 1);
     }
 
+    // Exit and every other way of closing the window ask the same question;
+    // cancelling the save dialog goes back to the document.
     void exitQuestion_data() {
+        QTest::addColumn<bool>("closeBox");
         QTest::addColumn<int>("answer");
         QTest::addColumn<bool>("confirmSave");
-        QTest::newRow("No") << int(messages::No) << false;
-        QTest::newRow("Yes, cancel the save") << int(messages::Yes) << false;
-        QTest::newRow("Yes, save") << int(messages::Yes) << true;
+        for (bool closeBox : {false, true}) {
+            const char *route = closeBox ? "close box" : "Exit";
+            QTest::addRow("%s, No", route) << closeBox << int(messages::No) << false;
+            QTest::addRow("%s, Yes, cancel the save", route) << closeBox << int(messages::Yes) << false;
+            QTest::addRow("%s, Yes, save", route) << closeBox << int(messages::Yes) << true;
+        }
     }
     void exitQuestion() {
+        QFETCH(bool, closeBox);
         QFETCH(int, answer);
         QFETCH(bool, confirmSave);
         form().OpenDialog1->FileName = path(QStringLiteral("current.rtf"));
@@ -410,7 +425,12 @@ private slots:
             else
                 cancel(&seen);
         }
-        run([&] { form().ToolButton7Click(); });
+        run([&] {
+            if (closeBox)
+                form().close();
+            else
+                form().ToolButton7Click();
+        });
 
         QCOMPARE(box.caption, QStringLiteral("Warning"));
         QCOMPARE(box.text, QStringLiteral("Файл не сохранён! Сохранить?"));
@@ -420,7 +440,9 @@ private slots:
         QCOMPARE(box.escapeButton, QStringLiteral("&No"));
         if (answer == messages::Yes)
             QCOMPARE(seen.title, QStringLiteral("Сохранение текущего файла")); // not the document name
-        QVERIFY(!form().isVisible());
+        const bool cancelled = answer == messages::Yes && !confirmSave;
+        QCOMPARE(form().isVisible(), cancelled);
+        QCOMPARE(jre().IsModified(), !confirmSave);
         QCOMPARE(QFile::exists(target), confirmSave);
         if (confirmSave)
             QVERIFY(testsupport::readFile(target).contains("changed"));

@@ -5,8 +5,10 @@
 #include "editor/tjre.h"
 #include "format/statusbar.h"
 #include "platform/modal.h"
+#include "windows/tform2.h"
 #include "tests/support/testsupport.h"
 
+#include <QAccessible>
 #include <QAction>
 #include <QCheckBox>
 #include <QComboBox>
@@ -84,6 +86,102 @@ private slots:
             QCOMPARE(form.StatusBar1->Width(i), expected[i]);
         QCOMPARE(form.StatusBar1->Text(5), QStringLiteral("По ширине"));
         QCOMPARE(form.JRE->SelectionStart(), 0);
+    }
+
+    // A fresh window: nothing to undo, not modified, and the panels that only
+    // the editor's handlers write are still empty.
+    void freshWindowState() {
+        TForm1 form(ini());
+        form.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&form));
+        for (int panel : {0, 1, 2, 3, 7})
+            QVERIFY2(form.StatusBar1->Text(panel).isEmpty(), qPrintable(QString::number(panel)));
+        QVERIFY(!form.JRE->CanUndo());
+        form.Action(QStringLiteral("ToolButton8"))->trigger(); // Undo
+        QVERIFY(!form.JRE->IsModified());
+        QCOMPARE(form.JRE->document()->begin().blockFormat().alignment(), Qt::AlignJustify);
+        QTest::keyClick(form.JRE, Qt::Key_A);
+        QCOMPARE(form.StatusBar1->Text(3), QStringLiteral("12")); // the size typed text has
+        QCOMPARE(form.StatusBar1->Text(1), QStringLiteral("Изменён"));
+    }
+
+    // A resize justifies what is not yet justified. On a document the user has
+    // not touched (just opened, new, fresh) that is how it is shown, not a
+    // change; on an edited one it is a change of one undo step; on one already
+    // justified it is nothing.
+    void resizeChangesOnlyWhatIsNotJustified_data() {
+        QTest::addColumn<QString>("how");
+        QTest::addColumn<bool>("change");
+        QTest::newRow("opened") << QStringLiteral("open") << false;
+        QTest::newRow("new") << QStringLiteral("new") << false;
+        QTest::newRow("edited, left-aligned") << QStringLiteral("left") << true;
+        QTest::newRow("edited, justified") << QStringLiteral("typed") << false;
+    }
+    void resizeChangesOnlyWhatIsNotJustified() {
+        QFETCH(QString, how);
+        QFETCH(bool, change);
+        TForm1 form(ini());
+        form.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&form));
+        TJRE &e = *form.JRE;
+        const QString file = dir_.filePath(QStringLiteral("plain.txt"));
+        testsupport::writeFile(file, "one\r\ntwo\r\n");
+        QTest::keyClicks(&e, QStringLiteral("typed"));
+        if (how == QLatin1String("open"))
+            e.LoadFile(file);
+        else if (how == QLatin1String("new"))
+            form.Action(QStringLiteral("ToolButton1"))->trigger();
+        else if (how == QLatin1String("left"))
+            form.Action(QStringLiteral("ToolButton31"))->trigger();
+        const bool modified = e.IsModified();
+        const int steps = e.document()->availableUndoSteps();
+        form.StatusBar1->SetText(1, QString());
+
+        form.resize(form.width() + 40, form.height() + 20);
+        QCOMPARE(e.IsModified(), modified || change);
+        QCOMPARE(e.document()->availableUndoSteps(), steps + (change ? 1 : 0));
+        QCOMPARE(form.StatusBar1->Text(1), change ? QStringLiteral("Изменён") : QString());
+        for (QTextBlock b = e.document()->begin(); b.isValid(); b = b.next())
+            QCOMPARE(b.blockFormat().alignment(), Qt::AlignJustify);
+        form.resize(form.width() - 40, form.height());
+        QCOMPARE(e.document()->availableUndoSteps(), steps + (change ? 1 : 0));
+        if (change) { // the undo step gives the alignment back
+            e.Undo();
+            QCOMPARE(e.document()->begin().blockFormat().alignment(), Qt::AlignLeft);
+        }
+    }
+
+    // The toolbars do not hold the window wide: a narrow window shows what fits.
+    void narrowWindow() {
+        TForm1 form(ini());
+        form.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&form));
+        QVERIFY2(form.minimumSizeHint().width() <= 320, qPrintable(QString::number(form.minimumSizeHint().width())));
+        form.resize(320, 300);
+        QTRY_COMPARE(form.width(), 320);
+        QCOMPARE(form.StatusBar1->Width(0), 98); // panels keep their widths, cut at the edge
+        QVERIFY(form.JRE->width() < 320);
+    }
+
+    void statusBarIsOneToAssistiveTechnology() {
+        TForm1 form(ini());
+        form.show();
+        QAccessibleInterface *bar = QAccessible::queryAccessibleInterface(form.StatusBar1);
+        QVERIFY(bar);
+        QCOMPARE(bar->role(), QAccessible::StatusBar);
+        QCOMPARE(bar->childCount(), 8);
+        QCOMPARE(bar->child(4)->text(QAccessible::Name), QStringLiteral("РУС."));
+    }
+
+    // The calculator is a window of its own; closing the main window still ends the program.
+    void closingMainWindowEndsProgramWhileCalculatorIsShown() {
+        TForm1 form(ini());
+        TForm2 calculator;
+        form.show();
+        calculator.show();
+        QTimer::singleShot(0, &form, [&] { form.close(); });
+        QTimer::singleShot(5000, qApp, [] { QCoreApplication::exit(1); });
+        QCOMPARE(QCoreApplication::exec(), 0);
     }
 
     void settingsWrittenAtClose() {

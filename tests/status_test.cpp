@@ -4,6 +4,7 @@
 #include "format/colorbox.h"
 #include "format/statusbar.h"
 #include "platform/datetime.h"
+#include "tools/find_replace.h"
 
 #include <QAccessible>
 #include <QAction>
@@ -11,6 +12,7 @@
 #include <QDateTime>
 #include <QFrame>
 #include <QLineEdit>
+#include <QPushButton>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -82,6 +84,24 @@ private slots:
         QCOMPARE(panel(0), QStringLiteral("Стр:   2   Кол:  12"));
         QTest::keyClick(jre(), Qt::Key_Return);
         QCOMPARE(panel(0), QStringLiteral("Стр:   3   Кол:   1"));
+    }
+
+    // A command that edits away from the caret (replace-all) leaves the panels
+    // describing the caret where the command put it.
+    void panelsFollowTheCaretACommandLeaves() {
+        jre()->ReplaceSelection(QStringLiteral("one\r\ntwo\r\n"));
+        QTextCharFormat big;
+        big.setFontPointSize(20);
+        jre()->SetSelectionFormat(big);
+        jre()->ReplaceSelection(QStringLiteral("aaaa"));
+        jre()->Select(0, 0);
+        form_->Action(QStringLiteral("ToolButton20"))->trigger();
+        form_->ReplaceDialog1->SetFindText(QStringLiteral("a"));
+        form_->ReplaceDialog1->SetReplaceText(QStringLiteral("bb"));
+        form_->ReplaceDialog1->ReplaceAllButton()->click();
+        QCOMPARE(jre()->GetText(), QStringLiteral("one\r\ntwo\r\nbbbbbbbb"));
+        QCOMPARE(panel(0), QStringLiteral("Стр:   3   Кол:   9"));
+        QCOMPARE(panel(3), QStringLiteral("20"));
     }
 
     void characterCount() {

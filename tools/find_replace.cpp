@@ -3,7 +3,6 @@
 #include "app/tform1.h"
 #include "editor/cp1251.h"
 #include "editor/tjre.h"
-#include "platform/guard.h"
 #include "platform/messages.h"
 #include "tools/replace_engine.h"
 
@@ -235,7 +234,7 @@ void TReplaceDialog::SetReplaceText(const QString &text) {
 void TForm1::ToolButton14Click() {
     if (!FindDialog1) {
         FindDialog1 = new TFindDialog(this);
-        connectGuarded(FindDialog1, &TFindDialog::Find, this, &TForm1::FindDialog1Find);
+        connect(FindDialog1, &TFindDialog::Find, this, [this] { RunCommand(&TForm1::FindDialog1Find); });
     }
     FindDialog1->Execute();
 }
@@ -244,7 +243,7 @@ void TForm1::ToolButton20Click() {
     if (!ReplaceDialog1) {
         ReplaceDialog1 = new TReplaceDialog(this);
         // Its find-next button has no handler: it does nothing.
-        connectGuarded(ReplaceDialog1, &TReplaceDialog::Replace, this, &TForm1::ReplaceDialog1Replace);
+        connect(ReplaceDialog1, &TReplaceDialog::Replace, this, [this] { RunCommand(&TForm1::ReplaceDialog1Replace); });
     }
     ReplaceDialog1->Execute();
 }
