@@ -325,7 +325,8 @@ private slots:
             docio::save(place.path, true, doc);
             doc.setPlainText(QString(100000, QLatin1Char('x')));
             QString failed;
-            testsupport::withFileSizeLimit(4096, [&] { failed = errorOf([&] { docio::save(place.path, true, doc); }); });
+            testsupport::withFileSizeLimit(4096,
+                                           [&] { failed = errorOf([&] { docio::save(place.path, true, doc); }); });
             QCOMPARE(failed, QStringLiteral("Failed to Save Stream"));
             QCOMPARE(readFile(place.path), QByteArray("short"));
         }
@@ -348,7 +349,8 @@ private slots:
                 timer.start();
                 char buffer[65536];
                 while (received.size() < readerTakes && timer.elapsed() < 5000) {
-                    const ssize_t n = ::read(reader, buffer, size_t(qMin<qsizetype>(sizeof buffer, readerTakes - received.size())));
+                    const qsizetype wanted = qMin<qsizetype>(sizeof buffer, readerTakes - received.size());
+                    const ssize_t n = ::read(reader, buffer, size_t(wanted));
                     if (n > 0)
                         received.append(buffer, n);
                     else
