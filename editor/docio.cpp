@@ -4,16 +4,15 @@
 #include "editor/rtf/reader.h"
 #include "editor/rtf/writer.h"
 #include "platform/error.h"
+#include "platform/safewrite.h"
 
 #include <QDir>
-#include <QRandomGenerator>
 #include <QTextCursor>
 #include <QTextDocument>
 
 #include <cerrno>
 #include <cstring>
 #include <new>
-#include <string>
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -36,6 +35,13 @@ QString reason(int err) { return QString::fromLocal8Bit(std::strerror(err)); }
     throw tessarin::Error(QStringLiteral("Cannot create file \"%1\". %2").arg(displayPath(path), reason(err)));
 }
 
+// What stands there is no file to read: a folder, FIFO, device or socket.
+[[noreturn]] void notRegular(const QString &path, mode_t mode) {
+    if (S_ISDIR(mode))
+        cannotOpen(path, EISDIR);
+    throw tessarin::Error(QStringLiteral("Cannot open file \"%1\". Not a regular file").arg(displayPath(path)));
+}
+
 [[noreturn]] void failedToLoad() { throw tessarin::Error(QStringLiteral("Failed to Load Stream")); }
 [[noreturn]] void failedToSave() { throw tessarin::Error(QStringLiteral("Failed to Save Stream")); }
 
@@ -47,42 +53,6 @@ struct Fd {
             ::close(fd);
     }
 };
-
-// The file a save writes: the end of a chain of symbolic links, so that the
-// link stays and its target gets the new contents.
-std::string finalTarget(std::string path) {
-    for (int depth = 0; depth < 40; ++depth) {
-        struct stat st;
-        if (::lstat(path.c_str(), &st) != 0 || !S_ISLNK(st.st_mode))
-            break;
-        std::string link(size_t(st.st_size > 0 ? st.st_size : 256) + 1, '\0');
-        const ssize_t n = ::readlink(path.c_str(), link.data(), link.size());
-        if (n <= 0 || size_t(n) >= link.size())
-            break;
-        link.resize(size_t(n));
-        if (link.front() == '/') {
-            path = link;
-        } else {
-            const size_t slash = path.rfind('/');
-            path = (slash == std::string::npos ? std::string() : path.substr(0, slash + 1)) + link;
-        }
-    }
-    return path;
-}
-
-bool writeAll(int fd, const char *data, size_t size) {
-    while (size > 0) {
-        const ssize_t n = ::write(fd, data, size);
-        if (n < 0) {
-            if (errno == EINTR)
-                continue;
-            return false;
-        }
-        data += n;
-        size -= size_t(n);
-    }
-    return true;
-}
 
 void appendUtf8(QByteArray &out, char32_t cp) {
     if (cp < 0x80) {
@@ -167,25 +137,43 @@ QByteArray encodePath(const QString &path) {
     return out;
 }
 
-QByteArray readFile(const QString &path) {
+int openRegularFile(const QString &path, qint64 *size) {
     const QByteArray native = encodePath(path);
-    Fd in;
-    in.fd = ::open(native.constData(), O_RDONLY | O_CLOEXEC);
-    if (in.fd < 0)
-        cannotOpen(path, errno);
     struct stat st;
-    if (::fstat(in.fd, &st) != 0)
+    // Something else is not even opened: opening a device can have effects of its own.
+    if (::stat(native.constData(), &st) == 0 && !S_ISREG(st.st_mode))
+        notRegular(path, st.st_mode);
+    // Without blocking: a FIFO put there meanwhile opens at once, and is refused below.
+    const int fd = ::open(native.constData(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
+    if (fd < 0)
         cannotOpen(path, errno);
-    if (S_ISDIR(st.st_mode))
-        cannotOpen(path, EISDIR);
+    if (::fstat(fd, &st) != 0) {
+        const int err = errno;
+        ::close(fd);
+        cannotOpen(path, err);
+    }
+    if (!S_ISREG(st.st_mode)) {
+        ::close(fd);
+        notRegular(path, st.st_mode);
+    }
+    ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
+    if (size)
+        *size = st.st_size;
+    return fd;
+}
+
+QByteArray readFile(const QString &path) {
+    qint64 size = 0;
+    Fd in;
+    in.fd = openRegularFile(path, &size);
     // No form of the file holds more characters than it has bytes.
-    if (S_ISREG(st.st_mode) && st.st_size > kTextLimit)
+    if (size > kTextLimit)
         failedToLoad();
 
     QByteArray bytes;
     try {
         qsizetype used = 0;
-        bytes.resize(S_ISREG(st.st_mode) ? qsizetype(st.st_size) + 1 : 65536);
+        bytes.resize(qsizetype(size) + 1); // a file that grows meanwhile is read to its end
         for (;;) {
             if (used == bytes.size())
                 bytes.resize(bytes.size() * 2);
@@ -241,44 +229,11 @@ QByteArray serialize(const QTextDocument &doc, bool plainText) {
 }
 
 void writeFile(const QString &path, const QByteArray &bytes) {
-    const std::string target = finalTarget(encodePath(path).toStdString());
-    struct stat old;
-    const bool exists = ::stat(target.c_str(), &old) == 0;
-    if (exists && S_ISDIR(old.st_mode))
-        cannotCreate(path, EISDIR);
-    // Renaming over a file we may not write would bypass its protection.
-    if (exists && ::access(target.c_str(), W_OK) != 0)
-        cannotCreate(path, errno);
-
-    const size_t slash = target.rfind('/');
-    const std::string folder = slash == std::string::npos ? std::string() : target.substr(0, slash + 1);
-    const std::string name = slash == std::string::npos ? target : target.substr(slash + 1);
-    std::string temp;
-    Fd out;
-    for (int attempt = 0; attempt < 100 && out.fd < 0; ++attempt) {
-        char suffix[16];
-        std::snprintf(suffix, sizeof suffix, ".%08x", QRandomGenerator::global()->generate());
-        temp = folder + "." + name.substr(0, 200) + suffix + ".tmp";
-        // 0666 less the umask, as any new file; an old file's mode is copied below.
-        out.fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-        if (out.fd < 0 && errno != EEXIST)
-            break;
-    }
-    if (out.fd < 0)
-        cannotCreate(path, errno);
-    if (exists) {
-        ::fchmod(out.fd, old.st_mode & 07777);
-        if (::fchown(out.fd, old.st_uid, old.st_gid) != 0 && ::fchown(out.fd, uid_t(-1), old.st_gid) != 0) {
-            // Not ours to give away: the new file belongs to us, as any new file would.
-        }
-    }
-    const bool written = writeAll(out.fd, bytes.constData(), size_t(bytes.size())) && ::fsync(out.fd) == 0;
-    const int closed = ::close(out.fd);
-    out.fd = -1;
-    if (!written || closed != 0 || ::rename(temp.c_str(), target.c_str()) != 0) {
-        ::unlink(temp.c_str());
+    SafeWriter out(encodePath(path));
+    if (!out.open())
+        cannotCreate(path, out.error());
+    if (!out.write(bytes.constData(), bytes.size()) || !out.commit())
         failedToSave();
-    }
 }
 
 void save(const QString &path, bool plainText, const QTextDocument &doc) {

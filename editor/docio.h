@@ -23,12 +23,20 @@ void read(const QByteArray &bytes, bool plainText, QTextDocument &doc, const QTe
 // The bytes a save writes in each mode: rtf::write, or plaintext::write.
 QByteArray serialize(const QTextDocument &doc, bool plainText);
 
-// Writes atomically: a temporary file in the same folder, flushed to disk, then
-// renamed over the target, so a failed save leaves the old file whole. A
-// symbolic link stays a link to the written file; the file's permissions
-// survive. Throws tessarin::Error with "Cannot create file \"%s\". %s" when it
-// cannot be created, "Failed to Save Stream" when writing fails.
+// Writes through SafeWriter (platform/safewrite.h): atomically where that is
+// safe, so a failed save leaves the old file whole, else in place, as
+// create-or-empty does. A symbolic link stays a link to the written file; the
+// file's permissions survive. Throws tessarin::Error with "Cannot create file
+// \"%s\". %s" when it cannot be created (a FIFO nobody reads: at once),
+// "Failed to Save Stream" when writing fails.
 void save(const QString &path, bool plainText, const QTextDocument &doc);
+
+// Opens a regular file for reading and returns its descriptor, which the
+// caller closes; size, when asked, gets its size. Anything else (a folder,
+// FIFO, device or socket) fails at once, without blocking and without reading:
+// throws the cannot-open error of load(), whose reason is then "Is a
+// directory" or "Not a regular file".
+int openRegularFile(const QString &path, qint64 *size = nullptr);
 
 // The whole file, for commands that take its raw bytes. Throws the cannot-open
 // error of load().

@@ -5,6 +5,7 @@
 #include "editor/file_dialogs.h"
 #include "editor/tjre.h"
 #include "format/statusbar.h"
+#include "platform/error.h"
 #include "platform/messages.h"
 
 #include <QScopeGuard>
@@ -17,7 +18,6 @@
 #include <new>
 #include <optional>
 
-#include <fcntl.h>
 #include <unistd.h>
 
 namespace {
@@ -62,13 +62,16 @@ namespace {
 
 // The text of a file up to its first zero byte, as Windows-1251 characters.
 // Reading stops at that byte, so a huge file whose text ends early costs
-// nothing more. No value when the file cannot be opened or read, or when its
-// text would not fit the editor (more than the text limit).
+// nothing more. No value when the file cannot be opened or read (anything but
+// a regular file is refused at once), or when its text would not fit the
+// editor (more than the text limit).
 std::optional<QString> fileText(const QString &path) {
-    const QByteArray native = docio::encodePath(path);
-    const int fd = ::open(native.constData(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0)
-        return std::nullopt;
+    int fd = -1;
+    try {
+        fd = docio::openRegularFile(path);
+    } catch (const tessarin::Error &) {
+        return std::nullopt; // the command is silent about it
+    }
     const auto closeFd = qScopeGuard([fd] { ::close(fd); });
     try {
         QByteArray bytes;

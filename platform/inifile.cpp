@@ -1,13 +1,14 @@
 #include "platform/inifile.h"
 
 #include "platform/error.h"
+#include "platform/safewrite.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 
 #include <climits>
+#include <new>
 
 namespace {
 
@@ -252,24 +253,33 @@ void IniFile::writeString(const QString &section, const QString &key, const QStr
         at = head.size();
     }
 
-    // When the whole file is in memory, a folder we cannot create files in
-    // still lets us write an existing writable file directly; otherwise the
-    // rest of the file is copied from the old one into the new one.
+    // The rest of the file beyond the head is copied from the old file into
+    // the new one; a write in place empties the old file first, so then the
+    // rest is read into memory before.
+    SafeWriter out(QFile::encodeName(path_));
     const bool streaming = size > head.size();
-    QSaveFile out(path_);
-    out.setDirectWriteFallback(!streaming);
-    if (!out.open(QIODevice::WriteOnly))
-        failWrite(path_);
-    auto put = [&](const char *data, qint64 length) {
-        if (length > 0 && out.write(data, length) != length) {
-            out.cancelWriting();
+    QByteArray rest;
+    if (streaming && out.inPlace()) {
+        try {
+            if (!in.seek(head.size()))
+                failWrite(path_);
+            rest = in.readAll();
+        } catch (const std::bad_alloc &) {
             failWrite(path_);
         }
+        if (rest.size() != size - head.size())
+            failWrite(path_);
+    }
+    if (!out.open())
+        failWrite(path_);
+    auto put = [&](const char *data, qint64 length) {
+        if (!out.write(data, length))
+            failWrite(path_);
     };
     put(head.constData(), at);
     put(inserted.constData(), inserted.size());
     put(head.constData() + at + removed, head.size() - at - removed);
-    if (streaming) {
+    if (streaming && !out.inPlace()) {
         if (!in.seek(head.size()))
             failWrite(path_);
         QByteArray chunk;
@@ -280,6 +290,7 @@ void IniFile::writeString(const QString &section, const QString &key, const QStr
             put(chunk.constData(), chunk.size());
         }
     }
+    put(rest.constData(), rest.size());
     put(appended.constData(), appended.size());
     in.close();
     if (!out.commit())

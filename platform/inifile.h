@@ -13,8 +13,10 @@
 // Writing rewrites only the line of that key, keeping every other byte of the
 // file as it was (comments, other sections, line endings, bytes that are not
 // UTF-8). A missing key goes after the last line of its section, a missing
-// section at the end of the file. Each write goes to disk at once through a
-// temporary file that replaces the old one; a failure throws tessarin::Error
+// section at the end of the file. Each write goes to disk at once through
+// SafeWriter (platform/safewrite.h), the document save's writer: by a
+// temporary file that replaces the old one where that is safe, else in place.
+// Only a regular file is read or written; a failure throws tessarin::Error
 // "Unable to write to <path>".
 #include <QByteArray>
 #include <QString>

@@ -8,6 +8,7 @@
 #include "tests/support/testsupport.h"
 
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFileInfo>
 #include <QTemporaryDir>
 #include <QTextBlock>
@@ -15,14 +16,16 @@
 #include <QTextDocument>
 #include <QtTest>
 
-#include <csignal>
+#include <chrono>
+#include <optional>
+#include <thread>
+
 #include <fcntl.h>
-#include <linux/fs.h>
-#include <sys/ioctl.h>
-#include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+using testsupport::inodeOf;
+using testsupport::LockedFolder;
 using testsupport::readFile;
 using testsupport::writeFile;
 
@@ -44,49 +47,6 @@ QTextCharFormat arial(double points) {
     f.setFontPointSize(points);
     return f;
 }
-
-// A folder nobody can create files in: by its mode, or, for root, by the
-// immutable flag. Undone on destruction.
-class LockedFolder {
-public:
-    explicit LockedFolder(const QString &path) : path_(path) {
-        ::chmod(QFile::encodeName(path).constData(), 0555);
-        if (canCreate()) {
-            fd_ = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_DIRECTORY);
-            int flags = 0;
-            if (fd_ >= 0 && ::ioctl(fd_, FS_IOC_GETFLAGS, &flags) == 0) {
-                flags |= FS_IMMUTABLE_FL;
-                immutable_ = ::ioctl(fd_, FS_IOC_SETFLAGS, &flags) == 0;
-            }
-        }
-    }
-    ~LockedFolder() {
-        if (immutable_) {
-            int flags = 0;
-            ::ioctl(fd_, FS_IOC_GETFLAGS, &flags);
-            flags &= ~FS_IMMUTABLE_FL;
-            ::ioctl(fd_, FS_IOC_SETFLAGS, &flags);
-        }
-        if (fd_ >= 0)
-            ::close(fd_);
-        ::chmod(QFile::encodeName(path_).constData(), 0755);
-    }
-    bool locked() const { return !canCreate(); }
-
-private:
-    bool canCreate() const {
-        const QByteArray probe = QFile::encodeName(path_ + QStringLiteral("/.probe"));
-        const int fd = ::open(probe.constData(), O_WRONLY | O_CREAT | O_EXCL, 0600);
-        if (fd < 0)
-            return false;
-        ::close(fd);
-        ::unlink(probe.constData());
-        return true;
-    }
-    QString path_;
-    int fd_ = -1;
-    bool immutable_ = false;
-};
 
 } // namespace
 
@@ -291,20 +251,18 @@ private slots:
         QCOMPARE(errorOf([&] { docio::save(nowhere, false, doc); }),
                  QStringLiteral("Cannot create file \"%1\". No such file or directory").arg(nowhere));
 
-        // A folder where nothing can be created.
+        // A new file in a folder where nothing can be created.
         const QString locked = path(QStringLiteral("locked"));
         QVERIFY(QDir().mkpath(locked));
-        const QString old = locked + QStringLiteral("/old.rtf");
-        writeFile(old, "old contents");
         {
             LockedFolder lock(locked);
             if (!lock.locked())
                 QSKIP("cannot take the right to create files away here");
-            const QString message = errorOf([&] { docio::save(old, false, doc); });
-            QVERIFY2(message.startsWith(QStringLiteral("Cannot create file \"%1\". ").arg(old)), qPrintable(message));
-            QCOMPARE(readFile(old), QByteArray("old contents"));
+            const QString fresh = locked + QStringLiteral("/new.rtf");
+            const QString message = errorOf([&] { docio::save(fresh, false, doc); });
+            QVERIFY2(message.startsWith(QStringLiteral("Cannot create file \"%1\". ").arg(fresh)), qPrintable(message));
         }
-        QCOMPARE(QDir(locked).entryList(QDir::Files | QDir::Hidden), QStringList{QStringLiteral("old.rtf")});
+        QCOMPARE(QDir(locked).entryList(QDir::Files | QDir::Hidden), QStringList());
     }
 
     // Writing fails half way (the file size limit): the old file stays whole.
@@ -313,19 +271,147 @@ private slots:
         writeFile(old, "old contents");
         QTextDocument doc;
         doc.setPlainText(QString(100000, QLatin1Char('x')));
-        struct rlimit saved;
-        QCOMPARE(::getrlimit(RLIMIT_FSIZE, &saved), 0);
-        auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
-        struct rlimit small = saved;
-        small.rlim_cur = 4096;
-        QCOMPARE(::setrlimit(RLIMIT_FSIZE, &small), 0);
-        const QString message = errorOf([&] { docio::save(old, true, doc); });
-        ::setrlimit(RLIMIT_FSIZE, &saved);
-        std::signal(SIGXFSZ, oldHandler);
+        QString message;
+        testsupport::withFileSizeLimit(4096, [&] { message = errorOf([&] { docio::save(old, true, doc); }); });
         QCOMPARE(message, QStringLiteral("Failed to Save Stream"));
         QCOMPARE(readFile(old), QByteArray("old contents"));
         QCOMPARE(QDir(dir_.path()).entryList(QStringList{QStringLiteral(".*.tmp")}, QDir::Hidden | QDir::Files),
                  QStringList());
+    }
+
+    // A save replaces the file by a new one where that is safe, so that a
+    // failed save leaves the old file whole; elsewhere it writes into the file
+    // itself, as create-or-empty does, and a FIFO nobody reads fails at once.
+    void saveTakesTheWayThePlaceAllows_data() {
+        QTest::addColumn<QString>("kind");
+        QTest::addColumn<bool>("atomic");
+        QTest::newRow("new file") << QStringLiteral("new") << true;
+        QTest::newRow("regular file, writable folder") << QStringLiteral("regular") << true;
+        QTest::newRow("symbolic link") << QStringLiteral("symlink") << true;
+        QTest::newRow("writable file, locked folder") << QStringLiteral("locked") << false;
+        QTest::newRow("hard link") << QStringLiteral("hardlink") << false;
+        QTest::newRow("FIFO without reader") << QStringLiteral("fifo") << false;
+    }
+    void saveTakesTheWayThePlaceAllows() {
+        QFETCH(QString, kind);
+        QFETCH(bool, atomic);
+        const testsupport::SavePlace place(dir_.path(), kind, "old text");
+        if (!place.ready)
+            QSKIP("this kind of place cannot be made here");
+        const quint64 inode = inodeOf(place.path);
+        QTextDocument doc;
+        doc.setPlainText(QString(5000, QLatin1Char('n')));
+        const QByteArray saved = plaintext::write(doc);
+        QElapsedTimer timer;
+        timer.start();
+        const QString message = errorOf([&] { docio::save(place.path, true, doc); });
+        QVERIFY2(timer.elapsed() < 1000, qPrintable(QString::number(timer.elapsed())));
+        if (kind == QLatin1String("fifo")) {
+            QCOMPARE(message, QStringLiteral("Cannot create file \"%1\". No such device or address").arg(place.path));
+            QVERIFY(QFileInfo(place.path).exists() && !QFileInfo(place.path).isFile()); // still the FIFO
+            return;
+        }
+        QCOMPARE(message, QString());
+        QCOMPARE(readFile(place.path), saved);
+        if (!place.other.isEmpty())
+            QCOMPARE(readFile(place.other), saved); // the link's target, the other name
+        QCOMPARE(QFileInfo(place.path).isSymLink(), kind == QLatin1String("symlink"));
+        if (inode)
+            QCOMPARE(inodeOf(place.path) != inode, atomic);
+        QCOMPARE(testsupport::namesIn(QFileInfo(place.path).path()), place.names()); // no temporary file left
+        if (atomic) {
+            // A save that fails half way leaves what was there whole.
+            doc.setPlainText(QStringLiteral("short"));
+            docio::save(place.path, true, doc);
+            doc.setPlainText(QString(100000, QLatin1Char('x')));
+            QString failed;
+            testsupport::withFileSizeLimit(4096,
+                                           [&] { failed = errorOf([&] { docio::save(place.path, true, doc); }); });
+            QCOMPARE(failed, QStringLiteral("Failed to Save Stream"));
+            QCOMPARE(readFile(place.path), QByteArray("short"));
+        }
+    }
+
+    // A FIFO someone reads gets the text; when the reader goes away half way,
+    // the save fails and the program goes on (no SIGPIPE).
+    void saveIntoFifoWithReader() {
+        const QString fifo = path(QStringLiteral("save.fifo"));
+        QVERIFY(testsupport::makeFifo(fifo));
+        QTextDocument doc;
+        doc.setPlainText(QString(1 << 20, QLatin1Char('f'))); // more than a pipe holds
+        const QByteArray text = plaintext::write(doc);
+        for (const qsizetype readerTakes : {text.size(), qsizetype(1)}) {
+            const int reader = ::open(QFile::encodeName(fifo).constData(), O_RDONLY | O_NONBLOCK);
+            QVERIFY(reader >= 0);
+            QByteArray received;
+            std::thread drain([&] {
+                QElapsedTimer timer;
+                timer.start();
+                char buffer[65536];
+                while (received.size() < readerTakes && timer.elapsed() < 5000) {
+                    const qsizetype wanted = qMin<qsizetype>(sizeof buffer, readerTakes - received.size());
+                    const ssize_t n = ::read(reader, buffer, size_t(wanted));
+                    if (n > 0)
+                        received.append(buffer, n);
+                    else
+                        std::this_thread::sleep_for(std::chrono::milliseconds(1)); // no writer yet, or nothing yet
+                }
+                ::close(reader);
+            });
+            const QString message = errorOf([&] { docio::save(fifo, true, doc); });
+            drain.join();
+            if (readerTakes == text.size()) {
+                QCOMPARE(message, QString());
+                QVERIFY(received == text);
+            } else {
+                QCOMPARE(message, QStringLiteral("Failed to Save Stream"));
+            }
+        }
+    }
+
+    // Only regular files are read: anything else fails at once, never blocks
+    // (a FIFO nobody writes) and never reads without end (a device).
+    void loadRefusesWhatIsNotARegularFile_data() {
+        QTest::addColumn<QString>("kind");
+        QTest::addColumn<QString>("reason"); // empty: it loads
+        QTest::newRow("FIFO with no writer") << QStringLiteral("fifo") << QStringLiteral("Not a regular file");
+        QTest::newRow("/dev/zero") << QStringLiteral("/dev/zero") << QStringLiteral("Not a regular file");
+        QTest::newRow("folder") << QStringLiteral("folder") << QStringLiteral("Is a directory");
+        QTest::newRow("socket") << QStringLiteral("socket") << QStringLiteral("Not a regular file");
+        QTest::newRow("regular file") << QStringLiteral("file") << QString();
+    }
+    void loadRefusesWhatIsNotARegularFile() {
+        QFETCH(QString, kind);
+        QFETCH(QString, reason);
+        const QString target = kind.startsWith(u'/') ? kind : path(QStringLiteral("kind-") + kind);
+        std::optional<testsupport::BoundSocket> socket;
+        std::optional<testsupport::FifoRelease> release;
+        if (kind == QLatin1String("fifo")) {
+            QVERIFY(testsupport::makeFifo(target));
+            release.emplace(target, 2000);
+        } else if (kind == QLatin1String("folder")) {
+            QVERIFY(QDir().mkpath(target));
+        } else if (kind == QLatin1String("socket")) {
+            socket.emplace(target);
+            QVERIFY(socket->bound());
+        } else if (kind == QLatin1String("file")) {
+            writeFile(target, "text");
+        }
+        for (bool plainText : {false, true}) {
+            QTextDocument doc;
+            doc.setPlainText(QStringLiteral("kept"));
+            QElapsedTimer timer;
+            timer.start();
+            const QString message = errorOf([&] { docio::load(target, plainText, doc); });
+            QVERIFY2(timer.elapsed() < 1000, qPrintable(QString::number(timer.elapsed())));
+            if (reason.isEmpty()) {
+                QCOMPARE(message, QString());
+                QCOMPARE(doc.toPlainText(), QStringLiteral("text"));
+            } else {
+                QCOMPARE(message, QStringLiteral("Cannot open file \"%1\". %2").arg(target, reason));
+                QCOMPARE(doc.toPlainText(), QStringLiteral("kept"));
+            }
+        }
     }
 
     void refusesReadOnlyFile() {

@@ -29,6 +29,8 @@
 #include <QTreeView>
 #include <QtTest>
 
+#include <optional>
+
 #include <fcntl.h>
 #include <unistd.h>
 
@@ -534,6 +536,56 @@ private slots:
         QCOMPARE(modal::shownTitles().size(), 3); // the three file dialogs, no message
         QCOMPARE(jre().GetText(), QStringLiteral("same"));
         QCOMPARE(jre().SelectionLength(), 2);
+    }
+
+    // Open and Insert file contents of what is not a regular file end at once,
+    // in Open's error and in the insert command's silence.
+    void openAndInsertRefuseWhatIsNotAFile_data() {
+        QTest::addColumn<QString>("kind");
+        QTest::addColumn<QString>("reason");
+        const QString notAFile = QStringLiteral("Not a regular file");
+        QTest::newRow("FIFO with no writer") << QStringLiteral("fifo") << notAFile;
+        QTest::newRow("/dev/zero") << QStringLiteral("/dev/zero") << notAFile;
+        QTest::newRow("folder") << QStringLiteral("folder") << reason(EISDIR);
+        QTest::newRow("socket") << QStringLiteral("socket") << notAFile;
+    }
+    void openAndInsertRefuseWhatIsNotAFile() {
+        QFETCH(QString, kind);
+        QFETCH(QString, reason);
+        // Names with a dot: the Open dialog adds its default extension to a name without one.
+        const QString target = path(QStringLiteral("special.") + kind.mid(kind.lastIndexOf(u'/') + 1));
+        std::optional<testsupport::BoundSocket> socket;
+        std::optional<testsupport::FifoRelease> release;
+        if (kind.startsWith(u'/')) {
+            QVERIFY(QFile::link(kind, target));
+        } else if (kind == QLatin1String("fifo")) {
+            QVERIFY(testsupport::makeFifo(target));
+            release.emplace(target, 2000);
+        } else if (kind == QLatin1String("folder")) {
+            QVERIFY(QDir().mkpath(target));
+        } else if (kind == QLatin1String("socket")) {
+            socket.emplace(target);
+            QVERIFY(socket->bound());
+        }
+        type(QStringLiteral("same"));
+        jre().Select(1, 2);
+        QElapsedTimer timer;
+        timer.start();
+        choose(target);
+        run([&] { form().ToolButton23Click(); });
+        QVERIFY2(timer.elapsed() < 1000, qPrintable(QString::number(timer.elapsed())));
+        QCOMPARE(modal::shownTitles().size(), 1); // the file dialog, no message
+        QCOMPARE(jre().GetText(), QStringLiteral("same"));
+        QCOMPARE(jre().SelectionLength(), 2);
+
+        timer.restart();
+        choose(target);
+        SeenBox box;
+        answerBox(messages::Ok, &box);
+        run([&] { form().ToolButton2Click(); });
+        QVERIFY2(timer.elapsed() < 1000, qPrintable(QString::number(timer.elapsed())));
+        QCOMPARE(box.text, QStringLiteral("Cannot open file \"%1\". %2.").arg(target, reason));
+        QCOMPARE(jre().GetText(), QStringLiteral("same"));
     }
 
     void insertContentsOfHugeSparseFile() {

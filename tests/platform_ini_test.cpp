@@ -279,6 +279,66 @@ private slots:
         QCOMPARE(readFile(path), QByteArray("[FORM]\nLeft=2\n"));
     }
 
+    // A write replaces the file by a new one where that is safe, so that a
+    // failed write leaves the old file whole; elsewhere it writes into the
+    // file itself, and a FIFO standing there fails at once.
+    void writeTakesTheWayThePlaceAllows_data() {
+        QTest::addColumn<QString>("kind");
+        QTest::addColumn<bool>("atomic");
+        QTest::addColumn<int>("megabytes"); // of lines after the section
+        QTest::newRow("new file") << "new" << true << 0;
+        QTest::newRow("regular file, writable folder") << "regular" << true << 0;
+        QTest::newRow("symbolic link") << "symlink" << true << 0;
+        QTest::newRow("writable file, locked folder") << "locked" << false << 0;
+        QTest::newRow("larger than the read head, locked folder") << "locked" << false << 2;
+        QTest::newRow("hard link") << "hardlink" << false << 0;
+        QTest::newRow("FIFO without reader") << "fifo" << false << 0;
+    }
+    void writeTakesTheWayThePlaceAllows() {
+        QFETCH(QString, kind);
+        QFETCH(bool, atomic);
+        QFETCH(int, megabytes);
+        QByteArray old = "[FORM]\nLeft=1\n";
+        for (int i = 0; old.size() < megabytes << 20; ++i)
+            old += "Key" + QByteArray::number(i) + "=a value that is not looked at\n";
+        const testsupport::SavePlace place(dir_.path(), kind, old);
+        if (!place.ready)
+            QSKIP("this kind of place cannot be made here");
+        const quint64 inode = testsupport::inodeOf(place.path);
+        IniFile ini(place.path);
+        QElapsedTimer timer;
+        timer.start();
+        const QString error = errorOfWrite(ini, "FORM", "Left", 2);
+        QVERIFY2(timer.elapsed() < 1000, qPrintable(QString::number(timer.elapsed())));
+        if (kind == "fifo") {
+            QCOMPARE(error, "Unable to write to " + place.path);
+            QVERIFY(QFileInfo(place.path).exists() && !QFileInfo(place.path).isFile()); // still the FIFO
+            return;
+        }
+        QCOMPARE(error, QString());
+        const QByteArray expected = kind == "new" ? "[FORM]\nLeft=2\n" : QByteArray(old).replace("Left=1", "Left=2");
+        QVERIFY(readFile(place.path) == expected);
+        if (!place.other.isEmpty())
+            QVERIFY(readFile(place.other) == expected); // the link's target, the other name
+        QCOMPARE(QFileInfo(place.path).isSymLink(), kind == "symlink");
+        if (inode)
+            QCOMPARE(testsupport::inodeOf(place.path) != inode, atomic);
+        QCOMPARE(testsupport::namesIn(QFileInfo(place.path).path()), place.names()); // no temporary file left
+        if (atomic) {
+            // A write that fails half way leaves the file whole.
+            QString failed;
+            testsupport::withFileSizeLimit(4096, [&] {
+                try {
+                    ini.writeString("FORM", "Left", QString(10000, 'x'));
+                } catch (const tessarin::Error &e) {
+                    failed = e.message();
+                }
+            });
+            QCOMPARE(failed, "Unable to write to " + place.path);
+            QVERIFY(readFile(place.path) == expected);
+        }
+    }
+
     void linksAndPermissionsSurvive() {
         const QString target = file("real.ini");
         const QString link = file("link.ini");

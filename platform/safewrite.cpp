@@ -1,0 +1,183 @@
+#include "platform/safewrite.h"
+
+#include <QRandomGenerator>
+
+#include <cerrno>
+#include <csignal>
+#include <cstdio>
+#include <optional>
+
+#include <pthread.h>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+
+// The file a write goes to: the end of a chain of symbolic links, so that the
+// link stays and its target gets the new contents.
+std::string finalTarget(std::string path) {
+    for (int depth = 0; depth < 40; ++depth) {
+        struct stat st;
+        if (::lstat(path.c_str(), &st) != 0 || !S_ISLNK(st.st_mode))
+            break;
+        std::string link(size_t(st.st_size > 0 ? st.st_size : 256) + 1, '\0');
+        const ssize_t n = ::readlink(path.c_str(), link.data(), link.size());
+        if (n <= 0 || size_t(n) >= link.size())
+            break;
+        link.resize(size_t(n));
+        if (link.front() == '/') {
+            path = link;
+        } else {
+            const size_t slash = path.rfind('/');
+            path = (slash == std::string::npos ? std::string() : path.substr(0, slash + 1)) + link;
+        }
+    }
+    return path;
+}
+
+// The folder part of a path, with its slash; empty for a bare name.
+std::string folderOf(const std::string &path) {
+    const size_t slash = path.rfind('/');
+    return slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
+}
+
+// Writing into a pipe whose reader has gone raises SIGPIPE, which would end
+// the program: while one lives, SIGPIPE is held back on this thread, and one
+// raised meanwhile is dropped; the write fails with EPIPE instead.
+class SigpipeHeld {
+public:
+    SigpipeHeld() {
+        sigemptyset(&pipe_);
+        sigaddset(&pipe_, SIGPIPE);
+        sigset_t pending;
+        sigpending(&pending);
+        wasPending_ = sigismember(&pending, SIGPIPE) == 1;
+        pthread_sigmask(SIG_BLOCK, &pipe_, &old_);
+    }
+    ~SigpipeHeld() {
+        sigset_t pending;
+        sigpending(&pending);
+        if (!wasPending_ && sigismember(&pending, SIGPIPE) == 1) {
+            const timespec now{};
+            while (sigtimedwait(&pipe_, nullptr, &now) < 0 && errno == EINTR) {
+            }
+        }
+        pthread_sigmask(SIG_SETMASK, &old_, nullptr);
+    }
+    SigpipeHeld(const SigpipeHeld &) = delete;
+    SigpipeHeld &operator=(const SigpipeHeld &) = delete;
+
+private:
+    sigset_t pipe_, old_;
+    bool wasPending_ = false;
+};
+
+} // namespace
+
+SafeWriter::SafeWriter(const QByteArray &nativePath) : target_(finalTarget(nativePath.toStdString())) {
+    struct stat st;
+    if (::stat(target_.c_str(), &st) != 0) {
+        // Nothing there: a new file. Any other reason is for the open to report.
+        inPlace_ = errno != ENOENT;
+        return;
+    }
+    exists_ = true;
+    regular_ = S_ISREG(st.st_mode);
+    mode_ = st.st_mode & 07777;
+    uid_ = st.st_uid;
+    gid_ = st.st_gid;
+    // Renaming over a file we may not write would bypass its protection; a
+    // new file of ours would take another's file away from its owner.
+    const bool ours = st.st_uid == ::geteuid() || ::geteuid() == 0;
+    const std::string folder = folderOf(target_);
+    inPlace_ = !regular_ || st.st_nlink != 1 || !ours || ::access(target_.c_str(), W_OK) != 0 ||
+               ::access(folder.empty() ? "." : folder.c_str(), W_OK | X_OK) != 0;
+}
+
+SafeWriter::~SafeWriter() { discard(); }
+
+void SafeWriter::discard() {
+    if (fd_ >= 0)
+        ::close(fd_);
+    fd_ = -1;
+    if (!temp_.empty())
+        ::unlink(temp_.c_str());
+    temp_.clear();
+}
+
+bool SafeWriter::open() {
+    if (inPlace_) {
+        // Without blocking, also when a FIFO stands there by now; then
+        // blocking writes again.
+        fd_ = ::open(target_.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC | O_NOCTTY | O_NONBLOCK, 0666);
+        if (fd_ < 0) {
+            error_ = errno;
+            return false;
+        }
+        struct stat st;
+        regular_ = ::fstat(fd_, &st) == 0 && S_ISREG(st.st_mode);
+        ::fcntl(fd_, F_SETFL, ::fcntl(fd_, F_GETFL) & ~O_NONBLOCK);
+        return true;
+    }
+    const std::string folder = folderOf(target_);
+    const std::string name = target_.substr(folder.size());
+    for (int attempt = 0; attempt < 100 && fd_ < 0; ++attempt) {
+        char suffix[16];
+        std::snprintf(suffix, sizeof suffix, ".%08x", QRandomGenerator::global()->generate());
+        temp_ = folder + "." + name.substr(0, 200) + suffix + ".tmp";
+        // 0666 less the umask, as any new file; an old file's mode is copied below.
+        fd_ = ::open(temp_.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        if (fd_ < 0 && errno != EEXIST)
+            break;
+    }
+    if (fd_ < 0) {
+        error_ = errno;
+        temp_.clear();
+        return false;
+    }
+    if (exists_) {
+        ::fchmod(fd_, mode_);
+        if (::fchown(fd_, uid_, gid_) != 0 && ::fchown(fd_, uid_t(-1), gid_) != 0) {
+            // A group we are not in: the file gets ours, as a new file would.
+        }
+    }
+    return true;
+}
+
+bool SafeWriter::write(const char *data, qint64 size) {
+    std::optional<SigpipeHeld> held;
+    if (!regular_)
+        held.emplace();
+    while (size > 0) {
+        const ssize_t n = ::write(fd_, data, size_t(size));
+        if (n < 0) {
+            if (errno == EINTR)
+                continue;
+            error_ = errno;
+            return false;
+        }
+        data += n;
+        size -= n;
+    }
+    return true;
+}
+
+bool SafeWriter::commit() {
+    if (fd_ < 0)
+        return false;
+    // A FIFO or a device has nothing to sync.
+    bool ok = !regular_ || ::fsync(fd_) == 0;
+    ok = ::close(fd_) == 0 && ok;
+    fd_ = -1;
+    if (ok && !inPlace_)
+        ok = ::rename(temp_.c_str(), target_.c_str()) == 0;
+    if (!ok) {
+        error_ = errno;
+        discard();
+        return false;
+    }
+    temp_.clear();
+    return true;
+}

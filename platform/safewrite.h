@@ -1,0 +1,57 @@
+#pragma once
+// Writes a whole file the safest way its place allows. Shared by the
+// document save and the settings file.
+//
+// Atomic: a temporary file in the same folder, synced to disk, then renamed
+// over the target, so that a failed write leaves the old file whole. Taken for
+// a new file, and for a regular file with one link, that we may write and
+// whose owner we can keep, in a folder we can create files in. A symbolic link
+// stays a link: the end of its chain is written, and keeps its permissions,
+// owner and group.
+//
+// In place: the file itself is opened for writing and emptied, as the classic
+// create-or-empty does. Taken everywhere else: a folder we cannot create files
+// in, a file with more than one name (hard links), a file we may not write
+// (the open then fails with the system's reason), a file of another owner, a
+// FIFO or a device. The open never blocks: a FIFO nobody reads fails at once
+// (ENXIO).
+#include <QByteArray>
+
+#include <string>
+
+class SafeWriter {
+public:
+    // Looks at the path (file names are bytes) and chooses the way; creates
+    // or changes nothing yet.
+    explicit SafeWriter(const QByteArray &nativePath);
+    // Without a commit, the temporary file goes and the target is left as it
+    // is (in place: as far as it was written).
+    ~SafeWriter();
+    SafeWriter(const SafeWriter &) = delete;
+    SafeWriter &operator=(const SafeWriter &) = delete;
+
+    bool inPlace() const { return inPlace_; }
+
+    // Creates the temporary file, or opens and empties the file itself. False
+    // when the file cannot be created; error() is the errno.
+    bool open();
+    // False when writing fails.
+    bool write(const char *data, qint64 size);
+    // Syncs and closes; atomic: renames over the target. False when that
+    // fails; the temporary file is then removed.
+    bool commit();
+
+    int error() const { return error_; }
+
+private:
+    void discard();
+
+    std::string target_; // the end of the chain of symbolic links
+    std::string temp_;    // atomic only, once created
+    bool inPlace_ = false;
+    bool exists_ = false;
+    bool regular_ = true; // what stood there when the way was chosen
+    unsigned mode_ = 0, uid_ = 0, gid_ = 0;
+    int fd_ = -1;
+    int error_ = 0;
+};
