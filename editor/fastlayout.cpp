@@ -24,6 +24,19 @@ struct CheckPoint {
         return y == o.y && frameY == o.frameY && minimumWidth == o.minimumWidth
             && maximumWidth == o.maximumWidth && contentsWidth == o.contentsWidth;
     }
+
+    // The minimum and contents widths are running maxima over the paragraphs
+    // above; below a fixed page width nothing is placed by them. When the
+    // edit only raised them (a paragraph grew wider than those before it),
+    // every later state is the old one with them raised as well.
+    bool raisesWidthsOf(const CheckPoint &o) const {
+        return y == o.y && frameY == o.frameY && maximumWidth == o.maximumWidth && minimumWidth >= o.minimumWidth
+            && contentsWidth >= o.contentsWidth;
+    }
+    void raiseWidthsTo(const CheckPoint &o) {
+        minimumWidth = qMax(minimumWidth, o.minimumWidth);
+        contentsWidth = qMax(contentsWidth, o.contentsWidth);
+    }
 };
 static_assert(sizeof(CheckPoint) == 24);
 
@@ -100,11 +113,15 @@ void FastLayout::documentChanged(int from, int oldLength, int length) {
     const QTextDocument *doc = document();
     const int docLength = doc->characterCount();
     const int delta = length - oldLength;
-    // The fast path needs a finished layout of a plain flow of paragraphs
-    // (no tables, frames or floats, no pages) and a small change, which Qt
+    // How far the layout had come before the edit (old positions): the whole
+    // document, or as far as Qt's step-by-step layout after a load has got.
+    const bool finished = f.currentLazyLayoutPosition == -1;
+    const int laidOut = finished ? docLength - delta : f.currentLazyLayoutPosition;
+    // The fast path needs a plain flow of paragraphs (no tables, frames or
+    // floats, no pages) laid out past the edit, and a small change, which Qt
     // itself lays out without reporting progress.
-    const bool candidate = active_ && !inside_ && f.currentLazyLayoutPosition == -1 && !f.checkPoints.isEmpty()
-        && f.checkPoints.constLast().positionInFrame == docLength - delta
+    const bool candidate = active_ && !inside_ && !f.checkPoints.isEmpty()
+        && f.checkPoints.constLast().positionInFrame == laidOut && from + oldLength < laidOut
         && f.checkPoints.constFirst().positionInFrame == 0 && !(oldLength == 0 && length == docLength)
         && docLength > 0 && qMax(length, oldLength) * qint64(100) / docLength < 5
         && doc->pageSize().height() < 0 && !doc->pageSize().isNull() && doc->isLayoutEnabled()
@@ -116,6 +133,7 @@ void FastLayout::documentChanged(int from, int oldLength, int length) {
     }
     inside_ = true;
     const QList<CheckPoint> before = f.checkPoints;
+    const bool progress = f.showLayoutProgress;
 
     // Qt stops at the first checkpoint past lazy position + step; this one lies
     // beyond the block after the change, so the state recorded there is that
@@ -132,15 +150,30 @@ void FastLayout::documentChanged(int from, int oldLength, int length) {
     const int oldStop = stop.positionInFrame - delta;
     auto it = std::lower_bound(before.cbegin(), before.cend(), oldStop,
                                [](const CheckPoint &c, int pos) { return c.positionInFrame < pos; });
+    const bool fixedWidth = doc->pageSize().width() > 0;
     if (stop.positionInFrame > next.position() && it != before.cend() && it->positionInFrame == oldStop
-        && it->sameStateAs(stop)) {
+        && (it->sameStateAs(stop) || (fixedWidth && stop.raisesWidthsOf(*it)))) {
         // Nothing below moved: the old checkpoints beyond hold, shifted.
         for (++it; it != before.cend(); ++it) {
             CheckPoint c = *it;
             c.positionInFrame += delta;
+            c.raiseWidthsTo(stop);
             f.checkPoints.append(c);
         }
         ++shortcuts_;
+        if (!finished) {
+            // The step-by-step layout goes on from where it had come.
+            f.currentLazyLayoutPosition = f.checkPoints.constLast().positionInFrame;
+            f.showLayoutProgress = progress;
+            inside_ = false;
+            return;
+        }
+    } else if (!finished) {
+        // Something moved: lay out as far as Qt would have, from the stop.
+        f.showLayoutProgress = progress;
+        blockBoundingRect(doc->findBlock(laidOut + delta));
+        inside_ = false;
+        return;
     } else {
         // Something moved: an end mark makes Qt go on from the stop.
         CheckPoint end = stop;

@@ -7,11 +7,15 @@
 //
 // FastLayout lets Qt stop at its next checkpoint (Qt notes its layout state
 // every 2,000 pixels) past the edit. If the state there is the one recorded
-// before the edit, nothing further down changes: the old checkpoints are kept
-// and only the last stretch of the document is walked again, to set the
-// document's size. Otherwise Qt goes on from that checkpoint as it would have
-// anyway. Either way every block position, the document size and every query
-// answer are those of plain Qt.
+// before the edit (or differs only in the widths, which are running maxima and
+// place nothing under a fixed page width), nothing further down changes: the
+// old checkpoints are kept and only the last stretch of the document is walked
+// again, to set the document's size. The same holds while Qt's step-by-step
+// layout after a load is still running: an edit above the point it has reached
+// is laid out to the next checkpoint, and the steps go on from that point.
+// Otherwise Qt goes on from that checkpoint as it would have anyway. Either way
+// every block position, the document size and every query answer are those of
+// plain Qt.
 //
 // It reaches into the private data of Qt 6.4's layout; the offsets are checked
 // when it is made, and if they do not match it behaves exactly as Qt's layout.

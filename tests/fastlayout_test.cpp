@@ -330,27 +330,63 @@ private slots:
         }
     }
 
-    // Typing in the middle of a long document: every key takes the short way
-    // unless it changes its paragraph's height, and the results stay Qt's.
+    // Typing in a long document: every key takes the short way unless it
+    // changes its paragraph's height, also when the paragraph becomes the
+    // widest so far, and also while Qt's step-by-step layout of the document
+    // is still running; the results stay Qt's.
+    void typingInALongDocument_data() {
+        QTest::addColumn<bool>("shortLines");
+        QTest::addColumn<int>("block");
+        QTest::addColumn<bool>("laidOut");
+        QTest::newRow("mixed paragraphs, middle") << false << 1000 << true;
+        QTest::newRow("short lines, top") << true << 0 << true;
+        QTest::newRow("short lines, middle") << true << 1000 << true;
+        QTest::newRow("short lines, top, layout running") << true << 0 << false;
+    }
     void typingInALongDocument() {
+        QFETCH(bool, shortLines);
+        QFETCH(int, block);
+        QFETCH(bool, laidOut);
         Pair pair(42);
-        pair.fill(2000);
         QVERIFY(QTest::qWaitForWindowExposed(&pair.editor));
-        pair.doc()->documentLayout()->documentSize();
+        QStringList lines;
+        for (int i = 0; i < 2000; ++i)
+            lines << QStringLiteral("Short line %1, justified.").arg(i);
+        QTemporaryDir dir;
+        if (!laidOut) { // a load: Qt lays the document out step by step from the event loop
+            const QString path = dir.filePath(QStringLiteral("lines.txt"));
+            testsupport::writeFile(path, lines.join(QStringLiteral("\r\n")).toUtf8());
+            pair.editor.SetPlainText(true);
+            pair.editor.LoadFile(path);
+            pair.sync();
+            QTextCursor(&pair.ref).insertText(lines.join(QChar::ParagraphSeparator));
+        } else if (shortLines) {
+            pair.edit([&](QTextCursor &c) {
+                c.insertText(lines.join(QChar::ParagraphSeparator));
+                c.select(QTextCursor::Document);
+                QTextBlockFormat justify;
+                justify.setAlignment(Qt::AlignJustify);
+                c.mergeBlockFormat(justify);
+            });
+        } else {
+            pair.fill(2000);
+        }
+        if (laidOut)
+            pair.doc()->documentLayout()->documentSize();
         QTextCursor c = pair.editor.textCursor();
-        const int middle = pair.doc()->findBlockByNumber(1000).position();
-        c.setPosition(middle);
+        const int at = pair.doc()->findBlockByNumber(block).position();
+        c.setPosition(at);
         pair.editor.setTextCursor(c);
         QTextCursor r(&pair.ref);
-        r.setPosition(middle);
+        r.setPosition(at);
         FastLayout *fast = pair.fast();
         QString why;
         for (int i = 0; i < 30; ++i) {
-            const qreal height = pair.doc()->findBlockByNumber(1000).layout()->boundingRect().height();
+            const qreal height = pair.doc()->findBlockByNumber(block).layout()->boundingRect().height();
             const int before = fast->shortcuts();
             QTest::keyClick(&pair.editor, Qt::Key_M);
             r.insertText(QStringLiteral("m"));
-            const qreal after = pair.doc()->findBlockByNumber(1000).layout()->boundingRect().height();
+            const qreal after = pair.doc()->findBlockByNumber(block).layout()->boundingRect().height();
             QCOMPARE(fast->shortcuts(), before + (after == height ? 1 : 0));
         }
         QVERIFY2(sameLayout(pair.doc(), &pair.ref, &why), qPrintable(why));
