@@ -60,27 +60,36 @@ int DisplayLines::countLines(const QTextBlock &block) {
     QTextLayout *layout = block.layout();
     if (!layout || !block.isVisible())
         return 1;
-    // Asking for the block's rectangle lays the document out up to it.
-    doc_->documentLayout()->blockBoundingRect(block);
     if (layout->lineCount() == 0)
         doc_->documentLayout()->documentSize(); // the rest of a lazy layout
     return std::max(1, layout->lineCount());
 }
 
+// Qt updates its sums of line counts on every store, even of the same count:
+// most blocks are one line, so most stores are skipped.
+void DisplayLines::store(QTextBlock &block, int lines) {
+    if (block.lineCount() != lines)
+        block.setLineCount(lines);
+}
+
 void DisplayLines::syncUpTo(int last) {
-    if (!doc_)
+    if (!doc_ || isSyncedUpTo(last))
         return;
+    // Asking for the rectangle of the last block to count lays the document
+    // out up to it: every block before it then has its current lines.
+    const QTextBlock lastBlock = last < doc_->blockCount() ? doc_->findBlockByNumber(last) : doc_->lastBlock();
+    doc_->documentLayout()->blockBoundingRect(lastBlock);
     while (!dirty_.empty() && *dirty_.begin() <= last) {
         const int b = *dirty_.begin();
         dirty_.erase(dirty_.begin());
         QTextBlock block = doc_->findBlockByNumber(b);
         if (block.isValid())
-            block.setLineCount(countLines(block));
+            store(block, countLines(block));
     }
     if (dirtyFrom_ <= last) {
         QTextBlock block = doc_->findBlockByNumber(dirtyFrom_);
         for (; block.isValid() && block.blockNumber() <= last; block = block.next())
-            block.setLineCount(countLines(block));
+            store(block, countLines(block));
         dirtyFrom_ = block.isValid() ? block.blockNumber() : INT_MAX;
     }
 }

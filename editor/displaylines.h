@@ -39,6 +39,7 @@ private:
     void syncUpTo(int last);
     bool isSyncedUpTo(int last) const;
     int countLines(const QTextBlock &block);
+    static void store(QTextBlock &block, int lines);
 
     QPointer<QTextDocument> doc_;
     int blockCount_ = 0;
