@@ -8,6 +8,7 @@
 #include "format/color_dialog.h"
 #include "format/colorbox.h"
 #include "format/font_dialog.h"
+#include "format/fontlist.h"
 #include "format/statusbar.h"
 #include "format/updown.h"
 #include "platform/guard.h"
@@ -15,6 +16,7 @@
 #include <QAction>
 #include <QComboBox>
 #include <QFont>
+#include <QFontInfo>
 #include <QLineEdit>
 #include <QSignalBlocker>
 #include <QSpinBox>
@@ -61,6 +63,24 @@ QTextBlockFormat alignmentFormat(Qt::Alignment alignment) {
     return f;
 }
 
+// The font the font dialog starts from: the name, size and style of the
+// format, the editor's font where the format has none. The name is the
+// installed family it stands for, or the family it is drawn with.
+QFont dialogFont(const QTextCharFormat &format, const QString &editorFont, int editorSize) {
+    const QString name = docformat::fontName(format).isEmpty() ? editorFont : docformat::fontName(format);
+    QString family = installedFamily(name);
+    if (family.isEmpty())
+        family = fontFamily(QFontInfo(QFont(name)).family());
+    QFont font(family);
+    const int size = qRound(format.fontPointSize());
+    font.setPointSize(size > 0 ? size : std::max(1, editorSize));
+    font.setBold(docformat::isBold(format));
+    font.setItalic(format.fontItalic());
+    font.setUnderline(format.fontUnderline());
+    font.setStrikeOut(format.fontStrikeOut());
+    return font;
+}
+
 // True while the bullet items set their own check marks; any other change of
 // them (Qt ticks a checkable item before it reports the click) is undone.
 bool settingBulletMarks = false;
@@ -101,6 +121,23 @@ void TForm1::connectFormatting() {
     }
     SpinEdit1->setAccessibleName(SpinEdit1->toolTip());
 
+    // After a choice in a toolbar box the keyboard goes back to the text, so
+    // that Home, End and the arrows move the caret, not the box. A box left
+    // for another control (its text then counts as chosen too) leaves the
+    // focus where the user put it.
+    const auto backToText = [this](QWidget *box) {
+        return [this, box] {
+            if (box->hasFocus())
+                JRE->setFocus();
+        };
+    };
+    connect(ColorBox1, &TColorBox::Select, this, backToText(ColorBox1));
+    connect(ColorBox2, &TColorBox::Select, this, backToText(ColorBox2));
+    connect(ComboBox1, &QComboBox::activated, this, backToText(ComboBox1));
+    connect(ComboBox1->lineEdit(), &QLineEdit::returnPressed, this, backToText(ComboBox1));
+    connect(Edit1, &QLineEdit::returnPressed, this, backToText(Edit1));
+    connect(SpinEdit1, &QSpinBox::editingFinished, this, backToText(SpinEdit1));
+
     for (const char *name : {"N45", "N96"}) {
         QAction *item = Action(QLatin1String(name));
         if (!item)
@@ -127,7 +164,7 @@ void TForm1::ComboBox1Change() {
     // an empty name, which shows as the editor's font.
     const int index = ComboBox1->findText(ComboBox1->currentText(), Qt::MatchFixedString);
     QTextCharFormat f;
-    docformat::setFontName(f, index >= 0 ? ComboBox1->itemText(index) : QString());
+    docformat::setFontName(f, index >= 0 ? fontFamily(ComboBox1->itemText(index)) : QString());
     JRE->SetSelectionFormat(f);
 }
 
@@ -219,25 +256,19 @@ void TForm1::N96Click() { N45Click(); }
 void TForm1::ToolButton37Click() {
     // The dialog starts from the selection's attributes.
     const QTextCharFormat sel = JRE->SelectionFormat();
-    QFont font;
-    const QString name = docformat::fontName(sel);
-    font.setFamilies(QStringList{name.isEmpty() ? JRE->FontName() : name});
-    const int size = qRound(sel.fontPointSize());
-    font.setPointSize(size > 0 ? size : std::max(1, JRE->FontSize()));
-    font.setBold(docformat::isBold(sel));
-    font.setItalic(sel.fontItalic());
-    font.setUnderline(sel.fontUnderline());
-    font.setStrikeOut(sel.fontStrikeOut());
-    FontDialog1->Font = font;
+    FontDialog1->Font = dialogFont(sel, JRE->FontName(), JRE->FontSize());
+    FontDialog1->Color = docformat::hasColor(sel) ? sel.foreground().color() : QColor();
 
     if (FontDialog1->Execute(this)) {
         const QFont &chosen = FontDialog1->Font;
         QTextCharFormat f = styleFormat(chosen.weight() >= QFont::Bold, chosen.italic(), chosen.underline(),
                                         chosen.strikeOut());
-        docformat::setFontName(f, chosen.family());
+        docformat::setFontName(f, fontFamily(chosen.family()));
         const int points = chosen.pointSize() > 0 ? chosen.pointSize() : qRound(chosen.pointSizeF());
         if (points > 0)
             f.setFontPointSize(points);
+        if (FontDialog1->Color.isValid())
+            f.setForeground(FontDialog1->Color);
         UndoStep step(*JRE);
         if (FormatTarget() == Target::Selection)
             JRE->SetSelectionFormat(f);

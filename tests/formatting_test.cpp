@@ -5,13 +5,20 @@
 #include "editor/tjre.h"
 #include "format/color_dialog.h"
 #include "format/colorbox.h"
+#include "format/fontlist.h"
 #include "format/statusbar.h"
 #include "format/updown.h"
 #include "platform/modal.h"
 
 #include <QAction>
 #include <QColorDialog>
+#include <QCheckBox>
 #include <QComboBox>
+#include <QFontDatabase>
+#include <QFontInfo>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLayout>
 #include <QFontDialog>
 #include <QLineEdit>
 #include <QSpinBox>
@@ -43,6 +50,26 @@ Style styleOf(const QTextCharFormat &f) {
 char *toString(const Style &s) {
     return QTest::toString(QStringLiteral("bold %1 italic %2 underline %3 strike %4")
                                .arg(s.bold).arg(s.italic).arg(s.underline).arg(s.strike));
+}
+
+// Pixels of the widget's picture that are clearly red.
+int redPixels(QWidget *widget) {
+    const QImage image = widget->grab().toImage();
+    int n = 0;
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x) {
+            const QColor c = image.pixelColor(x, y);
+            n += c.red() > 180 && c.green() < 90 && c.blue() < 90;
+        }
+    return n;
+}
+
+// Chooses the entry named `name` in a colour box as the user does.
+void chooseColor(TColorBox *box, const QString &name) {
+    const int index = box->findText(name);
+    QVERIFY(index >= 0);
+    box->setCurrentIndex(index);
+    emit box->activated(index);
 }
 
 } // namespace
@@ -140,17 +167,34 @@ private slots:
         docformat::setFontName(start, QStringLiteral("DejaVu Serif"));
         start.setFontPointSize(14);
         start.setFontItalic(true);
+        start.setForeground(QColor(0x00, 0x80, 0x80));
         jre().SetSelectionFormat(start);
         QCOMPARE(form_->FormatTarget(), TForm1::Target::Selection);
 
         QFont preset;
+        QString presetColor;
+        bool placed = false;
         modal::answerNext([&](QDialog &d) {
             auto &dialog = dynamic_cast<QFontDialog &>(d);
             preset = dialog.currentFont();
+            // The colour box sits under the effects, like the classic dialog's.
+            auto *colors = dialog.findChild<TColorBox *>();
+            auto *underline = dialog.findChildren<QCheckBox *>().value(1);
+            if (!colors || !underline)
+                return int(QDialog::Rejected);
+            presetColor = colors->currentText();
+            auto *label = colors->parentWidget()->findChild<QLabel *>();
+            const QLayout *effects = colors->parentWidget()->layout();
+            placed = qobject_cast<QGroupBox *>(colors->parentWidget()) &&
+                     colors->parentWidget() == underline->parentWidget() && label && label->buddy() == colors &&
+                     label->text() == QStringLiteral("&Цвет:") &&
+                     effects->indexOf(underline) < effects->indexOf(label) &&
+                     effects->indexOf(label) < effects->indexOf(colors);
             QFont chosen(QStringLiteral("DejaVu Sans Mono"), 20);
             chosen.setBold(true);
             chosen.setUnderline(true);
             dialog.setCurrentFont(chosen);
+            chooseColor(colors, QStringLiteral("Red"));
             return int(QDialog::Accepted);
         });
         form_->ToolButton37Click();
@@ -158,14 +202,18 @@ private slots:
         QCOMPARE(preset.pointSize(), 14);
         QVERIFY(preset.italic());
         QVERIFY(!preset.bold());
+        QCOMPARE(presetColor, QStringLiteral("Teal"));
+        QVERIFY(placed);
 
         for (int i = 0; i < 3; ++i) {
             const QTextCharFormat f = charAt(jre(), i);
             QCOMPARE(docformat::fontName(f), QStringLiteral("DejaVu Sans Mono"));
             QCOMPARE(f.fontPointSize(), 20.0);
             QCOMPARE(styleOf(f), (Style{true, false, true, false}));
+            QCOMPARE(f.foreground().color(), QColor(Qt::red));
         }
         QVERIFY(docformat::fontName(charAt(jre(), 4)) != QStringLiteral("DejaVu Sans Mono"));
+        QVERIFY(!docformat::hasColor(charAt(jre(), 4)));
         QVERIFY(docformat::fontName(jre().DefaultFormat()) != QStringLiteral("DejaVu Sans Mono"));
         jre().Undo();
         QCOMPARE(docformat::fontName(charAt(jre(), 1)), QStringLiteral("DejaVu Serif"));
@@ -185,6 +233,7 @@ private slots:
         form_->ToolButton37Click();
         QCOMPARE(docformat::fontName(jre().DefaultFormat()), QStringLiteral("DejaVu Serif"));
         QCOMPARE(jre().DefaultFormat().fontPointSize(), 9.0);
+        QVERIFY(!docformat::hasColor(jre().DefaultFormat())); // no colour picked: still automatic
         QVERIFY(jre().DefaultFormat().fontStrikeOut());
         QVERIFY(!charAt(jre(), 1).fontStrikeOut()); // the text itself is untouched
         QTest::keyClicks(&jre(), QStringLiteral("d"));
@@ -215,6 +264,132 @@ private slots:
             QCOMPARE(jre().document()->availableUndoSteps(), undoSteps);
             QVERIFY(jre().hasFocus());
         }
+    }
+
+    // The dialog opens on the font the selection is drawn in, found in its
+    // list whatever the case of the name, or the font drawn for a name that
+    // is not installed; and on the selection's size.
+    void fontDialogOpensOnTheSelectionsFont() {
+        setText(QStringLiteral("abc"));
+        for (const char *name : {"DejaVu Serif", "dejavu sans mono", "MS Sans Serif"}) {
+            jre().Select(0, 3);
+            QTextCharFormat f;
+            docformat::setFontName(f, QString::fromLatin1(name));
+            f.setFontPointSize(17);
+            jre().SetSelectionFormat(f);
+            QFont preset;
+            modal::answerNext([&](QDialog &d) {
+                preset = dynamic_cast<QFontDialog &>(d).currentFont();
+                return int(QDialog::Rejected);
+            });
+            form_->ToolButton37Click();
+            const QString drawn = QFontInfo(QFont(QString::fromLatin1(name))).family();
+            QCOMPARE(fontFamily(preset.family()), fontFamily(drawn));
+            QCOMPARE(preset.pointSize(), 17);
+        }
+    }
+
+    // The font list holds family names, each once, never a foundry
+    // ("C059 [urw]"), and every installed family.
+    void fontListHasFamilyNames() {
+        QComboBox *box = form_->ComboBox1;
+        QStringList listed;
+        for (int i = 0; i < box->count(); ++i)
+            listed << box->itemText(i);
+        QVERIFY(listed.contains(QStringLiteral("Default")));
+        for (const QString &name : listed) {
+            QVERIFY2(!name.contains(u'['), qPrintable(name));
+            QCOMPARE(listed.filter(QRegularExpression(QStringLiteral("^%1$").arg(QRegularExpression::escape(name)),
+                                                      QRegularExpression::CaseInsensitiveOption))
+                         .size(),
+                     1);
+        }
+        for (const QString &family : QFontDatabase::families()) {
+            const QString bare = family.left(family.indexOf(QStringLiteral(" ["))).trimmed();
+            QVERIFY2(listed.contains(bare, Qt::CaseInsensitive), qPrintable(family));
+        }
+        // A name typed with its foundry is written without it.
+        setText(QStringLiteral("abc"));
+        jre().Select(0, 3);
+        box->setFocus();
+        box->lineEdit()->selectAll();
+        QTest::keyClicks(box->lineEdit(), QStringLiteral("DejaVu Serif [PfEd]"));
+        QCOMPARE(docformat::fontName(charAt(jre(), 1)), QString());
+        box->lineEdit()->selectAll();
+        QTest::keyClicks(box->lineEdit(), QStringLiteral("DejaVu Serif"));
+        QCOMPARE(docformat::fontName(charAt(jre(), 1)), QStringLiteral("DejaVu Serif"));
+        QTest::keyClick(box->lineEdit(), Qt::Key_Return);
+    }
+
+    // A colour given to selected text shows at once: while it is selected in
+    // the focused editor, while the editor is unfocused (the selection
+    // hidden), and once the selection is dropped.
+    void chosenTextColourIsDrawnAtOnce() {
+        form_->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(form_.get()));
+        setText(QStringLiteral("Hello red world"));
+        jre().Select(0, 15);
+        jre().setFocus();
+        QCOMPARE(redPixels(jre().viewport()), 0);
+        form_->ColorBox2->setFocus();
+        chooseColor(form_->ColorBox2, QStringLiteral("Red"));
+        QCOMPARE(charAt(jre(), 1).foreground().color(), QColor(Qt::red));
+
+        struct State {
+            const char *name;
+            std::function<void()> enter;
+        };
+        const State states[] = {
+            {"selected, editor focused", [&] { jre().setFocus(); }},
+            {"selected, editor unfocused", [&] { form_->SpinEdit1->setFocus(); }},
+            {"selection dropped", [&] { jre().Select(15, 0); }},
+        };
+        for (const State &state : states) {
+            state.enter();
+            QApplication::processEvents();
+            QVERIFY2(redPixels(jre().viewport()) > 20, state.name);
+        }
+    }
+
+    // After a choice in a toolbar box the keys move the caret again.
+    void keyboardGoesBackToTheTextAfterAChoice() {
+        form_->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(form_.get()));
+        setText(QStringLiteral("some text"));
+        jre().Select(0, 4);
+        struct Case {
+            const char *name;
+            QWidget *control;
+            std::function<void()> choose;
+        };
+        const Case cases[] = {
+            {"paper colour", form_->ColorBox1, [&] { chooseColor(form_->ColorBox1, QStringLiteral("Cream")); }},
+            {"text colour", form_->ColorBox2, [&] { QTest::keyClick(form_->ColorBox2, Qt::Key_Down); }},
+            {"font from the list", form_->ComboBox1, [&] { QTest::keyClick(form_->ComboBox1, Qt::Key_Down); }},
+            {"font typed, Enter", form_->ComboBox1, [&] {
+                 form_->ComboBox1->lineEdit()->selectAll();
+                 QTest::keyClicks(form_->ComboBox1->lineEdit(), QStringLiteral("DejaVu Serif"));
+                 QTest::keyClick(form_->ComboBox1->lineEdit(), Qt::Key_Return);
+             }},
+            {"size, Enter", form_->Edit1, [&] { QTest::keyClick(form_->Edit1, Qt::Key_Return); }},
+            {"indent, Enter", form_->SpinEdit1, [&] {
+                 QTest::keyClick(form_->SpinEdit1, Qt::Key_Up);
+                 QTest::keyClick(form_->SpinEdit1, Qt::Key_Return);
+             }},
+        };
+        for (const Case &c : cases) {
+            c.control->setFocus();
+            QVERIFY2(c.control->hasFocus(), c.name);
+            c.choose();
+            QVERIFY2(jre().hasFocus(), c.name);
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_End);
+            QCOMPARE(jre().SelectionStart(), 9);
+            jre().Select(0, 4);
+        }
+        // Typing a name in the font box keeps the keyboard there.
+        form_->ComboBox1->setFocus();
+        QTest::keyClicks(form_->ComboBox1->lineEdit(), QStringLiteral("Deja"));
+        QVERIFY(form_->ComboBox1->hasFocus());
     }
 
     void bulletIndents() {
