@@ -6,7 +6,9 @@
 #include "platform/modal.h"
 
 #include <QApplication>
+#include <QDialog>
 #include <QLibraryInfo>
+#include <QMainWindow>
 #include <QMessageBox>
 #include <QPointer>
 #include <QPushButton>
@@ -258,6 +260,40 @@ private slots:
         });
         messages::showError("Failed to Save Stream");
         QCOMPARE(modal::shownTitles(), QStringList({"Tessarin", "Tessarin"}));
+    }
+
+    // The error box stands over the main window, also when it comes right
+    // after a dialog closed and no window is active yet.
+    void errorBoxIsCentredOnTheMainWindow() {
+        QMainWindow main;
+        main.setGeometry(30, 40, 360, 240);
+        main.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&main));
+        for (const bool afterDialog : {false, true}) {
+            QDialog dialog(&main);
+            if (afterDialog) {
+                dialog.show();
+                dialog.activateWindow();
+                QVERIFY(QTest::qWaitForWindowActive(&dialog));
+                dialog.hide();
+            } else {
+                main.activateWindow();
+                QVERIFY(QTest::qWaitForWindowActive(&main));
+            }
+            QPoint centre;
+            QWidget *parent = nullptr;
+            QTimer::singleShot(0, [&] {
+                if (QWidget *w = QApplication::activeModalWidget()) {
+                    centre = w->geometry().center();
+                    parent = w->parentWidget();
+                    QTest::keyClick(w->focusWidget() ? w->focusWidget() : w, Qt::Key_Return);
+                }
+            });
+            messages::showError("Cannot open file /tmp/x");
+            QCOMPARE(parent, &main);
+            QVERIFY2((centre - main.geometry().center()).manhattanLength() < 8,
+                     qPrintable(QStringLiteral("box centre %1,%2").arg(centre.x()).arg(centre.y())));
+        }
     }
 
     void guardShowsFailures() {
