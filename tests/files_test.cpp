@@ -16,6 +16,7 @@
 #include <QComboBox>
 #include <QDialogButtonBox>
 #include <QFileDialog>
+#include <QHeaderView>
 #include <QLibraryInfo>
 #include <QLabel>
 #include <QLineEdit>
@@ -643,6 +644,49 @@ private slots:
         QCOMPARE(rtf, (QStringList{QStringLiteral("UPPER.RTF"), QStringLiteral("lower.rtf")}));
         QCOMPARE(all, (QStringList{QStringLiteral("Makefile"), QStringLiteral("UPPER.RTF"),
                                    QStringLiteral("lower.rtf"), QStringLiteral("notes.txt")}));
+    }
+
+    // Every column of the file list shows its caption and its values whole
+    // (in Russian "Размер", "Дата изменения", "120,56 KiB", "07.12.2026 13:31"),
+    // without a horizontal scroll bar, whatever widths Qt restored from its
+    // settings file.
+    void fileListColumnsShowTheirTextsWhole() {
+        testsupport::writeFile(path(QStringLiteral("sized.rtf")), QByteArray(123456, 'x'));
+        QStringList cut;
+        bool listed = false;
+        form().OpenDialog1->FileName = path(QStringLiteral("sized.rtf"));
+        modal::answerNext([&](QDialog &d) {
+            d.show();
+            auto *view = d.findChild<QTreeView *>(QStringLiteral("treeView"));
+            QHeaderView *header = view->header();
+            for (int c = 1; c < header->count(); ++c)
+                header->resizeSection(c, 30);
+            const auto cutTexts = [&] {
+                QStringList texts;
+                const QModelIndex root = view->rootIndex();
+                for (int c = 1; c < header->count(); ++c) {
+                    const int room = header->sectionSize(c) - 4;
+                    const QString caption = view->model()->headerData(c, Qt::Horizontal).toString();
+                    if (header->fontMetrics().horizontalAdvance(caption) > room)
+                        texts << caption;
+                    for (int row = 0; row < view->model()->rowCount(root); ++row) {
+                        const QString value = view->model()->index(row, c, root).data().toString();
+                        if (view->fontMetrics().horizontalAdvance(value) > room)
+                            texts << value;
+                    }
+                }
+                if (header->length() > view->viewport()->width())
+                    texts << QStringLiteral("(wider than the list)");
+                return texts;
+            };
+            listed = QTest::qWaitFor([&] { return view->model()->rowCount(view->rootIndex()) > 0; }, 5000);
+            (void)QTest::qWaitFor([&] { return cutTexts().isEmpty(); }, 2000);
+            cut = cutTexts();
+            return int(QDialog::Rejected);
+        });
+        run([&] { form().ToolButton2Click(); });
+        QVERIFY(listed);
+        QVERIFY2(cut.isEmpty(), qPrintable(cut.join(QStringLiteral(" | "))));
     }
 
     void realDialogTypedNameOpensFile() {
