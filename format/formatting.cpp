@@ -16,12 +16,15 @@
 #include <QAction>
 #include <QComboBox>
 #include <QFont>
+#include <QFontDatabase>
 #include <QFontInfo>
 #include <QLineEdit>
 #include <QSignalBlocker>
 #include <QSpinBox>
 #include <QTextCursor>
 #include <algorithm>
+#include <climits>
+#include <cstdlib>
 
 namespace {
 
@@ -63,6 +66,24 @@ QTextBlockFormat alignmentFormat(Qt::Alignment alignment) {
     return f;
 }
 
+// The family's style of that slant with the weight nearest to the one asked
+// for, by the font database's name ("Regular", "Bold Italic"). Qt's dialog
+// finds a style by name, and its own name for a plain style is translated
+// ("Обычный") and found in no list, which would preselect the first style.
+QString styleName(const QString &family, int weight, bool italic) {
+    QString best;
+    int distance = INT_MAX;
+    for (const QString &style : QFontDatabase::styles(family)) {
+        const int d = std::abs(QFontDatabase::weight(family, style) - weight);
+        const bool slanted = QFontDatabase::font(family, style, 12).style() != QFont::StyleNormal; // italic or oblique
+        if (slanted == italic && d < distance) {
+            best = style;
+            distance = d;
+        }
+    }
+    return best;
+}
+
 // The font the font dialog starts from: the name, size and style of the
 // format, the editor's font where the format has none. The name is the
 // installed family it stands for, or the family it is drawn with.
@@ -76,6 +97,7 @@ QFont dialogFont(const QTextCharFormat &format, const QString &editorFont, int e
     font.setPointSize(size > 0 ? size : std::max(1, editorSize));
     font.setBold(docformat::isBold(format));
     font.setItalic(format.fontItalic());
+    font.setStyleName(styleName(family, font.weight(), font.italic()));
     font.setUnderline(format.fontUnderline());
     font.setStrikeOut(format.fontStrikeOut());
     return font;

@@ -18,6 +18,7 @@
 #include <QFontInfo>
 #include <QGroupBox>
 #include <QLabel>
+#include <QLibraryInfo>
 #include <QLayout>
 #include <QFontDialog>
 #include <QLineEdit>
@@ -25,6 +26,7 @@
 #include <QStyleHints>
 #include <QTemporaryDir>
 #include <QTextBlock>
+#include <QTranslator>
 #include <QtTest>
 
 namespace {
@@ -50,6 +52,13 @@ Style styleOf(const QTextCharFormat &f) {
 char *toString(const Style &s) {
     return QTest::toString(QStringLiteral("bold %1 italic %2 underline %3 strike %4")
                                .arg(s.bold).arg(s.italic).arg(s.underline).arg(s.strike));
+}
+
+QTextCharFormat styleFormat(bool bold, bool italic) {
+    QTextCharFormat f;
+    f.setFontWeight(bold ? QFont::Bold : QFont::Normal);
+    f.setFontItalic(italic);
+    return f;
 }
 
 // Pixels of the widget's picture that are clearly red.
@@ -87,7 +96,15 @@ class FormattingTest : public QObject {
         jre().ReplaceSelection(text);
     }
 
+    QTranslator russian_;
+
 private slots:
+    void initTestCase() {
+        // Qt's own dialogs speak Russian in the program.
+        QVERIFY(russian_.load(QLocale(QLocale::Russian), "qtbase", "_",
+                              QLibraryInfo::path(QLibraryInfo::TranslationsPath)));
+        QCoreApplication::installTranslator(&russian_);
+    }
     void init() {
         modal::clearAnswers();
         form_ = std::make_unique<TForm1>(dir_.filePath(QStringLiteral("Tessarin.ini")));
@@ -192,6 +209,7 @@ private slots:
                      effects->indexOf(label) < effects->indexOf(colors);
             QFont chosen(QStringLiteral("DejaVu Sans Mono"), 20);
             chosen.setBold(true);
+            chosen.setStyleName(QStringLiteral("Bold")); // the dialog picks styles by name
             chosen.setUnderline(true);
             dialog.setCurrentFont(chosen);
             chooseColor(colors, QStringLiteral("Red"));
@@ -271,9 +289,15 @@ private slots:
     // is not installed; and on the selection's size.
     void fontDialogOpensOnTheSelectionsFont() {
         setText(QStringLiteral("abc"));
-        for (const char *name : {"DejaVu Serif", "dejavu sans mono", "MS Sans Serif"}) {
+        struct Case {
+            const char *name;
+            bool bold, italic;
+        };
+        for (const Case &c : {Case{"DejaVu Serif", false, false}, Case{"dejavu sans mono", true, false},
+                              Case{"MS Sans Serif", false, true}, Case{"Liberation Sans", false, false}}) {
+            const char *name = c.name;
             jre().Select(0, 3);
-            QTextCharFormat f;
+            QTextCharFormat f = styleFormat(c.bold, c.italic);
             docformat::setFontName(f, QString::fromLatin1(name));
             f.setFontPointSize(17);
             jre().SetSelectionFormat(f);
@@ -286,6 +310,7 @@ private slots:
             const QString drawn = QFontInfo(QFont(QString::fromLatin1(name))).family();
             QCOMPARE(fontFamily(preset.family()), fontFamily(drawn));
             QCOMPARE(preset.pointSize(), 17);
+            QVERIFY2(preset.bold() == c.bold && preset.italic() == c.italic, qPrintable(preset.toString()));
         }
     }
 
