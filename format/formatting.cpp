@@ -113,6 +113,8 @@ void TForm1::connectFormatting() {
     FontDialog1 = new TFontDialog(this);
     ColorDialog1 = new TColorDialog(this);
 
+    // The font list, filled at start-up, shows every name whole.
+    connect(ComboBox1->model(), &QAbstractItemModel::rowsInserted, ComboBox1, [this] { fitListWidth(ComboBox1); });
     // The font name follows a list entry chosen or the text typed.
     connectGuarded(ComboBox1, &QComboBox::activated, this, &TForm1::ComboBox1Change);
     connectGuarded(ComboBox1->lineEdit(), &QLineEdit::textEdited, this, &TForm1::ComboBox1Change);

@@ -10,6 +10,7 @@
 #include "format/updown.h"
 #include "platform/modal.h"
 
+#include <QAbstractItemView>
 #include <QAction>
 #include <QColorDialog>
 #include <QCheckBox>
@@ -322,6 +323,12 @@ private slots:
         for (int i = 0; i < box->count(); ++i)
             listed << box->itemText(i);
         QVERIFY(listed.contains(QStringLiteral("Default")));
+        // Shown whole in the drop-down list, however narrow the box.
+        box->showPopup();
+        const QFontMetrics fm(box->view()->font());
+        for (const QString &name : listed)
+            QVERIFY2(fm.horizontalAdvance(name) < box->view()->viewport()->width() - 8, qPrintable(name));
+        box->hidePopup();
         for (const QString &name : listed) {
             QVERIFY2(!name.contains(u'['), qPrintable(name));
             QCOMPARE(listed.filter(QRegularExpression(QStringLiteral("^%1$").arg(QRegularExpression::escape(name)),
