@@ -66,17 +66,22 @@ QTextBlockFormat alignmentFormat(Qt::Alignment alignment) {
     return f;
 }
 
-// The family's style of that slant with the weight nearest to the one asked
-// for, by the font database's name ("Regular", "Bold Italic"). Qt's dialog
-// finds a style by name, and its own name for a plain style is translated
-// ("Обычный") and found in no list, which would preselect the first style.
-QString styleName(const QString &family, int weight, bool italic) {
+// The style the font is drawn in, by the font database's name ("Book",
+// "Bold Italic"); failing that, the family's style of that slant with the
+// nearest weight. Qt's dialog finds a style by name, and its own name for a
+// plain style is translated ("Обычный") and found in no list, which would
+// preselect the first style.
+QString styleName(const QFont &font) {
+    const QStringList styles = QFontDatabase::styles(font.family());
+    const QString drawn = QFontInfo(font).styleName();
+    if (styles.contains(drawn))
+        return drawn;
     QString best;
     int distance = INT_MAX;
-    for (const QString &style : QFontDatabase::styles(family)) {
-        const int d = std::abs(QFontDatabase::weight(family, style) - weight);
-        const bool slanted = QFontDatabase::font(family, style, 12).style() != QFont::StyleNormal; // italic or oblique
-        if (slanted == italic && d < distance) {
+    for (const QString &style : styles) {
+        const int d = std::abs(QFontDatabase::weight(font.family(), style) - font.weight());
+        const bool slanted = QFontDatabase::font(font.family(), style, 12).style() != QFont::StyleNormal;
+        if (slanted == font.italic() && d < distance) {
             best = style;
             distance = d;
         }
@@ -97,7 +102,7 @@ QFont dialogFont(const QTextCharFormat &format, const QString &editorFont, int e
     font.setPointSize(size > 0 ? size : std::max(1, editorSize));
     font.setBold(docformat::isBold(format));
     font.setItalic(format.fontItalic());
-    font.setStyleName(styleName(family, font.weight(), font.italic()));
+    font.setStyleName(styleName(font));
     font.setUnderline(format.fontUnderline());
     font.setStrikeOut(format.fontStrikeOut());
     return font;

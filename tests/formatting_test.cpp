@@ -311,7 +311,9 @@ private slots:
             const QString drawn = QFontInfo(QFont(QString::fromLatin1(name))).family();
             QCOMPARE(fontFamily(preset.family()), fontFamily(drawn));
             QCOMPARE(preset.pointSize(), 17);
-            QVERIFY2(preset.bold() == c.bold && preset.italic() == c.italic, qPrintable(preset.toString()));
+            QVERIFY2(preset.bold() == c.bold && preset.italic() == c.italic &&
+                         !preset.styleName().contains(QStringLiteral("Condensed")),
+                     qPrintable(preset.toString()));
         }
     }
 
