@@ -12,7 +12,8 @@ public:
     using QObject::QObject;
     QFont Font;
     QColor Color; // invalid: the automatic (window-text) colour
-    // Shows the dialog from Font and Color; true when confirmed, with the
+    // Shows the dialog from Font (found in the dialog's lists whatever the
+    // case of its name) and Color; true when confirmed, with the
     // chosen font in Font and, when a colour was picked, that colour in Color.
     bool Execute(QWidget *parent);
 };

@@ -16,15 +16,11 @@
 #include <QAction>
 #include <QComboBox>
 #include <QFont>
-#include <QFontDatabase>
-#include <QFontInfo>
 #include <QLineEdit>
 #include <QSignalBlocker>
 #include <QSpinBox>
 #include <QTextCursor>
 #include <algorithm>
-#include <climits>
-#include <cstdlib>
 
 namespace {
 
@@ -64,48 +60,6 @@ QTextBlockFormat alignmentFormat(Qt::Alignment alignment) {
     QTextBlockFormat f;
     f.setAlignment(alignment);
     return f;
-}
-
-// The style the font is drawn in, by the font database's name ("Book",
-// "Bold Italic"); failing that, the family's style of that slant with the
-// nearest weight. Qt's dialog finds a style by name, and its own name for a
-// plain style is translated ("Обычный") and found in no list, which would
-// preselect the first style.
-QString styleName(const QFont &font) {
-    const QStringList styles = QFontDatabase::styles(font.family());
-    const QString drawn = QFontInfo(font).styleName();
-    if (styles.contains(drawn))
-        return drawn;
-    QString best;
-    int distance = INT_MAX;
-    for (const QString &style : styles) {
-        const int d = std::abs(QFontDatabase::weight(font.family(), style) - font.weight());
-        const bool slanted = QFontDatabase::font(font.family(), style, 12).style() != QFont::StyleNormal;
-        if (slanted == font.italic() && d < distance) {
-            best = style;
-            distance = d;
-        }
-    }
-    return best;
-}
-
-// The font the font dialog starts from: the name, size and style of the
-// format, the editor's font where the format has none. The name is the
-// installed family it stands for, or the family it is drawn with.
-QFont dialogFont(const QTextCharFormat &format, const QString &editorFont, int editorSize) {
-    const QString name = docformat::fontName(format).isEmpty() ? editorFont : docformat::fontName(format);
-    QString family = installedFamily(name);
-    if (family.isEmpty())
-        family = fontFamily(QFontInfo(QFont(name)).family());
-    QFont font(family);
-    const int size = qRound(format.fontPointSize());
-    font.setPointSize(size > 0 ? size : std::max(1, editorSize));
-    font.setBold(docformat::isBold(format));
-    font.setItalic(format.fontItalic());
-    font.setStyleName(styleName(font));
-    font.setUnderline(format.fontUnderline());
-    font.setStrikeOut(format.fontStrikeOut());
-    return font;
 }
 
 // True while the bullet items set their own check marks; any other change of
@@ -285,7 +239,16 @@ void TForm1::N96Click() { N45Click(); }
 void TForm1::ToolButton37Click() {
     // The dialog starts from the selection's attributes.
     const QTextCharFormat sel = JRE->SelectionFormat();
-    FontDialog1->Font = dialogFont(sel, JRE->FontName(), JRE->FontSize());
+    QFont font;
+    const QString name = docformat::fontName(sel);
+    font.setFamilies(QStringList{name.isEmpty() ? JRE->FontName() : name});
+    const int size = qRound(sel.fontPointSize());
+    font.setPointSize(size > 0 ? size : std::max(1, JRE->FontSize()));
+    font.setBold(docformat::isBold(sel));
+    font.setItalic(sel.fontItalic());
+    font.setUnderline(sel.fontUnderline());
+    font.setStrikeOut(sel.fontStrikeOut());
+    FontDialog1->Font = font;
     FontDialog1->Color = docformat::hasColor(sel) ? sel.foreground().color() : QColor();
 
     if (FontDialog1->Execute(this)) {
