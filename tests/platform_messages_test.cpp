@@ -262,38 +262,25 @@ private slots:
         QCOMPARE(modal::shownTitles(), QStringList({"Tessarin", "Tessarin"}));
     }
 
-    // The error box stands over the main window, also when it comes right
-    // after a dialog closed and no window is active yet.
+    // The error box stands over the main window also right after a dialog
+    // closed, when no window is active.
     void errorBoxIsCentredOnTheMainWindow() {
         QMainWindow main;
         main.setGeometry(30, 40, 360, 240);
         main.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&main));
-        for (const bool afterDialog : {false, true}) {
-            QDialog dialog(&main);
-            if (afterDialog) {
-                dialog.show();
-                dialog.activateWindow();
-                QVERIFY(QTest::qWaitForWindowActive(&dialog));
-                dialog.hide();
-            } else {
-                main.activateWindow();
-                QVERIFY(QTest::qWaitForWindowActive(&main));
-            }
-            QPoint centre;
-            QWidget *parent = nullptr;
-            QTimer::singleShot(0, [&] {
-                if (QWidget *w = QApplication::activeModalWidget()) {
-                    centre = w->geometry().center();
-                    parent = w->parentWidget();
-                    QTest::keyClick(w->focusWidget() ? w->focusWidget() : w, Qt::Key_Return);
-                }
-            });
-            messages::showError("Cannot open file /tmp/x");
-            QCOMPARE(parent, &main);
-            QVERIFY2((centre - main.geometry().center()).manhattanLength() < 8,
-                     qPrintable(QStringLiteral("box centre %1,%2").arg(centre.x()).arg(centre.y())));
-        }
+        QDialog dialog(&main);
+        dialog.show();
+        dialog.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&dialog));
+        dialog.hide();
+        QPoint offset(-1000, -1000);
+        QTimer::singleShot(0, [&] {
+            QWidget *box = QApplication::activeModalWidget();
+            offset = box->geometry().center() - main.geometry().center();
+            QTest::keyClick(box->focusWidget(), Qt::Key_Return);
+        });
+        messages::showError("Cannot open file /tmp/x");
+        QVERIFY(offset.manhattanLength() < 8);
     }
 
     void guardShowsFailures() {
