@@ -5,6 +5,7 @@
 #include "editor/file_dialogs.h"
 #include "editor/tjre.h"
 #include "format/colorbox.h"
+#include "format/fontlist.h"
 #include "format/statusbar.h"
 #include "format/updown.h"
 #include "platform/error.h"
@@ -206,10 +207,7 @@ void TForm1::FormCreate() {
     JRE->SetTabStops({100});
     JRE->SetTabStops({15, 20, 25});
 
-    QStringList families = QFontDatabase::families();
-    families.append(QStringLiteral("Default"));
-    families.sort();
-    ComboBox1->addItems(families);
+    ComboBox1->addItems(fontFamilies());
     ComboBox1->setEditText(JRE->FontName());
 
     JRE->SetFont(JRE->FontName(), UpDown1->value());

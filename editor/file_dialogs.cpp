@@ -5,6 +5,11 @@
 #include <QComboBox>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QFileSystemModel>
+#include <QHeaderView>
+#include <QTreeView>
+
+#include <algorithm>
 
 namespace {
 
@@ -18,6 +23,29 @@ QString qtPatterns(const QString &patterns) {
         out << (p == QLatin1String("*.*") ? QStringLiteral("*") : p);
     }
     return out.join(QLatin1Char(' '));
+}
+
+// Gives the size, type and date columns of the detail view the width of
+// their captions and values, whenever a folder has been read: Qt's defaults
+// cut the Russian captions and dates ("30…ты", "07.12.2…6"). The name column
+// takes the room that is left, down to a width of some twenty characters.
+void fitColumns(QFileDialog &dialog) {
+    auto *view = dialog.findChild<QTreeView *>(QStringLiteral("treeView"));
+    auto *model = dialog.findChild<QFileSystemModel *>();
+    if (!view || !model)
+        return;
+    const auto fit = [view] {
+        QHeaderView *header = view->header();
+        int others = 0;
+        for (int column = 1; column < header->count(); ++column) {
+            view->resizeColumnToContents(column);
+            others += header->sectionSize(column);
+        }
+        const int leastName = view->fontMetrics().averageCharWidth() * 20;
+        header->resizeSection(0, std::max(leastName, view->viewport()->width() - others));
+    };
+    fit();
+    QObject::connect(model, &QFileSystemModel::directoryLoaded, view, fit, Qt::QueuedConnection);
 }
 
 } // namespace
@@ -70,6 +98,7 @@ bool TOpenDialog::Execute() {
         dialog.setDirectory(info.absolutePath());
         dialog.selectFile(info.fileName());
     }
+    fitColumns(dialog);
     if (modal::exec(dialog) != QDialog::Accepted)
         return false;
     const QStringList files = dialog.selectedFiles();

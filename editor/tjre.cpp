@@ -278,18 +278,21 @@ void TJRE::SetHideSelection(bool on) {
 }
 
 void TJRE::applySelectionPalette() {
-    // An unfocused editor draws its selection with the inactive colours: make
-    // them invisible while the selection is to be hidden.
+    // Selected text keeps its own colours (a colour just given to it shows at
+    // once): no highlighted-text brush, and the highlight a tint of the paper
+    // that dark and coloured text both read on. An unfocused editor that hides
+    // its selection draws no highlight at all.
     QPalette p = palette();
-    const QPalette app = QPalette();
-    if (hideSelection_) {
-        p.setBrush(QPalette::Inactive, QPalette::Highlight, Qt::transparent);
-        p.setBrush(QPalette::Inactive, QPalette::HighlightedText, p.brush(QPalette::Active, QPalette::Text));
-    } else {
-        p.setBrush(QPalette::Inactive, QPalette::Highlight, app.brush(QPalette::Active, QPalette::Highlight));
-        p.setBrush(QPalette::Inactive, QPalette::HighlightedText,
-                   app.brush(QPalette::Active, QPalette::HighlightedText));
+    const QColor paper = p.color(QPalette::Base);
+    const QColor mark = QPalette().color(QPalette::Active, QPalette::Highlight);
+    const auto mix = [](int a, int b) { return (2 * a + 3 * b) / 5; };
+    const QColor tint(mix(mark.red(), paper.red()), mix(mark.green(), paper.green()), mix(mark.blue(), paper.blue()));
+    for (const QPalette::ColorGroup group : {QPalette::Active, QPalette::Inactive}) {
+        p.setBrush(group, QPalette::Highlight, tint);
+        p.setBrush(group, QPalette::HighlightedText, QBrush());
     }
+    if (hideSelection_)
+        p.setBrush(QPalette::Inactive, QPalette::Highlight, Qt::transparent);
     setPalette(p);
 }
 

@@ -103,12 +103,7 @@ TColorBox::TColorBox(QWidget *parent) : QComboBox(parent) {
     }
     setCurrentIndex(-1);
     setMaxVisibleItems(16);
-    // The box itself is narrow; its list is wide enough for every name.
-    const QFontMetrics fm(view()->font());
-    int widest = 0;
-    for (const Entry &e : kEntries)
-        widest = std::max(widest, fm.horizontalAdvance(QString::fromLatin1(e.name)));
-    view()->setMinimumWidth(widest + iconSize().width() + 48);
+    fitListWidth(this);
     connect(this, &QComboBox::activated, this, [this] { emit Select(); });
 }
 
@@ -147,4 +142,16 @@ void TColorBox::SetSelected(const QColor &color) {
         }
     }
     setCurrentIndex(found);
+}
+
+void fitListWidth(QComboBox *box) {
+    const QFontMetrics fm(box->view()->font());
+    int widest = 0;
+    bool icons = false;
+    for (int i = 0; i < box->count(); ++i) {
+        widest = std::max(widest, fm.horizontalAdvance(box->itemText(i)));
+        icons = icons || !box->itemIcon(i).isNull();
+    }
+    // Room for the icons, the scroll bar and the frame.
+    box->view()->setMinimumWidth(widest + (icons ? box->iconSize().width() : 0) + 48);
 }

@@ -27,3 +27,7 @@ private:
     void refreshColors();
     QColor defaultColor_ = Qt::black;
 };
+
+// Makes the drop-down list of a box wide enough for its longest entry, so
+// that no entry is cut, however narrow the box itself is.
+void fitListWidth(QComboBox *box);

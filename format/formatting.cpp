@@ -8,6 +8,7 @@
 #include "format/color_dialog.h"
 #include "format/colorbox.h"
 #include "format/font_dialog.h"
+#include "format/fontlist.h"
 #include "format/statusbar.h"
 #include "format/updown.h"
 #include "platform/guard.h"
@@ -71,6 +72,8 @@ void TForm1::connectFormatting() {
     FontDialog1 = new TFontDialog(this);
     ColorDialog1 = new TColorDialog(this);
 
+    // The font list, filled at start-up, shows every name whole.
+    connect(ComboBox1->model(), &QAbstractItemModel::rowsInserted, ComboBox1, [this] { fitListWidth(ComboBox1); });
     // The font name follows a list entry chosen or the text typed.
     connectGuarded(ComboBox1, &QComboBox::activated, this, &TForm1::ComboBox1Change);
     connectGuarded(ComboBox1->lineEdit(), &QLineEdit::textEdited, this, &TForm1::ComboBox1Change);
@@ -101,6 +104,23 @@ void TForm1::connectFormatting() {
     }
     SpinEdit1->setAccessibleName(SpinEdit1->toolTip());
 
+    // After a choice in a toolbar box the keyboard goes back to the text, so
+    // that Home, End and the arrows move the caret, not the box. A box left
+    // for another control (its text then counts as chosen too) leaves the
+    // focus where the user put it.
+    const auto backToText = [this](QWidget *box) {
+        return [this, box] {
+            if (box->hasFocus())
+                JRE->setFocus();
+        };
+    };
+    connect(ColorBox1, &TColorBox::Select, this, backToText(ColorBox1));
+    connect(ColorBox2, &TColorBox::Select, this, backToText(ColorBox2));
+    connect(ComboBox1, &QComboBox::activated, this, backToText(ComboBox1));
+    connect(ComboBox1->lineEdit(), &QLineEdit::returnPressed, this, backToText(ComboBox1));
+    connect(Edit1, &QLineEdit::returnPressed, this, backToText(Edit1));
+    connect(SpinEdit1, &QSpinBox::editingFinished, this, backToText(SpinEdit1));
+
     for (const char *name : {"N45", "N96"}) {
         QAction *item = Action(QLatin1String(name));
         if (!item)
@@ -127,7 +147,7 @@ void TForm1::ComboBox1Change() {
     // an empty name, which shows as the editor's font.
     const int index = ComboBox1->findText(ComboBox1->currentText(), Qt::MatchFixedString);
     QTextCharFormat f;
-    docformat::setFontName(f, index >= 0 ? ComboBox1->itemText(index) : QString());
+    docformat::setFontName(f, index >= 0 ? fontFamily(ComboBox1->itemText(index)) : QString());
     JRE->SetSelectionFormat(f);
 }
 
@@ -229,15 +249,18 @@ void TForm1::ToolButton37Click() {
     font.setUnderline(sel.fontUnderline());
     font.setStrikeOut(sel.fontStrikeOut());
     FontDialog1->Font = font;
+    FontDialog1->Color = docformat::hasColor(sel) ? sel.foreground().color() : QColor();
 
     if (FontDialog1->Execute(this)) {
         const QFont &chosen = FontDialog1->Font;
         QTextCharFormat f = styleFormat(chosen.weight() >= QFont::Bold, chosen.italic(), chosen.underline(),
                                         chosen.strikeOut());
-        docformat::setFontName(f, chosen.family());
+        docformat::setFontName(f, fontFamily(chosen.family()));
         const int points = chosen.pointSize() > 0 ? chosen.pointSize() : qRound(chosen.pointSizeF());
         if (points > 0)
             f.setFontPointSize(points);
+        if (FontDialog1->Color.isValid())
+            f.setForeground(FontDialog1->Color);
         UndoStep step(*JRE);
         if (FormatTarget() == Target::Selection)
             JRE->SetSelectionFormat(f);

@@ -5,6 +5,7 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QKeyEvent>
+#include <QMainWindow>
 #include <QMessageBox>
 #include <QPushButton>
 
@@ -46,11 +47,22 @@ QMessageBox::Icon qtIcon(Icon icon) {
     return QMessageBox::NoIcon;
 }
 
+// The window a box belongs to and is centred over: the active window, or,
+// while none is active (right after a dialog closed), the main window.
+QWidget *ownerWindow() {
+    if (QWidget *active = QApplication::activeWindow())
+        return active;
+    for (QWidget *w : QApplication::topLevelWidgets())
+        if (qobject_cast<QMainWindow *>(w) && w->isVisible())
+            return w;
+    return nullptr;
+}
+
 } // namespace
 
 int show(const QString &caption, const QString &text, Icon icon, int buttons, int defaultButton,
          int escapeButton) {
-    Box box(QApplication::activeWindow());
+    Box box(ownerWindow());
     box.setWindowTitle(caption);
     box.setTextFormat(Qt::PlainText);
     box.setText(text);

@@ -16,6 +16,7 @@
 #include <QComboBox>
 #include <QDialogButtonBox>
 #include <QFileDialog>
+#include <QHeaderView>
 #include <QLibraryInfo>
 #include <QLabel>
 #include <QLineEdit>
@@ -717,6 +718,43 @@ private slots:
         QCOMPARE(rtf, (QStringList{QStringLiteral("UPPER.RTF"), QStringLiteral("lower.rtf")}));
         QCOMPARE(all, (QStringList{QStringLiteral("Makefile"), QStringLiteral("UPPER.RTF"),
                                    QStringLiteral("lower.rtf"), QStringLiteral("notes.txt")}));
+    }
+
+    // The size, type and date columns show their captions and values whole
+    // ("Дата изменения", "07.12.2026 13:31"), whatever widths Qt restored from
+    // its settings, and the list needs no horizontal scroll bar.
+    void fileListColumnsShowTheirTextsWhole() {
+        testsupport::writeFile(path(QStringLiteral("sized.rtf")), QByteArray(123456, 'x'));
+        form().OpenDialog1->FileName = path(QStringLiteral("sized.rtf"));
+        QStringList cut;
+        modal::answerNext([&](QDialog &d) {
+            d.show();
+            auto *view = d.findChild<QTreeView *>(QStringLiteral("treeView"));
+            for (int c = 1; c < view->header()->count(); ++c)
+                view->header()->resizeSection(c, 30);
+            const auto cutTexts = [view] {
+                QStringList texts;
+                for (int c = 1; c < view->header()->count(); ++c) {
+                    QStringList column{view->model()->headerData(c, Qt::Horizontal).toString()};
+                    for (int row = 0; row < view->model()->rowCount(view->rootIndex()); ++row)
+                        column << view->model()->index(row, c, view->rootIndex()).data().toString();
+                    column.removeIf([&](const QString &t) {
+                        return view->fontMetrics().horizontalAdvance(t) + 4 <= view->header()->sectionSize(c);
+                    });
+                    texts << column;
+                }
+                if (view->header()->length() > view->viewport()->width())
+                    texts << QStringLiteral("(too wide)");
+                if (view->model()->rowCount(view->rootIndex()) == 0)
+                    texts << QStringLiteral("(not listed)");
+                return texts;
+            };
+            (void)QTest::qWaitFor([&] { return cutTexts().isEmpty(); }, 5000);
+            cut = cutTexts();
+            return int(QDialog::Rejected);
+        });
+        run([&] { form().ToolButton2Click(); });
+        QVERIFY2(cut.isEmpty(), qPrintable(cut.join(QStringLiteral(" | "))));
     }
 
     void realDialogTypedNameOpensFile() {

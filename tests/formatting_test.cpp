@@ -5,13 +5,20 @@
 #include "editor/tjre.h"
 #include "format/color_dialog.h"
 #include "format/colorbox.h"
+#include "format/fontlist.h"
 #include "format/statusbar.h"
 #include "format/updown.h"
 #include "platform/modal.h"
 
+#include <QAbstractItemView>
 #include <QAction>
 #include <QColorDialog>
+#include <QCheckBox>
 #include <QComboBox>
+#include <QFontDatabase>
+#include <QFontInfo>
+#include <QLabel>
+#include <QLayout>
 #include <QFontDialog>
 #include <QLineEdit>
 #include <QSpinBox>
@@ -43,6 +50,21 @@ Style styleOf(const QTextCharFormat &f) {
 char *toString(const Style &s) {
     return QTest::toString(QStringLiteral("bold %1 italic %2 underline %3 strike %4")
                                .arg(s.bold).arg(s.italic).arg(s.underline).arg(s.strike));
+}
+
+// Pixels of the widget's picture that are clearly red.
+int redPixels(QWidget *widget) {
+    const QImage image = widget->grab().toImage();
+    int n = 0;
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x)
+            n += image.pixelColor(x, y).red() > 180 && image.pixelColor(x, y).green() < 90;
+    return n;
+}
+
+void chooseColor(TColorBox *box, const QString &name) {
+    box->setCurrentIndex(box->findText(name));
+    emit box->activated(box->currentIndex());
 }
 
 } // namespace
@@ -140,17 +162,28 @@ private slots:
         docformat::setFontName(start, QStringLiteral("DejaVu Serif"));
         start.setFontPointSize(14);
         start.setFontItalic(true);
+        start.setForeground(QColor(0x00, 0x80, 0x80));
         jre().SetSelectionFormat(start);
         QCOMPARE(form_->FormatTarget(), TForm1::Target::Selection);
 
         QFont preset;
+        QString presetColor;
+        bool placed = false;
         modal::answerNext([&](QDialog &d) {
             auto &dialog = dynamic_cast<QFontDialog &>(d);
             preset = dialog.currentFont();
+            // "Цвет:" and its box under the effects' check boxes, as in the classic dialog.
+            auto *colors = dialog.findChild<TColorBox *>();
+            const QLayout *effects = dialog.findChild<QCheckBox *>()->parentWidget()->layout();
+            const auto *label = qobject_cast<QLabel *>(effects->itemAt(effects->count() - 2)->widget());
+            placed = colors && effects->indexOf(colors) == effects->count() - 1 && label && label->buddy() == colors;
+            presetColor = colors ? colors->currentText() : QString();
             QFont chosen(QStringLiteral("DejaVu Sans Mono"), 20);
             chosen.setBold(true);
             chosen.setUnderline(true);
             dialog.setCurrentFont(chosen);
+            if (colors)
+                chooseColor(colors, QStringLiteral("Red"));
             return int(QDialog::Accepted);
         });
         form_->ToolButton37Click();
@@ -158,14 +191,18 @@ private slots:
         QCOMPARE(preset.pointSize(), 14);
         QVERIFY(preset.italic());
         QVERIFY(!preset.bold());
+        QCOMPARE(presetColor, QStringLiteral("Teal"));
+        QVERIFY(placed);
 
         for (int i = 0; i < 3; ++i) {
             const QTextCharFormat f = charAt(jre(), i);
             QCOMPARE(docformat::fontName(f), QStringLiteral("DejaVu Sans Mono"));
             QCOMPARE(f.fontPointSize(), 20.0);
             QCOMPARE(styleOf(f), (Style{true, false, true, false}));
+            QCOMPARE(f.foreground().color(), QColor(Qt::red));
         }
         QVERIFY(docformat::fontName(charAt(jre(), 4)) != QStringLiteral("DejaVu Sans Mono"));
+        QVERIFY(!docformat::hasColor(charAt(jre(), 4)));
         QVERIFY(docformat::fontName(jre().DefaultFormat()) != QStringLiteral("DejaVu Sans Mono"));
         jre().Undo();
         QCOMPARE(docformat::fontName(charAt(jre(), 1)), QStringLiteral("DejaVu Serif"));
@@ -185,6 +222,7 @@ private slots:
         form_->ToolButton37Click();
         QCOMPARE(docformat::fontName(jre().DefaultFormat()), QStringLiteral("DejaVu Serif"));
         QCOMPARE(jre().DefaultFormat().fontPointSize(), 9.0);
+        QVERIFY(!docformat::hasColor(jre().DefaultFormat())); // no colour picked: still automatic
         QVERIFY(jre().DefaultFormat().fontStrikeOut());
         QVERIFY(!charAt(jre(), 1).fontStrikeOut()); // the text itself is untouched
         QTest::keyClicks(&jre(), QStringLiteral("d"));
@@ -215,6 +253,87 @@ private slots:
             QCOMPARE(jre().document()->availableUndoSteps(), undoSteps);
             QVERIFY(jre().hasFocus());
         }
+    }
+
+    // The dialog opens on the selection's font (found in its list in any
+    // case; for a font not installed, the one the text is drawn in), size
+    // and style: not the dialog's default font, nor the first or a condensed style.
+    void fontDialogOpensOnTheSelectionsFont() {
+        setText(QStringLiteral("abc"));
+        jre().Select(0, 3);
+        for (const auto &[name, bold] : {std::pair{"DejaVu Serif", false}, std::pair{"dejavu sans mono", true},
+                                         std::pair{"MS Sans Serif", false}}) {
+            QTextCharFormat f;
+            docformat::setFontName(f, QString::fromLatin1(name));
+            f.setFontPointSize(17);
+            f.setFontWeight(bold ? QFont::Bold : QFont::Normal);
+            jre().SetSelectionFormat(f);
+            QFont preset;
+            modal::answerNext([&](QDialog &d) {
+                preset = dynamic_cast<QFontDialog &>(d).currentFont();
+                return int(QDialog::Rejected);
+            });
+            form_->ToolButton37Click();
+            QCOMPARE(fontFamily(preset.family()), QFontInfo(QFont(QString::fromLatin1(name))).family());
+            QVERIFY2(preset.pointSize() == 17 && preset.bold() == bold && !preset.italic() &&
+                         !preset.styleName().contains(QStringLiteral("Condensed")),
+                     qPrintable(preset.toString()));
+        }
+    }
+
+    // Family names, each once, whole in the drop-down list; never with a
+    // foundry ("C059 [urw]").
+    void fontListHasFamilyNames() {
+        QComboBox *box = form_->ComboBox1;
+        box->showPopup();
+        QSet<QString> seen;
+        for (int i = 0; i < box->count(); ++i) {
+            const QString name = box->itemText(i);
+            QVERIFY2(!name.contains(u'[') && !seen.contains(name.toLower()) &&
+                         box->view()->fontMetrics().horizontalAdvance(name) < box->view()->viewport()->width() - 8,
+                     qPrintable(name));
+            seen.insert(name.toLower());
+        }
+        QVERIFY(seen.contains(QStringLiteral("default")));
+        for (const QString &family : QFontDatabase::families())
+            QVERIFY2(seen.contains(fontFamily(family).toLower()), qPrintable(family));
+    }
+
+    // A colour given to selected text shows at once: selected in the focused
+    // editor (the keyboard is back there after the choice), selected in the
+    // unfocused one (selection hidden), deselected.
+    void chosenTextColourIsDrawnAtOnce() {
+        form_->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(form_.get()));
+        setText(QStringLiteral("Hello red world"));
+        jre().Select(0, 15);
+        QCOMPARE(redPixels(jre().viewport()), 0);
+        form_->ColorBox2->setFocus();
+        chooseColor(form_->ColorBox2, QStringLiteral("Red"));
+        QVERIFY(jre().hasFocus());
+        QVERIFY2(redPixels(jre().viewport()) > 20, "focused");
+        form_->SpinEdit1->setFocus();
+        QVERIFY2(redPixels(jre().viewport()) > 20, "unfocused");
+        jre().Select(15, 0);
+        QVERIFY2(redPixels(jre().viewport()) > 20, "deselected");
+    }
+
+    // After a choice in a toolbar box the keys move the caret again; typing
+    // in the font box keeps them there.
+    void keyboardGoesBackToTheTextAfterAChoice() {
+        form_->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(form_.get()));
+        setText(QStringLiteral("some text"));
+        for (QWidget *control : std::initializer_list<QWidget *>{form_->ColorBox1, form_->ComboBox1, form_->Edit1}) {
+            jre().Select(0, 4);
+            control->setFocus();
+            QTest::keyClick(control, control == form_->Edit1 ? Qt::Key_Return : Qt::Key_Down);
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_End);
+            QVERIFY2(jre().hasFocus() && jre().SelectionStart() == 9, control->toolTip().toUtf8());
+        }
+        form_->ComboBox1->setFocus();
+        QTest::keyClicks(form_->ComboBox1->lineEdit(), QStringLiteral("Deja"));
+        QVERIFY(form_->ComboBox1->hasFocus());
     }
 
     void bulletIndents() {

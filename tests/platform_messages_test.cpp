@@ -6,7 +6,9 @@
 #include "platform/modal.h"
 
 #include <QApplication>
+#include <QDialog>
 #include <QLibraryInfo>
+#include <QMainWindow>
 #include <QMessageBox>
 #include <QPointer>
 #include <QPushButton>
@@ -258,6 +260,27 @@ private slots:
         });
         messages::showError("Failed to Save Stream");
         QCOMPARE(modal::shownTitles(), QStringList({"Tessarin", "Tessarin"}));
+    }
+
+    // The error box stands over the main window also right after a dialog
+    // closed, when no window is active.
+    void errorBoxIsCentredOnTheMainWindow() {
+        QMainWindow main;
+        main.setGeometry(30, 40, 360, 240);
+        main.show();
+        QDialog dialog(&main);
+        dialog.show();
+        dialog.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&dialog));
+        dialog.hide();
+        QPoint offset(-1000, -1000);
+        QTimer::singleShot(0, [&] {
+            QWidget *box = QApplication::activeModalWidget();
+            offset = box->geometry().center() - main.geometry().center();
+            QTest::keyClick(box->focusWidget(), Qt::Key_Return);
+        });
+        messages::showError("Cannot open file /tmp/x");
+        QVERIFY(offset.manhattanLength() < 8);
     }
 
     void guardShowsFailures() {
