@@ -20,7 +20,6 @@
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QComboBox>
-#include <QFontDatabase>
 #include <QFrame>
 #include <QLineEdit>
 #include <QMenuBar>
@@ -83,6 +82,10 @@ TForm1::TForm1(const QString &settingsPath, QWidget *parent)
 TForm1::~TForm1() {
     if (Form1 == this)
         Form1 = nullptr;
+    // Controls go after this window's own part: no signal of theirs (a font box
+    // losing the focus reports a choice) may reach a handler of it meanwhile.
+    for (QObject *child : findChildren<QObject *>())
+        child->disconnect(this);
 }
 
 void TForm1::buildLayout() {
