@@ -221,6 +221,7 @@ void TForm1::FormCreate() {
     for (int i = 0; i < TStatusBar::kPanels; ++i)
         StatusBar1->SetWidth(i, units[i] * w);
     StatusBar1->SetText(1, QString());
+    JRE->setFocus(); // the keyboard starts in the text
 }
 
 void TForm1::restoreGeometry() {

@@ -100,6 +100,8 @@ private slots:
         form.Action(QStringLiteral("ToolButton8"))->trigger(); // Undo
         QVERIFY(!form.JRE->IsModified());
         QCOMPARE(form.JRE->document()->begin().blockFormat().alignment(), Qt::AlignJustify);
+        QVERIFY(QTest::qWaitForWindowActive(&form));
+        QCOMPARE(QApplication::focusWidget(), form.JRE); // the keyboard starts in the text
         QTest::keyClick(form.JRE, Qt::Key_A);
         QCOMPARE(form.StatusBar1->Text(3), QStringLiteral("12")); // the size typed text has
         QCOMPARE(form.StatusBar1->Text(1), QStringLiteral("Изменён"));
