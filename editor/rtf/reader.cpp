@@ -8,6 +8,7 @@
 #include <QTextBlock>
 #include <QTextCursor>
 #include <QTextDocument>
+#include <QPointer>
 #include <QTextList>
 #include <cstring>
 #include <unordered_map>
@@ -17,6 +18,8 @@ namespace rtf {
 namespace {
 
 using detail::Align;
+using detail::ListFormat;
+using detail::ListStyle;
 using detail::ParaFormat;
 using detail::RunFormat;
 
@@ -34,7 +37,25 @@ struct RunFormatHash {
     }
 };
 
+// The QTextList format of a paragraph's list (not ListFormat::None).
+QTextListFormat listFormat(const ListFormat &l) {
+    static constexpr QTextListFormat::Style kStyles[] = {
+        QTextListFormat::ListDisc, QTextListFormat::ListDecimal, QTextListFormat::ListLowerAlpha,
+        QTextListFormat::ListUpperAlpha, QTextListFormat::ListLowerRoman, QTextListFormat::ListUpperRoman};
+    QTextListFormat f;
+    f.setStyle(kStyles[int(l.style) - int(ListStyle::Bullet)]);
+    f.setIndent(0);
+    if (l.style != ListStyle::Bullet) {
+        f.setNumberPrefix(QString::fromStdU16String(l.prefix));
+        f.setNumberSuffix(QString::fromStdU16String(l.suffix));
+        if (l.start != 1)
+            f.setProperty(docformat::kListStart, l.start);
+    }
+    return f;
+}
+
 constexpr int kMaxListItems = 256;
+constexpr int kMaxNumberedItems = 256;
 
 // Builds the document with one cursor at its end.
 class DocumentSink : public detail::Sink {
@@ -76,25 +97,14 @@ private:
         QTextBlock block = cursor_.block();
         QTextList *list = block.textList();
         bool changed = !known_ || !(p == current_);
-        // Qt touches every item of a list each time one joins it, so a run of
-        // bulleted paragraphs is split into lists of at most kMaxListItems
-        // (the bullets look the same) to keep long lists linear.
-        const bool full = list && list->count() > kMaxListItems;
-        if (p.bullet && (!docformat::hasBullet(block) || full)) {
+        QTextList *want = p.list.style == ListStyle::None ? nullptr : listToJoin(p.list, block);
+        if (want != list || (p.list.style != ListStyle::None && !want)) {
             if (list)
                 list->remove(block);
-            const QTextBlock prev = block.previous();
-            if (!full && prev.isValid() && docformat::hasBullet(prev)) {
-                prev.textList()->add(block);
-            } else {
-                QTextListFormat lf;
-                lf.setStyle(QTextListFormat::ListDisc);
-                lf.setIndent(0);
-                cursor_.createList(lf);
-            }
-            changed = true;
-        } else if (!p.bullet && list) {
-            list->remove(block);
+            if (want)
+                want->add(block);
+            else if (p.list.style != ListStyle::None)
+                startList(p.list);
             changed = true;
         }
         if (!changed)
@@ -114,6 +124,42 @@ private:
         cursor_.setBlockFormat(bf);
         current_ = p;
         known_ = true;
+    }
+
+    // The list the paragraph joins, nullptr when it starts one. Bulleted
+    // paragraphs join the bulleted list just before; numbered ones the list of
+    // their id. Qt touches every item of a list each time one joins it, so
+    // lists are split into lists of at most kMaxListItems bullets (they look
+    // the same) or kMaxNumberedItems numbers (the next list goes on from the
+    // number reached).
+    QTextList *listToJoin(const ListFormat &l, const QTextBlock &block) const {
+        if (l.style == ListStyle::Bullet) {
+            // A new block is already in the list of the one before it.
+            for (const QTextBlock &b : {block, block.previous()})
+                if (b.isValid() && docformat::hasBullet(b) && b.textList()->count() <= kMaxListItems)
+                    return b.textList();
+            return nullptr;
+        }
+        const auto it = numbered_.find(l.id);
+        if (it == numbered_.end() || !it->second.list)
+            return nullptr;
+        QTextList *list = it->second.list;
+        return list->count() <= kMaxNumberedItems ? list : nullptr;
+    }
+
+    // Puts the cursor's block into a new list of the paragraph's kind.
+    void startList(const ListFormat &l) {
+        QTextListFormat lf = listFormat(l);
+        if (l.style == ListStyle::Bullet) {
+            cursor_.createList(lf);
+            return;
+        }
+        Numbered &n = numbered_[l.id];
+        if (n.list) { // a long list goes on in a new one
+            const int start = docformat::listStart(n.list->format()) + n.list->count();
+            lf.setProperty(docformat::kListStart, start);
+        }
+        n.list = cursor_.createList(lf);
     }
 
     const QTextCharFormat &charFormat(const RunFormat &f) {
@@ -158,6 +204,10 @@ private:
     bool emptyBlock_ = true;
     bool known_ = false; // current_ describes the cursor's block
     ParaFormat current_;
+    struct Numbered {
+        QPointer<QTextList> list; // the latest list of an id
+    };
+    std::unordered_map<int32_t, Numbered> numbered_;
     std::unordered_map<RunFormat, QTextCharFormat, RunFormatHash> formats_;
     std::unordered_map<const std::u16string *, QString> names_;
     bool haveLast_ = false;
@@ -167,23 +217,40 @@ private:
 
 class TextSink : public detail::Sink {
 public:
+    explicit TextSink(ListLabels labels) : labels_(labels == ListLabels::Shown) {}
     bool wantsFormat() const override { return false; }
     void text(const char16_t *chars, size_t n, const RunFormat &) override {
         if (pendingBreak_) {
             out.append(u"\r\n");
             pendingBreak_ = false;
         }
-        out.append(reinterpret_cast<const QChar *>(chars), static_cast<qsizetype>(n));
+        (labels_ ? para_ : out).append(reinterpret_cast<const QChar *>(chars), static_cast<qsizetype>(n));
     }
-    void endParagraph(const ParaFormat &, const RunFormat &) override {
+    void endParagraph(const ParaFormat &format, const RunFormat &) override {
         if (pendingBreak_)
             out.append(u"\r\n");
         pendingBreak_ = true;
+        if (!labels_)
+            return;
+        // The paragraph's text waited for its format, which says its label.
+        if (format.list.style != ListStyle::None) {
+            out += label(format.list);
+            out += u'\t';
+        }
+        out += para_;
+        para_.clear();
     }
     QString out;
 
 private:
+    QString label(const ListFormat &l) {
+        return docformat::listLabel(listFormat(l), l.style == ListStyle::Bullet ? 0 : items_[l.id]++);
+    }
+
+    const bool labels_;
     bool pendingBreak_ = false;
+    QString para_;
+    std::unordered_map<int32_t, int> items_; // list id -> items so far
 };
 
 } // namespace
@@ -201,10 +268,10 @@ bool read(QByteArrayView bytes, QTextDocument &doc) {
     return true;
 }
 
-std::optional<QString> readText(QByteArrayView bytes) {
+std::optional<QString> readText(QByteArrayView bytes, ListLabels labels) {
     if (!isRtf(bytes))
         return std::nullopt;
-    TextSink sink;
+    TextSink sink(labels);
     detail::parse(view(bytes), sink);
     return std::move(sink.out);
 }
