@@ -42,6 +42,10 @@ int listStart(const QTextListFormat &f) {
     return f.hasProperty(kListStart) ? f.intProperty(kListStart) : 1;
 }
 
+QString numberSuffix(const QTextListFormat &f) {
+    return f.hasProperty(QTextFormat::ListNumberSuffix) ? f.numberSuffix() : QStringLiteral(".");
+}
+
 namespace {
 QString letters(int n, char16_t a) {
     QString out;
@@ -75,8 +79,7 @@ QString listLabel(const QTextListFormat &f, int index) {
     case QTextListFormat::ListUpperRoman: number = roman(n, true); break;
     default: return QStringLiteral("\u2022");
     }
-    const QString suffix = f.hasProperty(QTextFormat::ListNumberSuffix) ? f.numberSuffix() : QStringLiteral(".");
-    return f.numberPrefix() + number + suffix;
+    return f.numberPrefix() + number + numberSuffix(f);
 }
 
 void setBullet(QTextCursor &cursor, bool on) {

@@ -53,6 +53,7 @@ void setParagraphIndents(QTextBlockFormat &f, int startTwips, int offsetTwips);
 bool hasBullet(const QTextBlock &block);
 
 int listStart(const QTextListFormat &f);
+QString numberSuffix(const QTextListFormat &f); // "." when not set, as Qt draws it
 // The marker of the list's item at index (0 for its first item): the bullet
 // "•", or the number in the list's style with its prefix and suffix ("1.",
 // "iv)", "(c)"). Numbers as Qt draws them: letters go on "z", "aa", "ab"...,
