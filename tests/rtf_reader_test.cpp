@@ -547,6 +547,24 @@ private slots:
         QVERIFY(lists < n / 100);
     }
 
+    // The same for numbered items, which keep their numbers to the end.
+    void longNumberedList() {
+        QByteArray body;
+        const int n = 20000;
+        for (int i = 1; i <= n; ++i)
+            body += "{\\pntext " + QByteArray::number(i) + ".\\tab}{\\*\\pn\\pnlvlbody\\pndec{\\pntxta .}}item\\par\n";
+        QTextDocument doc;
+        QElapsedTimer timer;
+        timer.start();
+        QVERIFY(rtf::read(wrap(body), doc));
+        QVERIFY2(timer.elapsed() < 10000, qPrintable(QString::number(timer.elapsed())));
+        QCOMPARE(doc.blockCount(), n);
+        const QString text = plaintext::labelledText(doc);
+        QVERIFY(text.startsWith(QStringLiteral("1.\titem\r\n2.\titem\r\n")));
+        QVERIFY(text.endsWith(QStringLiteral("\r\n19999.\titem\r\n20000.\titem")));
+        QCOMPARE(*rtf::readText(wrap(body), rtf::ListLabels::Shown), text);
+    }
+
     void classicBulletKeepsIndents() {
         QTextDocument doc;
         QVERIFY(rtf::read(wrap("\\pard{\\pntext\\f1\\'B7\\tab}{\\*\\pn\\pnlvlblt\\pnf1\\pnindent0{\\pntxtb\\'B7}}"

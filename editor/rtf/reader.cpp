@@ -55,7 +55,7 @@ QTextListFormat listFormat(const ListFormat &l) {
 }
 
 constexpr int kMaxListItems = 256;
-constexpr int kMaxNumberedItems = 256;
+constexpr int kMaxNumberedItems = 2048;
 
 // Builds the document with one cursor at its end.
 class DocumentSink : public detail::Sink {
@@ -130,8 +130,9 @@ private:
     // paragraphs join the bulleted list just before; numbered ones the list of
     // their id. Qt touches every item of a list each time one joins it, so
     // lists are split into lists of at most kMaxListItems bullets (they look
-    // the same) or kMaxNumberedItems numbers (the next list goes on from the
-    // number reached).
+    // the same) or kMaxNumberedItems numbers: the next list goes on from the
+    // number reached, which the text and the RTF written keep (Qt 6.4 draws
+    // it from 1 again: it has no start of a list).
     QTextList *listToJoin(const ListFormat &l, const QTextBlock &block) const {
         if (l.style == ListStyle::Bullet) {
             // A new block is already in the list of the one before it.
