@@ -525,6 +525,28 @@ private slots:
         }
     }
 
+    // Qt draws a list item's marker in the paragraph's own character format
+    // (QTextBlock::charFormat()): it is the format at the paragraph mark, so
+    // the markers of a list look alike whatever stands before the list or
+    // starts an item, as LibreOffice writes them after a heading.
+    void listMarkersLookAlike() {
+        QTextDocument doc;
+        QVERIFY(rtf::read(wrap("\\pard\\plain\\fs48\\b Heading\\par"
+                               "\\pard\\plain{\\listtext\\pard\\plain\\f1\\fs18 \\'b7\\tab}\\ls1\\ilvl0 {\\f2 one}\\par"
+                               "\\pard\\plain{\\listtext\\pard\\plain\\f1\\fs18 \\'b7\\tab}\\ls1\\ilvl0 {\\f2 two}\\par"
+                               "\\pard\\plain\\fs16 small\\par"
+                               "\\pard\\plain{\\*\\pn\\pnlvlbody\\pndec{\\pntxta .}}{\\fs40 Big} first\\par"
+                               "{\\fs40 Big} second\\par"),
+                          doc));
+        const QTextCharFormat mark = blockOf(doc, "one").charFormat();
+        QCOMPARE(mark.fontPointSize(), 12.0);
+        QCOMPARE(docformat::fontName(mark), QStringLiteral("Arial"));
+        QVERIFY(!docformat::isBold(mark));
+        QCOMPARE(blockOf(doc, "two").charFormat(), mark);
+        QCOMPARE(blockOf(doc, "first").charFormat(), mark);
+        QCOMPARE(blockOf(doc, "second").charFormat(), mark);
+    }
+
     // Qt's lists cost O(items) for each item added; a long bulleted run must
     // still read in linear time, every paragraph bulleted.
     void longBulletedList() {

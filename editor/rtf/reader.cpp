@@ -80,7 +80,10 @@ public:
         if (pendingBreak_)
             breakBlock();
         setBlockFormat(format);
-        if (emptyBlock_)
+        // The paragraph's own format is what an empty one shows, and what Qt
+        // draws a list item's marker in: the format at the mark, not the one
+        // the block took over from the paragraph before.
+        if (emptyBlock_ || format.list.style != ListStyle::None)
             cursor_.setBlockCharFormat(charFormat(markFormat));
         pendingBreak_ = true;
     }
