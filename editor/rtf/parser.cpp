@@ -760,6 +760,9 @@ private:
     // placeholders (control characters), \levelnumbers is bytes too.
     void listText(char16_t c) {
         std::u16string *to = nullptr;
+        const bool level = st_->dest == Dest::LevelText || st_->dest == Dest::LevelNumbers;
+        if (level && (lists_.empty() || lists_.back().levels == 0))
+            return; // a list table inside the level text started another list
         switch (st_->dest) {
         case Dest::LevelText: to = &listLevel().text; break;
         case Dest::LevelNumbers: to = &listLevel().numbers; break;

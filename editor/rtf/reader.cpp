@@ -151,18 +151,20 @@ private:
         return list->count() <= kMaxNumberedItems ? list : nullptr;
     }
 
-    // Puts the cursor's block into a new list of the paragraph's kind.
+    // Puts the cursor's block into a new list of the paragraph's kind; the
+    // items of an id keep the format of its first one.
     void startList(const ListFormat &l) {
-        QTextListFormat lf = listFormat(l);
         if (l.style == ListStyle::Bullet) {
-            cursor_.createList(lf);
+            cursor_.createList(listFormat(l));
             return;
         }
         Numbered &n = numbered_[l.id];
-        if (n.list) { // a long list goes on in a new one
-            const int start = docformat::listStart(n.list->format()) + n.list->count();
-            lf.setProperty(docformat::kListStart, start);
+        if (!n.list) {
+            n.list = cursor_.createList(listFormat(l));
+            return;
         }
+        QTextListFormat lf = n.list->format(); // a long list goes on in a new one
+        lf.setProperty(docformat::kListStart, docformat::listStart(lf) + n.list->count());
         n.list = cursor_.createList(lf);
     }
 
@@ -247,14 +249,24 @@ public:
     QString out;
 
 private:
+    // Numbered as the document's lists are: from the first item of the id.
     QString label(const ListFormat &l) {
-        return docformat::listLabel(listFormat(l), l.style == ListStyle::Bullet ? 0 : items_[l.id]++);
+        if (l.style == ListStyle::Bullet)
+            return docformat::listLabel(listFormat(l), 0);
+        auto [it, added] = items_.try_emplace(l.id);
+        if (added)
+            it->second.format = listFormat(l);
+        return docformat::listLabel(it->second.format, it->second.count++);
     }
 
     const bool labels_;
     bool pendingBreak_ = false;
     QString para_;
-    std::unordered_map<int32_t, int> items_; // list id -> items so far
+    struct Items {
+        QTextListFormat format; // of the id's first item
+        int count = 0;          // items so far
+    };
+    std::unordered_map<int32_t, Items> items_;
 };
 
 } // namespace
