@@ -193,7 +193,14 @@ private slots:
         QCOMPARE(labelled, QString::fromUtf8("before\r\n1.\tПервый\r\n2.\tВторой\r\nмежду\r\n3.\tТретий\r\n"
                                              "(c)\ta\r\nIV;\tb\r\n№i\tc\r\n№ii\td\r\nA.\te"));
         checkRoundTrip(doc);
-        QCOMPARE(*rtf::readText(rtf::write(doc), rtf::ListLabels::Shown), labelled);
+        const QByteArray out = rtf::write(doc);
+        QCOMPARE(*rtf::readText(out, rtf::ListLabels::Shown), labelled);
+        // Each list numbered on its own in the list table; the classic \pn
+        // starts a list that goes on at the number it reached.
+        QVERIFY(out.contains("{\\listoverride\\listid6\\listoverridecount0\\ls6}"));
+        QVERIFY(out.contains("\\pnstart3\\pndec{\\pntxtb }{\\pntxta .}}"));
+        QVERIFY(out.contains("\\levelnfc4\\leveljc0\\levelfollow0\\levelstartat3{\\leveltext\\'03(\\'00);}"
+                             "{\\levelnumbers\\'02;}}"));
     }
 
     // Empty paragraphs keep their own format, and a last empty paragraph stays.
