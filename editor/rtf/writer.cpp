@@ -226,14 +226,15 @@ private:
         s.append(escape, 4);
     }
 
-    // A font name in the font table: ';' ends the name, so it is escaped too.
-    static void appendName(std::string &s, const QString &name) {
+    // A font name in the font table: ';' ends the name, so it is escaped too
+    // unless the reader takes the text as it stands (AbiWord's list delimiter).
+    static void appendName(std::string &s, const QString &name, bool escapeSemicolon = true) {
         for (QChar qc : name) {
             const char16_t c = qc.unicode();
             if (c == '\\' || c == '{' || c == '}') {
                 s += '\\';
                 s += char(c);
-            } else if (c == ';' || c < 0x20) {
+            } else if ((c == ';' && escapeSemicolon) || c < 0x20) {
                 appendHex(s, static_cast<unsigned char>(c));
             } else if (c < 0x80) {
                 s += char(c);
@@ -372,9 +373,9 @@ private:
         const QTextListFormat &f = numbered_[ls - kBulletList - 1];
         appendInt(out_, docformat::listStart(f));
         out_ += "{\\abifieldfont NULL}{\\abilistdecimal .}{\\abilistdelim ";
-        appendName(out_, affix(f.numberPrefix()));
+        appendName(out_, affix(f.numberPrefix()), false);
         out_ += "%L";
-        appendName(out_, affix(docformat::numberSuffix(f)));
+        appendName(out_, affix(docformat::numberSuffix(f)), false);
         out_ += "}{\\abiliststyle ";
         out_ += numbering(f.style()).abiword;
         out_ += "}}";
