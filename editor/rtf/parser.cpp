@@ -770,7 +770,7 @@ private:
         default: to = &pn_.suffix; break;
         }
         const bool label = st_->dest >= Dest::PnBefore;
-        if (to->size() < (label ? kMaxLabelText : kMaxLevelText) && (label ? c >= 0x20 : true))
+        if (to->size() < (label ? kMaxLabelText : kMaxLevelText) && (!label || c >= 0x20))
             to->push_back(c);
     }
 
@@ -924,7 +924,7 @@ private:
         return s;
     }
 
-    // The list format of a paragraph, but its id: the list table's level
+    // The list format of a paragraph, all but its id: the list table's level
     // first, then the classic numbering, then, for a list we do not know, the
     // look of its marker.
     ListFormat listFormat(const Para &para) {

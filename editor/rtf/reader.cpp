@@ -5,10 +5,10 @@
 
 #include <QColor>
 #include <QFont>
+#include <QPointer>
 #include <QTextBlock>
 #include <QTextCursor>
 #include <QTextDocument>
-#include <QPointer>
 #include <QTextList>
 #include <cstring>
 #include <unordered_map>
@@ -145,10 +145,8 @@ private:
             return nullptr;
         }
         const auto it = numbered_.find(l.id);
-        if (it == numbered_.end() || !it->second.list)
-            return nullptr;
-        QTextList *list = it->second.list;
-        return list->count() <= kMaxNumberedItems ? list : nullptr;
+        QTextList *list = it == numbered_.end() ? nullptr : it->second.data();
+        return list && list->count() <= kMaxNumberedItems ? list : nullptr;
     }
 
     // Puts the cursor's block into a new list of the paragraph's kind; the
@@ -158,14 +156,14 @@ private:
             cursor_.createList(listFormat(l));
             return;
         }
-        Numbered &n = numbered_[l.id];
-        if (!n.list) {
-            n.list = cursor_.createList(listFormat(l));
+        QPointer<QTextList> &list = numbered_[l.id];
+        if (!list) {
+            list = cursor_.createList(listFormat(l));
             return;
         }
-        QTextListFormat lf = n.list->format(); // a long list goes on in a new one
-        lf.setProperty(docformat::kListStart, docformat::listStart(lf) + n.list->count());
-        n.list = cursor_.createList(lf);
+        QTextListFormat lf = list->format(); // a long list goes on in a new one
+        lf.setProperty(docformat::kListStart, docformat::listStart(lf) + list->count());
+        list = cursor_.createList(lf);
     }
 
     const QTextCharFormat &charFormat(const RunFormat &f) {
@@ -210,10 +208,7 @@ private:
     bool emptyBlock_ = true;
     bool known_ = false; // current_ describes the cursor's block
     ParaFormat current_;
-    struct Numbered {
-        QPointer<QTextList> list; // the latest list of an id
-    };
-    std::unordered_map<int32_t, Numbered> numbered_;
+    std::unordered_map<int32_t, QPointer<QTextList>> numbered_; // id -> its latest list
     std::unordered_map<RunFormat, QTextCharFormat, RunFormatHash> formats_;
     std::unordered_map<const std::u16string *, QString> names_;
     bool haveLast_ = false;
