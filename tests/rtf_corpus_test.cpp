@@ -151,7 +151,9 @@ private slots:
         QVERIFY(doc);
         const auto para = [&](const char *prefix) {
             const QTextBlock b = blockStarting(*doc, QString::fromUtf8(prefix));
-            return b.isValid() ? doccompare::paraOf(b) : doccompare::Para{-1};
+            doccompare::Para missing;
+            missing.align = -1;
+            return b.isValid() ? doccompare::paraOf(b) : missing;
         };
         QCOMPARE(para("Проверка").align, 1);
         QCOMPARE(para("Обычный").align, 0);
