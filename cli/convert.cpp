@@ -29,7 +29,8 @@ const char kUsage[] =
     "  --from rtf   read INPUT as RTF, or as plain text when it is not RTF (default)\n"
     "  --from text  read INPUT as plain text (RTF markup stays text)\n"
     "  --to rtf     write OUTPUT as RTF\n"
-    "  --to text    write OUTPUT as Windows-1251 plain text with CR LF line ends\n"
+    "  --to text    write OUTPUT as Windows-1251 plain text with CR LF line ends;\n"
+    "               list items start with their number or bullet and a tab\n"
     "  --help       show this help\n";
 
 int usageError(const char *what) {
@@ -90,10 +91,10 @@ int main(int argc, char **argv) {
 
     try {
         const QByteArray input = docio::readFile(files[0]);
-        // RTF to text needs no document: the reader gives the text the document
-        // would hold, and the plain-text save writes just that.
+        // RTF to text needs no document: the reader gives the text the
+        // plain-text save would write of the document, list labels included.
         if (!*fromText && *toText) {
-            if (std::optional<QString> text = rtf::readText(input)) {
+            if (std::optional<QString> text = rtf::readText(input, rtf::ListLabels::Shown)) {
                 docio::writeFile(files[1], cp1251::encode(*text));
                 return 0;
             }

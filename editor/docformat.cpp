@@ -38,6 +38,50 @@ bool hasBullet(const QTextBlock &block) {
     return list && list->format().style() == QTextListFormat::ListDisc;
 }
 
+int listStart(const QTextListFormat &f) {
+    return f.hasProperty(kListStart) ? f.intProperty(kListStart) : 1;
+}
+
+QString numberSuffix(const QTextListFormat &f) {
+    return f.hasProperty(QTextFormat::ListNumberSuffix) ? f.numberSuffix() : QStringLiteral(".");
+}
+
+namespace {
+QString letters(int n, char16_t a) {
+    QString out;
+    for (; n > 0; n = (n - 1) / 26)
+        out.prepend(QChar(char16_t(a + (n - 1) % 26)));
+    return out;
+}
+
+QString roman(int n, bool upper) {
+    if (n >= 5000)
+        return QStringLiteral("?");
+    static const struct { int value; const char *digits; } kDigits[] = {
+        {1000, "m"}, {900, "cm"}, {500, "d"}, {400, "cd"}, {100, "c"}, {90, "xc"}, {50, "l"},
+        {40, "xl"}, {10, "x"}, {9, "ix"}, {5, "v"}, {4, "iv"}, {1, "i"}};
+    QString out;
+    for (const auto &d : kDigits)
+        for (; n >= d.value; n -= d.value)
+            out += QLatin1String(d.digits);
+    return upper ? out.toUpper() : out;
+}
+} // namespace
+
+QString listLabel(const QTextListFormat &f, int index) {
+    const int n = listStart(f) + index;
+    QString number;
+    switch (f.style()) {
+    case QTextListFormat::ListDecimal: number = QString::number(n); break;
+    case QTextListFormat::ListLowerAlpha: number = n > 0 ? letters(n, u'a') : QString::number(n); break;
+    case QTextListFormat::ListUpperAlpha: number = n > 0 ? letters(n, u'A') : QString::number(n); break;
+    case QTextListFormat::ListLowerRoman: number = roman(n, false); break;
+    case QTextListFormat::ListUpperRoman: number = roman(n, true); break;
+    default: return QStringLiteral("\u2022");
+    }
+    return f.numberPrefix() + number + numberSuffix(f);
+}
+
 void setBullet(QTextCursor &cursor, bool on) {
     QTextDocument *doc = cursor.document();
     QTextBlock first = doc->findBlock(cursor.selectionStart());

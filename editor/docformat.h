@@ -22,10 +22,20 @@
 //                  set the block's list (objectIndex) before deriving margins.
 //   bullet         the block belongs to a QTextList whose style is
 //                  QTextListFormat::ListDisc (see setBullet()).
+//   number         the block belongs to a QTextList of style ListDecimal,
+//                  ListLowerAlpha, ListUpperAlpha, ListLowerRoman or
+//                  ListUpperRoman; its number is the list's kListStart (1 when
+//                  not set) plus its place in the list, between the list's
+//                  numberPrefix() and numberSuffix(). (Qt 6.4 has no start of
+//                  its own: it draws every list from 1.)
+//   marker         Qt draws a list item's bullet or number in the block's own
+//                  character format (QTextBlock::charFormat()); the RTF reader
+//                  gives it the format at the paragraph mark.
 // Paragraph breaks are block boundaries; there are no other objects in the
 // document (no tables, frames or images).
 #include <QTextBlockFormat>
 #include <QTextCharFormat>
+#include <QTextListFormat>
 
 class QTextCursor;
 class QTextBlock;
@@ -34,6 +44,7 @@ namespace docformat {
 
 constexpr int kStartIndent = QTextFormat::UserProperty + 1; // twips
 constexpr int kOffset = QTextFormat::UserProperty + 2;      // twips
+constexpr int kListStart = QTextFormat::UserProperty + 3;   // of a QTextListFormat
 
 constexpr int kTwipsPerPoint = 20;
 
@@ -43,6 +54,14 @@ int offset(const QTextBlockFormat &f);
 void setParagraphIndents(QTextBlockFormat &f, int startTwips, int offsetTwips);
 
 bool hasBullet(const QTextBlock &block);
+
+int listStart(const QTextListFormat &f);
+QString numberSuffix(const QTextListFormat &f); // "." when not set, as Qt draws it
+// The marker of the list's item at index (0 for its first item): the bullet
+// "•", or the number in the list's style with its prefix and suffix ("1.",
+// "iv)", "(c)"). Numbers as Qt draws them: letters go on "z", "aa", "ab"...,
+// Roman numerals up to 4999, then "?".
+QString listLabel(const QTextListFormat &f, int index);
 // Puts the cursor's paragraphs into, or takes them out of, a bulleted list;
 // adjacent bulleted paragraphs share one list.
 void setBullet(QTextCursor &cursor, bool on);

@@ -1,6 +1,10 @@
 #include "editor/plaintext.h"
 
 #include "editor/cp1251.h"
+#include "editor/docformat.h"
+
+#include <QHash>
+#include <QTextList>
 
 #include <QTextBlock>
 #include <QTextCursor>
@@ -27,8 +31,24 @@ void read(QByteArrayView bytes, QTextDocument &doc, const QTextCharFormat &fmt) 
     c.insertText(s, fmt); // splits at CR LF, CR and LF
 }
 
+QString labelledText(const QTextDocument &doc) {
+    QString out;
+    out.reserve(doc.characterCount() + doc.blockCount());
+    QHash<const QTextList *, int> items; // list -> items so far
+    for (QTextBlock b = doc.begin(); b.isValid(); b = b.next()) {
+        if (b != doc.begin())
+            out += QLatin1String("\r\n");
+        if (const QTextList *list = b.textList()) {
+            out += docformat::listLabel(list->format(), items[list]++);
+            out += u'\t';
+        }
+        out += b.text();
+    }
+    return out;
+}
+
 QByteArray write(const QTextDocument &doc) {
-    return cp1251::encode(text(doc));
+    return cp1251::encode(labelledText(doc));
 }
 
 } // namespace plaintext

@@ -17,7 +17,12 @@ QString text(const QTextDocument &doc);
 // Appends the bytes at the end of doc in the character format fmt.
 void read(QByteArrayView bytes, QTextDocument &doc, const QTextCharFormat &fmt = {});
 
-// The whole document as Windows-1251 bytes with CR LF line ends; formatting is dropped.
+// The text a plain-text save writes: text() with each list item's label
+// ("1.", "•") and a tab before its text, as word processors export lists.
+QString labelledText(const QTextDocument &doc);
+
+// The whole document as Windows-1251 bytes with CR LF line ends: labelledText(),
+// formatting dropped.
 QByteArray write(const QTextDocument &doc);
 
 } // namespace plaintext

@@ -89,7 +89,8 @@ private slots:
     // Every input and direction gives the editor's own bytes.
     void writesWhatTheEditorSaves_data() {
         QTest::addColumn<QString>("input");
-        for (const char *name : {"libreoffice.rtf", "pandoc.rtf", "abiword.rtf", "abiword-ru.rtf", "sample.html"})
+        for (const char *name : {"libreoffice.rtf", "pandoc.rtf", "abiword.rtf", "abiword-ru.rtf", "sample.html",
+                                 "libreoffice-lists.rtf", "abiword-lists.rtf"})
             QTest::newRow(name) << testsupport::dataPath(QStringLiteral("corpus/") + QLatin1String(name));
         QTest::newRow("cp1251 text") << QStringLiteral("cp1251");
         QTest::newRow("empty") << QStringLiteral("empty");
@@ -115,6 +116,19 @@ private slots:
                 QVERIFY(r.err.isEmpty());
                 QCOMPARE(readFile(out), editorBytes(input, fromText, toText));
             }
+        }
+    }
+
+    // The text shows each list item's number or bullet and a tab, as a word
+    // processor's text export does, whoever wrote the numbering.
+    void textShowsListLabels() {
+        for (const char *name : {"abiword-lists.rtf", "libreoffice-lists.rtf"}) {
+            const QString out = path(QStringLiteral("lists.txt"));
+            const QString in = testsupport::dataPath(QStringLiteral("corpus/") + QLatin1String(name));
+            QCOMPARE(convert({QStringLiteral("--to"), QStringLiteral("text"), in, out}).exitCode, 0);
+            const QByteArray text = readFile(out);
+            QVERIFY2(text.contains(cp1251::encode(u"\r\n1.\tРаз\r\n2.\tДва\r\n3.\tТри\r\n")), name);
+            QVERIFY2(text.contains(cp1251::encode(u"\r\n•\tПервый\r\n•\tВторой\r\n")), name);
         }
     }
 

@@ -11,7 +11,9 @@
 
 #include <QTextBlock>
 #include <QTextDocument>
+#include <QRegularExpression>
 #include <QTextFragment>
+#include <QTextList>
 #include <QtTest>
 
 #include <memory>
@@ -74,20 +76,22 @@ class RtfCorpusTest : public QObject {
 private slots:
     void matchesTheWritersText_data() {
         QTest::addColumn<QString>("name");
+        QTest::addColumn<bool>("numbers"); // the writer's text shows list numbers
         for (const char *name : {"libreoffice", "pandoc", "abiword", "abiword-ru"})
-            QTest::newRow(name) << QString::fromLatin1(name);
+            QTest::newRow(name) << QString::fromLatin1(name) << (name[0] != 'a');
     }
     // The words of our reading are the words of the writer's own text reading,
-    // folded into the alphabet.
+    // folded into the alphabet: with the list numbers where its text has them.
     void matchesTheWritersText() {
         QFETCH(QString, name);
+        QFETCH(bool, numbers);
         const auto doc = readCorpus(name);
         QVERIFY(doc);
         QString theirs = QString::fromUtf8(testsupport::readFile(corpus(name + QStringLiteral(".txt"))));
         if (theirs.startsWith(QChar(0xFEFF)))
             theirs.remove(0, 1);
         const QStringList expected = words(cp1251::fold(theirs));
-        const QStringList ours = words(plaintext::text(*doc));
+        const QStringList ours = words(numbers ? plaintext::labelledText(*doc) : plaintext::text(*doc));
         QVERIFY(expected.size() > 100);
         for (qsizetype i = 0; i < std::min(expected.size(), ours.size()); ++i)
             QVERIFY2(ours[i] == expected[i], qPrintable(QStringLiteral("word %1: \"%2\" against \"%3\" after \"%4\"")
@@ -147,7 +151,9 @@ private slots:
         QVERIFY(doc);
         const auto para = [&](const char *prefix) {
             const QTextBlock b = blockStarting(*doc, QString::fromUtf8(prefix));
-            return b.isValid() ? doccompare::paraOf(b) : doccompare::Para{-1};
+            doccompare::Para missing;
+            missing.align = -1;
+            return b.isValid() ? doccompare::paraOf(b) : missing;
         };
         QCOMPARE(para("Проверка").align, 1);
         QCOMPARE(para("Обычный").align, 0);
@@ -162,8 +168,8 @@ private slots:
         QVERIFY(!para("Обычный").bullet);
     }
 
-    // Bulleted items are bulleted, their marker not shown as text as well;
-    // numbered items keep their number as text.
+    // Bulleted items are bulleted, numbered ones numbered; their marker is not
+    // shown as text as well.
     void lists() {
         for (const char *name : {"libreoffice", "abiword", "abiword-ru"}) {
             const auto doc = readCorpus(QString::fromLatin1(name));
@@ -178,13 +184,22 @@ private slots:
                      blockStarting(*doc, QString::fromUtf8("Третий")).textList());
             QVERIFY(!docformat::hasBullet(blockStarting(*doc, QString::fromUtf8("Отступ слева"))));
         }
-        const auto lo = readCorpus(QStringLiteral("libreoffice"));
-        QVERIFY(lo);
-        QString numbered;
-        for (QTextBlock b = lo->begin(); b.isValid(); b = b.next())
-            if (b.text().endsWith(QString::fromUtf8("\tРаз ")) || b.text().endsWith(QString::fromUtf8("\tТри ")))
-                numbered += b.text().trimmed() + QLatin1Char('|');
-        QCOMPARE(numbered, QString::fromUtf8("1.\tРаз|3.\tТри|"));
+        // AbiWord numbers with \pn and a \listtext without the number,
+        // LibreOffice with the list table and the number in \listtext.
+        for (const char *name : {"libreoffice", "abiword", "abiword-ru"}) {
+            const auto doc = readCorpus(QString::fromLatin1(name));
+            QVERIFY(doc);
+            QString numbered;
+            for (const char *item : {"Раз ", "Два ", "Три "}) {
+                QTextBlock b = blockStarting(*doc, QString::fromUtf8(item).trimmed());
+                while (b.isValid() && b.text().trimmed() != QString::fromUtf8(item).trimmed())
+                    b = b.next();
+                QVERIFY2(b.isValid() && b.textList(), name);
+                QCOMPARE(b.textList()->format().style(), QTextListFormat::ListDecimal);
+                numbered += b.textList()->itemText(b) + b.text().trimmed() + QLatin1Char('|');
+            }
+            QCOMPARE(numbered, QString::fromUtf8("1.Раз|2.Два|3.Три|"));
+        }
 
         // pandoc writes its lists as text: the marker shows once.
         const auto pandoc = readCorpus(QStringLiteral("pandoc"));
@@ -193,6 +208,37 @@ private slots:
         QVERIFY(item.isValid());
         QVERIFY(!docformat::hasBullet(item));
         QVERIFY(blockStarting(*pandoc, QString::fromUtf8("2.\tДва")).isValid());
+    }
+
+    // Lists of every kind as LibreOffice and AbiWord write them: the text with
+    // the labels is LibreOffice's own text of its file (less its indent and
+    // with a tab after each label); AbiWord keeps only decimal numbers.
+    void listSamples_data() {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QString>("expected");
+        QString lo = QString::fromUtf8(testsupport::readFile(corpus(QStringLiteral("libreoffice-lists.txt"))));
+        lo.remove(QChar(0xFEFF));
+        lo.replace(QRegularExpression(QStringLiteral("^    (\\S+) "), QRegularExpression::MultilineOption),
+                   QStringLiteral("\\1\t"));
+        lo.replace(QLatin1Char('\n'), QStringLiteral("\r\n"));
+        QTest::newRow("libreoffice") << QStringLiteral("libreoffice-lists") << cp1251::fold(lo.trimmed());
+        QTest::newRow("abiword") << QStringLiteral("abiword-lists")
+                                 << QString::fromUtf8("Перед списком.\r\n•\tПервый\r\n•\tВторой\r\n•\tТретий\r\n"
+                                                      "1.\tРаз\r\n2.\tДва\r\n3.\tТри\r\n1.\tальфа\r\n2.\tбета\r\n"
+                                                      "1.\tчетыре\r\n2.\tпять\r\nПосле списка.\r\n\r\n\r\n");
+    }
+    void listSamples() {
+        QFETCH(QString, name);
+        QFETCH(QString, expected);
+        const auto doc = readCorpus(name);
+        QVERIFY(doc);
+        QCOMPARE(plaintext::labelledText(*doc), expected);
+        QCOMPARE(*rtf::readText(testsupport::readFile(corpus(name + QStringLiteral(".rtf"))), rtf::ListLabels::Shown),
+                 expected);
+        // Written by us, read back: the same labels.
+        QTextDocument back;
+        QVERIFY(rtf::read(rtf::write(*doc), back));
+        QCOMPARE(plaintext::labelledText(back), expected);
     }
 
     // Tables become text, a hyperlink shows its text only.

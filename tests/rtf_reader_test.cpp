@@ -1,4 +1,5 @@
 #include "editor/docformat.h"
+#include "editor/plaintext.h"
 #include "editor/rtf/reader.h"
 
 #include <QTextBlock>
@@ -204,9 +205,24 @@ private slots:
             "one\r\ntwo\r\nthree");
         row("classic numbered", "{\\rtf1 {\\pntext 1.\\tab}{\\*\\pn\\pnlvlbody\\pndec{\\pntxta .}}one\\par"
                                 "{\\pntext 2.\\tab}two}",
-            "1.\tone\r\n2.\ttwo");
+            "one\r\ntwo");
         row("marker without list kept", "{\\rtf1 {\\listtext a)\\tab}x}", "a)\tx");
         row("empty bulleted paragraph at end", "{\\rtf1 {\\pntext\\'95\\tab}{\\*\\pn\\pnlvlblt}}", "");
+        // Text boxes and shapes: their text is paragraphs where they stand.
+        row("drawing object text box",
+            "{\\rtf1 before{\\*\\do\\dobxcolumn\\dptxbx\\dpx0{\\dptxbxtext\\pard boxed\\par}\\dpy0}after\\par}",
+            "before\r\nboxed\r\nafter");
+        row("shape text, its picture form skipped",
+            "{\\rtf1 a\\par{\\shp{\\*\\shpinst\\shpleft0{\\sp{\\sn shapeType}{\\sv 202}}{\\shptxt\\pard in shape}}"
+            "{\\shprslt{\\*\\do\\dptxbx{\\dptxbxtext\\pard in shape\\par}}}}b}",
+            "a\r\nin shape\r\nb");
+        row("text box without its own par", "{\\rtf1 x{\\*\\do\\dptxbx{\\dptxbxtext one\\par two}}}", "x\r\none\r\ntwo");
+        // A nested table's cells are read once, from \nestcell; its plain-text
+        // fallback is not shown.
+        row("nested table", "{\\rtf1 \\pard\\intbl out\\cell\\pard\\intbl\\itap2 in1\\nestcell in2\\nestcell"
+                            "{\\*\\nesttableprops\\trowd\\cellx1\\cellx2\\nestrow}{\\nonesttables\\par in1\\tab in2\\par}"
+                            "\\pard\\intbl\\itap1 end\\cell\\row}",
+            "out\tin1\tin2\tend");
     }
 
     void text() { checkBothSinks(); }
@@ -348,7 +364,7 @@ private slots:
         QTest::newRow("classic numbered")
             << QByteArray("\\pard{\\pntext\\f0 1.\\tab}{\\*\\pn\\pnlvlbody\\pnf0\\pnindent0\\pnstart1\\pndec"
                           "{\\pntxta.}}\\fi-360\\li720 one\\par{\\pntext\\f0 2.\\tab}two\\par")
-            << "1.\tone\r\n2.\ttwo" << "--";
+            << "one\r\ntwo" << "--";
         QTest::newRow("word listtable")
             << QByteArray("{\\*\\listtable{\\list\\listtemplateid1{\\listlevel\\levelnfc23\\levelnfcn23"
                           "{\\leveltext\\'01\\u-3913 ?;}{\\levelnumbers;}\\f1\\fi-360\\li720}"
@@ -361,7 +377,7 @@ private slots:
                           "{\\listtext\\pard\\plain 1.\\tab}\\pard\\fi-360\\li720\\ls1\\ilvl1 sub\\par"
                           "{\\listtext\\pard\\plain 1.\\tab}\\pard\\fi-360\\li720\\ls2 num\\par"
                           "\\pard plain\\par")
-            << "dot\r\n1.\tsub\r\n1.\tnum\r\nplain" << "b---";
+            << "dot\r\nsub\r\nnum\r\nplain" << "b---";
         QTest::newRow("libreoffice order")
             << QByteArray("{\\*\\listtable{\\list{\\listlevel\\levelnfc23{\\leveltext\\'01\\u8226 ?;}}\\listid7}}"
                           "{\\listoverridetable{\\listoverride\\ls3\\listid7}}"
@@ -392,7 +408,8 @@ private slots:
             got += docformat::hasBullet(b) ? u'b' : u'-';
         QCOMPARE(got, bullets);
         // Bulleted blocks form lists exactly as docformat::setBullet makes them:
-        // one ListDisc list per run of adjacent bulleted paragraphs.
+        // one ListDisc list per run of adjacent bulleted paragraphs (numbered
+        // ones are checked by listLabels()).
         QTextDocument same;
         same.setPlainText(QString(expected).replace(QStringLiteral("\r\n"), QStringLiteral("\n")));
         for (int i = 0; i < bullets.size(); ++i) {
@@ -404,14 +421,130 @@ private slots:
         for (int i = 0; i < bullets.size(); ++i) {
             const QTextBlock a = doc.findBlockByNumber(i);
             const QTextBlock b = same.findBlockByNumber(i);
-            QCOMPARE(bool(a.textList()), bool(b.textList()));
-            if (!a.textList())
+            if (bullets[i] != u'b')
                 continue;
+            QCOMPARE(bool(a.textList()), bool(b.textList()));
             QCOMPARE(a.textList()->format().style(), QTextListFormat::ListDisc);
             QCOMPARE(a.textList()->format().indent(), b.textList()->format().indent());
             QCOMPARE(a.textList()->itemNumber(a), b.textList()->itemNumber(b));
             QCOMPARE(a.textList()->count(), b.textList()->count());
         }
+    }
+
+    // Numbered paragraphs become numbered lists: the text with labels, as the
+    // plain-text save and the converter write it, from both sinks; the labels
+    // are the ones Qt draws.
+    void listLabels_data() {
+        QTest::addColumn<QByteArray>("body");
+        QTest::addColumn<QString>("expected");
+        const QByteArray twoLevels =
+            "{\\*\\listtable{\\list{\\listlevel\\levelnfc0\\levelstartat1{\\leveltext\\'02\\'00.;}{\\levelnumbers\\'01;}}"
+            "{\\listlevel\\levelnfc4{\\leveltext\\'02\\'01);}{\\levelnumbers\\'01;}}\\listid100}}"
+            "{\\*\\listoverridetable{\\listoverride\\listid100\\listoverridecount0\\ls1}}";
+        // AbiWord: \pn numbering beside \ls, a \listtext without the number.
+        QTest::newRow("abiword")
+            << QByteArray("{\\*\\listtable{\\list\\listtemplateid1001\\listsimple{\\listlevel\\levelnfc0\\levelstartat1"
+                          "\\levelspace0\\levelfollow0{\\leveltext\\'02\\'00.;}{\\levelnumbers\\'01;}}\\listid2}}"
+                          "{\\*\\listoverridetable{\\listoverride\\listoverridecount0\\listid2\\levelnfc0\\levelstartat1"
+                          "{\\leveltext\\'02\\'00.;}{\\levelnumbers\\'01;}\\ls2}}"
+                          "{\\listtext\\pard\\fi-431\\li720  \\tab}\\pard\\plain{\\ltrpar\\ql\\fi-431\\li720"
+                          "{\\*\\abilist\\abilistid2}{\\*\\pn\\pnql\\pnstart1\\pnlvlbody\\pndec{\\pntxtb }{\\pntxta .}}"
+                          "\\ls2\\ilvl0{\\f0\\fs24 \\'cf\\'e5\\'f0\\'e2\\'fb\\'e9}{\\par}}"
+                          "{\\listtext\\pard\\fi-431\\li720  \\tab}\\pard\\plain{\\ltrpar\\ql\\fi-431\\li720"
+                          "{\\*\\pn\\pnql\\pnstart1\\pnlvlbody\\pndec{\\pntxtb }{\\pntxta .}}"
+                          "\\ls2\\ilvl0{\\f0\\fs24 \\'c2\\'f2\\'ee\\'f0\\'ee\\'e9}{\\par}}")
+            << QString::fromUtf8("1.\tПервый\r\n2.\tВторой");
+        QTest::newRow("classic letters from c")
+            << QByteArray("{\\pntext c)\\tab}{\\*\\pn\\pnlvlbody\\pnlcltr\\pnstart3{\\pntxta )}}one\\par"
+                          "{\\pntext d)\\tab}two\\par\\pard plain\\par")
+            << "c)\tone\r\nd)\ttwo\r\nplain";
+        QTest::newRow("classic roman with both texts, runs restart")
+            << QByteArray("{\\*\\pn\\pnlvlbody\\pnucrm{\\pntxtb (}{\\pntxta )}}a\\par b\\par\\pard c\\par"
+                          "{\\*\\pn\\pnlvlbody\\pnucrm{\\pntxtb (}{\\pntxta )}}d\\par"
+                          "{\\*\\pn\\pnlvlbody\\pnlcrm\\pnstart9}e\\par")
+            << "(I)\ta\r\n(II)\tb\r\nc\r\n(I)\td\r\nix\te";
+        QTest::newRow("word levels")
+            << twoLevels + "{\\listtext 1.\\tab}\\pard\\ls1 one\\par{\\listtext a)\\tab}\\pard\\ls1\\ilvl1 sub\\par"
+                           "{\\listtext b)\\tab}sub2\\par{\\listtext 2.\\tab}\\pard\\ls1 two\\par"
+                           "{\\listtext a)\\tab}\\pard\\ls1\\ilvl1 sub3\\par\\pard plain\\par"
+                           "{\\listtext 3.\\tab}\\pard\\ls1 three\\par"
+            << "1.\tone\r\na)\tsub\r\nb)\tsub2\r\n2.\ttwo\r\na)\tsub3\r\nplain\r\n3.\tthree";
+        QTest::newRow("libreoffice roman from IV")
+            << QByteArray("{\\*\\listtable{\\list\\listtemplateid4{\\listlevel\\levelnfc1\\leveljc0\\levelstartat4"
+                          "\\levelfollow0{\\leveltext \\'02\\'00.;}{\\levelnumbers\\'01;}\\fi-283\\li709}\\listid4}}"
+                          "{\\listoverridetable{\\listoverride\\listid4\\listoverridecount0\\ls4}}"
+                          "\\pard\\plain{\\listtext\\pard\\plain  IV.\\tab}\\ilvl0\\ls4 \\fi-283\\li709 x\\par"
+                          "\\pard\\plain{\\listtext\\pard\\plain  V.\\tab}\\ilvl0\\ls4 \\fi-283\\li709 y\\par")
+            << "IV.\tx\r\nV.\ty";
+        QTest::newRow("outline label keeps its own number")
+            << QByteArray("{\\*\\listtable{\\list{\\listlevel\\levelnfc0{\\leveltext\\'02\\'00.;}}"
+                          "{\\listlevel\\levelnfc0{\\leveltext\\'04\\'00.\\'01.;}{\\levelnumbers\\'01\\'03;}}"
+                          "{\\listlevel\\levelnfc255{\\leveltext\\'00;}{\\levelnumbers;}}\\listid1}}"
+                          "{\\*\\listoverridetable{\\listoverride\\listid1\\ls1}}"
+                          "{\\listtext 1.1.\\tab}\\pard\\ls1\\ilvl1 x\\par{\\listtext\\tab}\\pard\\ls1\\ilvl2 none\\par")
+            << "1.\tx\r\nnone";
+        QTest::newRow("bullets and a marker of an unknown list")
+            << QByteArray("{\\pntext\\f1\\'B7\\tab}{\\*\\pn\\pnlvlblt\\pnf1}dot\\par\\pard{\\listtext 3.\\tab}\\ls6 three\\par")
+            << "\u2022\tdot\r\n3.\tthree";
+    }
+    void listLabels() {
+        QFETCH(QByteArray, body);
+        QFETCH(QString, expected);
+        const QByteArray rtf = wrap(body);
+        QCOMPARE(*rtf::readText(rtf, rtf::ListLabels::Shown), expected);
+        QTextDocument doc;
+        QVERIFY(rtf::read(rtf, doc));
+        QCOMPARE(plaintext::labelledText(doc), expected);
+        QCOMPARE(blocksText(doc), *rtf::readText(rtf));
+        for (QTextBlock b = doc.begin(); b.isValid(); b = b.next()) {
+            const QTextList *list = b.textList();
+            if (list && docformat::listStart(list->format()) == 1 && !docformat::hasBullet(b))
+                QCOMPARE(list->itemText(b), docformat::listLabel(list->format(), list->itemNumber(b)));
+        }
+    }
+
+    // Our labels are Qt's for every style, prefix and suffix, far into a list.
+    void labelsAsQtDrawsThem() {
+        for (const auto style : {QTextListFormat::ListDecimal, QTextListFormat::ListLowerAlpha,
+                                 QTextListFormat::ListUpperAlpha, QTextListFormat::ListLowerRoman,
+                                 QTextListFormat::ListUpperRoman}) {
+            QTextDocument doc;
+            QTextCursor c(&doc);
+            QTextListFormat lf;
+            lf.setStyle(style);
+            if (style == QTextListFormat::ListLowerAlpha) {
+                lf.setNumberPrefix(QStringLiteral("("));
+                lf.setNumberSuffix(QStringLiteral(")"));
+            }
+            QTextList *list = c.createList(lf);
+            for (int i = 1; i < 5100; ++i)
+                c.insertBlock();
+            QCOMPARE(list->count(), 5100);
+            for (int i = 0; i < list->count(); i += i < 800 ? 1 : 7)
+                QCOMPARE(docformat::listLabel(lf, i), list->itemText(list->item(i)));
+        }
+    }
+
+    // Qt draws a list item's marker in the paragraph's own character format
+    // (QTextBlock::charFormat()): it is the format at the paragraph mark, so
+    // the markers of a list look alike whatever stands before the list or
+    // starts an item, as LibreOffice writes them after a heading.
+    void listMarkersLookAlike() {
+        QTextDocument doc;
+        QVERIFY(rtf::read(wrap("\\pard\\plain\\fs48\\b Heading\\par"
+                               "\\pard\\plain{\\listtext\\pard\\plain\\f1\\fs18 \\'b7\\tab}\\ls1\\ilvl0 {\\f2 one}\\par"
+                               "\\pard\\plain{\\listtext\\pard\\plain\\f1\\fs18 \\'b7\\tab}\\ls1\\ilvl0 {\\f2 two}\\par"
+                               "\\pard\\plain\\fs16 small\\par"
+                               "\\pard\\plain{\\*\\pn\\pnlvlbody\\pndec{\\pntxta .}}{\\fs40 Big} first\\par"
+                               "{\\fs40 Big} second\\par"),
+                          doc));
+        const QTextCharFormat mark = blockOf(doc, "one").charFormat();
+        QCOMPARE(mark.fontPointSize(), 12.0);
+        QCOMPARE(docformat::fontName(mark), QStringLiteral("Arial"));
+        QVERIFY(!docformat::isBold(mark));
+        QCOMPARE(blockOf(doc, "two").charFormat(), mark);
+        QCOMPARE(blockOf(doc, "first").charFormat(), mark);
+        QCOMPARE(blockOf(doc, "second").charFormat(), mark);
     }
 
     // Qt's lists cost O(items) for each item added; a long bulleted run must
@@ -434,6 +567,24 @@ private slots:
                 ++lists;
         }
         QVERIFY(lists < n / 100);
+    }
+
+    // The same for numbered items, which keep their numbers to the end.
+    void longNumberedList() {
+        QByteArray body;
+        const int n = 20000;
+        for (int i = 1; i <= n; ++i)
+            body += "{\\pntext " + QByteArray::number(i) + ".\\tab}{\\*\\pn\\pnlvlbody\\pndec{\\pntxta .}}item\\par\n";
+        QTextDocument doc;
+        QElapsedTimer timer;
+        timer.start();
+        QVERIFY(rtf::read(wrap(body), doc));
+        QVERIFY2(timer.elapsed() < 10000, qPrintable(QString::number(timer.elapsed())));
+        QCOMPARE(doc.blockCount(), n);
+        const QString text = plaintext::labelledText(doc);
+        QVERIFY(text.startsWith(QStringLiteral("1.\titem\r\n2.\titem\r\n")));
+        QVERIFY(text.endsWith(QStringLiteral("\r\n19999.\titem\r\n20000.\titem")));
+        QCOMPARE(*rtf::readText(wrap(body), rtf::ListLabels::Shown), text);
     }
 
     void classicBulletKeepsIndents() {

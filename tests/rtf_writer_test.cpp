@@ -1,5 +1,6 @@
 #include "editor/cp1251.h"
 #include "editor/docformat.h"
+#include "editor/plaintext.h"
 #include "editor/rtf/reader.h"
 #include "editor/rtf/writer.h"
 #include "tests/support/doccompare.h"
@@ -8,6 +9,7 @@
 #include <QTextBlock>
 #include <QTextCursor>
 #include <QTextDocument>
+#include <QTextList>
 #include <QtTest>
 
 namespace {
@@ -138,11 +140,67 @@ private slots:
         QVERIFY(out.contains("{\\f1\\fnil\\fcharset2 Symbol;}"));
         QVERIFY(out.contains("{\\*\\listoverridetable{\\listoverride\\listid1\\listoverridecount0\\ls1}}"));
         QCOMPARE(body(out), QByteArray("\\pard\\f0\\fs24 before\\par\r\n"
-                                       "\\pard{\\*\\pn\\pnlvlblt\\pnf1\\pnindent0{\\pntxtb\\'B7}}\\ls1\\ilvl0"
+                                       "\\pard{\\*\\pn\\pnlvlblt\\pnf1\\pnindent0{\\pntxtb\\'B7}}"
+                                       "{\\*\\abilist\\abilistid1\\abilistparentid0\\abilistlevel1\\abistartat0"
+                                       "{\\abifieldfont NULL}{\\abilistdecimal NULL}{\\abilistdelim %L}"
+                                       "{\\abiliststyle Bullet List}}\\ls1\\ilvl0"
                                        "{\\listtext\\f1\\'B7\\tab}one\\par\r\n"
                                        "{\\listtext\\f1\\'B7\\tab}two\\par\r\n"
                                        "\\pard after\\par\r\n}\r\n"));
         checkRoundTrip(doc);
+    }
+
+    // Numbered lists of every style come back with the same numbers, a list
+    // that goes on after other paragraphs too; the converter's text path
+    // (no document) labels the items as the plain-text save does.
+    void numberedLists() {
+        QTextDocument doc;
+        QTextCursor c(&doc);
+        const QTextCharFormat f = charFormat(QStringLiteral("Arial"), 12);
+        const auto item = [&](QTextList *list, const char *text) {
+            c.insertBlock(QTextBlockFormat(), f);
+            c.insertText(QString::fromUtf8(text), f);
+            if (list)
+                list->add(c.block());
+        };
+        const auto newList = [&](QTextListFormat::Style style, const QString &prefix, const QString &suffix,
+                                 int start) {
+            QTextListFormat lf;
+            lf.setStyle(style);
+            lf.setIndent(0);
+            lf.setNumberPrefix(prefix);
+            lf.setNumberSuffix(suffix);
+            if (start != 1)
+                lf.setProperty(docformat::kListStart, start);
+            return c.createList(lf);
+        };
+        c.insertText(QStringLiteral("before"), f);
+        item(nullptr, "Первый");
+        QTextList *decimal = newList(QTextListFormat::ListDecimal, QString(), QStringLiteral("."), 1);
+        item(decimal, "Второй");
+        item(nullptr, "между");
+        item(decimal, "Третий");
+        item(nullptr, "a");
+        newList(QTextListFormat::ListLowerAlpha, QStringLiteral("("), QStringLiteral(")"), 3);
+        item(nullptr, "b");
+        newList(QTextListFormat::ListUpperRoman, QString(), QStringLiteral(";"), 4);
+        item(nullptr, "c");
+        QTextList *roman = newList(QTextListFormat::ListLowerRoman, QString::fromUtf8("№"), QString(), 1);
+        item(roman, "d");
+        item(nullptr, "e");
+        newList(QTextListFormat::ListUpperAlpha, QString(), QStringLiteral("."), 1);
+        const QString labelled = plaintext::labelledText(doc);
+        QCOMPARE(labelled, QString::fromUtf8("before\r\n1.\tПервый\r\n2.\tВторой\r\nмежду\r\n3.\tТретий\r\n"
+                                             "(c)\ta\r\nIV;\tb\r\n№i\tc\r\n№ii\td\r\nA.\te"));
+        checkRoundTrip(doc);
+        const QByteArray out = rtf::write(doc);
+        QCOMPARE(*rtf::readText(out, rtf::ListLabels::Shown), labelled);
+        // Each list numbered on its own in the list table; the classic \pn
+        // starts a list that goes on at the number it reached.
+        QVERIFY(out.contains("{\\listoverride\\listid6\\listoverridecount0\\ls6}"));
+        QVERIFY(out.contains("\\pnstart3\\pndec{\\pntxtb }{\\pntxta .}}"));
+        QVERIFY(out.contains("\\levelnfc4\\leveljc0\\levelfollow0\\levelstartat3{\\leveltext\\'03(\\'00);}"
+                             "{\\levelnumbers\\'02;}}"));
     }
 
     // Empty paragraphs keep their own format, and a last empty paragraph stays.
@@ -263,7 +321,23 @@ private slots:
                     c.insertBlock(bf);
                 else
                     c.setBlockFormat(bf);
-                docformat::setBullet(c, rng.bounded(3) == 0);
+                const int list = rng.bounded(6);
+                docformat::setBullet(c, list == 0);
+                if (list == 1) { // numbered: joins the list before it, or starts one
+                    const QTextBlock prev = c.block().previous();
+                    if (prev.textList() && !docformat::hasBullet(prev) && rng.bounded(2)) {
+                        prev.textList()->add(c.block());
+                    } else {
+                        QTextListFormat lf;
+                        lf.setStyle(QTextListFormat::Style(-4 - rng.bounded(5)));
+                        lf.setIndent(0);
+                        lf.setNumberPrefix(rng.bounded(2) ? QStringLiteral("(") : QString());
+                        lf.setNumberSuffix(rng.bounded(2) ? QStringLiteral(")") : QStringLiteral("."));
+                        if (rng.bounded(2))
+                            lf.setProperty(docformat::kListStart, rng.bounded(0, 60));
+                        c.createList(lf);
+                    }
+                }
                 const int runs = rng.bounded(6);
                 for (int r = 0; r < runs; ++r) {
                     QTextCharFormat f;

@@ -23,7 +23,10 @@ constexpr int kMaxTwips = 31680;        // 22 inches
 constexpr uint16_t kMaxHalfPoints = 3276; // 1638 points
 constexpr size_t kMaxFontName = 256;
 constexpr int kMaxListLevels = 9;
-constexpr int kBulletNfc = 23;
+constexpr size_t kMaxLabelText = 16; // characters before or after a list number
+constexpr size_t kMaxLevelText = 64;
+constexpr size_t kMaxPnFormats = 256;   // distinct classic numberings kept
+constexpr int32_t kMaxListStart = 1000000;
 
 // ---------------------------------------------------------------------------
 // Control words
@@ -32,8 +35,8 @@ enum class Kw : uint8_t {
     // header
     rtf, ansi, mac, pc, pca, ansicpg, deff,
     // destinations we read
-    fonttbl, colortbl, listtable, listoverridetable, pn, pntext, listtext, upr, ud,
-    field, fldrslt,
+    fonttbl, colortbl, listtable, listoverridetable, pn, pntext, listtext, hide, show, textbox,
+    field, fldrslt, leveltext, levelnumbers, pntxtb, pntxta,
     // destinations skipped whole
     skip,
     // character format
@@ -45,7 +48,8 @@ enum class Kw : uint8_t {
     // Unicode
     u, uc,
     // font, colour and list tables
-    fcharset, cpg, red, green, blue, list, listlevel, levelnfc, listid, listoverride,
+    fcharset, cpg, red, green, blue, list, listlevel, levelnfc, levelstartat, listid, listoverride,
+    pnstart, pndec, pnucltr, pnlcltr, pnucrm, pnlcrm,
     bin,
 };
 
@@ -66,12 +70,20 @@ constexpr KwEntry kKeywords[] = {
     {"listtable", Kw::listtable, Kind::Destination},
     {"listoverridetable", Kw::listoverridetable, Kind::Destination},
     {"pn", Kw::pn, Kind::Destination}, {"pntext", Kw::pntext, Kind::Destination},
-    {"listtext", Kw::listtext, Kind::Destination}, {"upr", Kw::upr, Kind::Destination},
-    {"ud", Kw::ud, Kind::Destination}, {"field", Kw::field, Kind::Destination},
+    {"listtext", Kw::listtext, Kind::Destination}, {"field", Kw::field, Kind::Destination},
     {"fldrslt", Kw::fldrslt, Kind::Destination},
+    {"leveltext", Kw::leveltext, Kind::Destination}, {"levelnumbers", Kw::levelnumbers, Kind::Destination},
+    {"pntxtb", Kw::pntxtb, Kind::Destination}, {"pntxta", Kw::pntxta, Kind::Destination},
+    // Groups whose text is not shown but for one part: the Unicode form of
+    // \upr, the text of a drawing object's text box or of a shape.
+    {"upr", Kw::hide, Kind::Destination}, {"ud", Kw::show, Kind::Destination},
+    {"do", Kw::hide, Kind::Destination}, {"shp", Kw::hide, Kind::Destination},
+    {"shpinst", Kw::field, Kind::Destination}, {"dptxbxtext", Kw::textbox, Kind::Destination},
+    {"shptxt", Kw::textbox, Kind::Destination},
 
     // Never shown: document data, pictures, objects, page furniture, notes,
-    // field instructions, bookmarks, index entries, list-number text.
+    // field instructions, bookmarks, index entries, the fallback of nested
+    // tables (read from \itap and \nestcell instead), a shape's picture form.
     {"stylesheet", Kw::skip, Kind::Skip}, {"info", Kw::skip, Kind::Skip},
     {"pict", Kw::skip, Kind::Skip}, {"object", Kw::skip, Kind::Skip},
     {"header", Kw::skip, Kind::Skip}, {"headerl", Kw::skip, Kind::Skip},
@@ -83,8 +95,8 @@ constexpr KwEntry kKeywords[] = {
     {"latentstyles", Kw::skip, Kind::Skip}, {"datastore", Kw::skip, Kind::Skip},
     {"xmlnstbl", Kw::skip, Kind::Skip}, {"rsidtbl", Kw::skip, Kind::Skip},
     {"generator", Kw::skip, Kind::Skip}, {"listpicture", Kw::skip, Kind::Skip},
-    {"revtbl", Kw::skip, Kind::Skip}, {"shp", Kw::skip, Kind::Skip},
-    {"shpinst", Kw::skip, Kind::Skip}, {"shppict", Kw::skip, Kind::Skip},
+    {"revtbl", Kw::skip, Kind::Skip}, {"nonesttables", Kw::skip, Kind::Skip},
+    {"shppict", Kw::skip, Kind::Skip},
     {"nonshppict", Kw::skip, Kind::Skip}, {"shprslt", Kw::skip, Kind::Skip},
     {"objdata", Kw::skip, Kind::Skip}, {"annotation", Kw::skip, Kind::Skip},
     {"atnid", Kw::skip, Kind::Skip}, {"atnauthor", Kw::skip, Kind::Skip},
@@ -95,8 +107,6 @@ constexpr KwEntry kKeywords[] = {
     {"ftnsepc", Kw::skip, Kind::Skip}, {"ftncn", Kw::skip, Kind::Skip},
     {"aftnsep", Kw::skip, Kind::Skip}, {"aftnsepc", Kw::skip, Kind::Skip},
     {"aftncn", Kw::skip, Kind::Skip}, {"pnseclvl", Kw::skip, Kind::Skip},
-    {"pntxta", Kw::skip, Kind::Skip}, {"pntxtb", Kw::skip, Kind::Skip},
-    {"leveltext", Kw::skip, Kind::Skip}, {"levelnumbers", Kw::skip, Kind::Skip},
     {"listname", Kw::skip, Kind::Skip}, {"fontemb", Kw::skip, Kind::Skip},
     {"fontfile", Kw::skip, Kind::Skip}, {"falt", Kw::skip, Kind::Skip},
     {"fname", Kw::skip, Kind::Skip}, {"panose", Kw::skip, Kind::Skip},
@@ -110,7 +120,7 @@ constexpr KwEntry kKeywords[] = {
     {"buptim", Kw::skip, Kind::Skip}, {"creatim", Kw::skip, Kind::Skip},
     {"printim", Kw::skip, Kind::Skip}, {"revtim", Kw::skip, Kind::Skip},
     {"mmathPr", Kw::skip, Kind::Skip}, {"pgdsctbl", Kw::skip, Kind::Skip},
-    {"do", Kw::skip, Kind::Skip}, {"sv", Kw::skip, Kind::Skip}, {"sn", Kw::skip, Kind::Skip},
+    {"sv", Kw::skip, Kind::Skip}, {"sn", Kw::skip, Kind::Skip},
     {"pgptbl", Kw::skip, Kind::Skip}, {"protusertbl", Kw::skip, Kind::Skip},
     {"wgrffmtfilter", Kw::skip, Kind::Skip}, {"passwordhash", Kw::skip, Kind::Skip},
     {"filetbl", Kw::skip, Kind::Skip}, {"formfield", Kw::skip, Kind::Skip},
@@ -154,8 +164,14 @@ constexpr KwEntry kKeywords[] = {
     {"red", Kw::red, Kind::Plain}, {"green", Kw::green, Kind::Plain},
     {"blue", Kw::blue, Kind::Plain}, {"list", Kw::list, Kind::Plain},
     {"listlevel", Kw::listlevel, Kind::Plain}, {"levelnfc", Kw::levelnfc, Kind::Plain},
-    {"levelnfcn", Kw::levelnfc, Kind::Plain}, {"listid", Kw::listid, Kind::Plain},
+    {"levelnfcn", Kw::levelnfc, Kind::Plain}, {"levelstartat", Kw::levelstartat, Kind::Plain},
+    {"listid", Kw::listid, Kind::Plain},
     {"listoverride", Kw::listoverride, Kind::Plain}, {"bin", Kw::bin, Kind::Plain},
+    {"pnstart", Kw::pnstart, Kind::Plain}, {"pndec", Kw::pndec, Kind::Plain},
+    {"pnord", Kw::pndec, Kind::Plain}, {"pncard", Kw::pndec, Kind::Plain},
+    {"pnordt", Kw::pndec, Kind::Plain}, {"pnucltr", Kw::pnucltr, Kind::Plain},
+    {"pnlcltr", Kw::pnlcltr, Kind::Plain}, {"pnucrm", Kw::pnucrm, Kind::Plain},
+    {"pnlcrm", Kw::pnlcrm, Kind::Plain},
 };
 
 // Open-addressing hash of the control words, built once.
@@ -234,7 +250,11 @@ inline bool isDigit(uint8_t c) { return static_cast<uint8_t>(c - '0') < 10; }
 // ---------------------------------------------------------------------------
 // Reader state
 
-enum class Dest : uint8_t { Normal, FontTable, ColorTable, ListTable, OverrideTable, Pn, Marker, Discard };
+// The last four collect the text of list labels (see listText()).
+enum class Dest : uint8_t {
+    Normal, FontTable, ColorTable, ListTable, OverrideTable, Pn, Marker, Discard,
+    LevelText, LevelNumbers, PnBefore, PnAfter
+};
 enum class Pn : uint8_t { None, Bullet, Number };
 enum : uint8_t { kBold = 1, kItalic = 2, kUnderline = 4, kStrike = 8 };
 
@@ -245,6 +265,7 @@ struct Para {
     uint8_t ilvl = 0;
     Align align = Align::Left;
     Pn pn = Pn::None;
+    int16_t pnFormat = -1; // the classic numbering, an index into pnFormats_
     bool intbl = false;
 };
 
@@ -256,8 +277,9 @@ struct State {
     uint8_t flags = 0;
     uint8_t uc = 1;
     Dest dest = Dest::Normal;
-    Dest uprDest = Dest::Normal; // where {\*\ud} inside \upr sends its text
-    bool inUpr = false;
+    Dest shownDest = Dest::Normal; // where the shown part of a hidden group sends its text
+    bool hiding = false;           // inside \upr, \do or \shp
+    bool textBox = false;          // the text of a text box or shape: paragraphs of its own
     Para para;
 };
 
@@ -273,9 +295,16 @@ struct Color {
     bool set = false;
 };
 
+struct ListLevel {
+    int nfc = 0;
+    int32_t start = 1;
+    std::u16string text;    // \leveltext: its length, then the label with placeholders 0..8
+    std::u16string numbers; // \levelnumbers: the placeholders' places in text
+};
+
 struct ListDef {
     int levels = 0;
-    uint8_t nfc[kMaxListLevels] = {};
+    ListLevel level[kMaxListLevels];
 };
 
 // Growable UTF-16 buffer that does not zero what it hands out.
@@ -498,7 +527,11 @@ private:
                 ++fontGen_;
             }
         } else if (top.dest == Dest::Pn && parent.dest != Dest::Pn) {
-            parent.para.pn = top.para.pn; // {\*\pn ...} describes the paragraph around it
+            // {\*\pn ...} describes the paragraph around it.
+            parent.para.pn = top.para.pn;
+            parent.para.pnFormat = top.para.pn == Pn::Number ? pnFormatIndex() : -1;
+        } else if (top.textBox && !parent.textBox && contentSinceBreak_) {
+            paragraphBreak(); // the box's last paragraph ends with it
         }
         stack_.pop_back();
         st_ = &stack_.back();
@@ -687,6 +720,10 @@ private:
     void emitChar(char16_t c) {
         if (pendingHigh_)
             flushHigh();
+        if (st_->dest >= Dest::LevelText) {
+            listText(c);
+            return;
+        }
         if (!isText(c))
             return;
         switch (st_->dest) {
@@ -718,6 +755,31 @@ private:
             break;
         }
     }
+
+    // Text of a list label: a list level's \leveltext keeps its length and
+    // placeholders (control characters), \levelnumbers is bytes too.
+    void listText(char16_t c) {
+        std::u16string *to = nullptr;
+        const bool level = st_->dest == Dest::LevelText || st_->dest == Dest::LevelNumbers;
+        if (level && (lists_.empty() || lists_.back().levels == 0))
+            return; // a list table inside the level text started another list
+        switch (st_->dest) {
+        case Dest::LevelText: to = &listLevel().text; break;
+        case Dest::LevelNumbers: to = &listLevel().numbers; break;
+        case Dest::PnBefore: to = &pn_.prefix; break;
+        default: to = &pn_.suffix; break;
+        }
+        const bool label = st_->dest >= Dest::PnBefore;
+        if (to->size() < (label ? kMaxLabelText : kMaxLevelText) && (!label || c >= 0x20))
+            to->push_back(c);
+    }
+
+    bool inListLevel() const {
+        return st_->dest == Dest::ListTable && !lists_.empty() && lists_.back().levels > 0;
+    }
+    // The list level being defined; only where inListLevel() is true, or in
+    // its \leveltext and \levelnumbers.
+    ListLevel &listLevel() { return lists_.back().level[lists_.back().levels - 1]; }
 
     // Runs before text joins the current paragraph: what was waiting for it
     // (cell tabs, a list marker) goes first, and a new run starts if the
@@ -778,7 +840,7 @@ private:
     void resolveMarker() {
         markerPending_ = false;
         markerHint_ = looksLikeBullet();
-        if (!isBullet(st_->para) && !marker_.empty()) {
+        if (!listKnown(st_->para) && listFormat(st_->para).style == ListStyle::None && !marker_.empty()) {
             flushRun();
             sink_.text(marker_.data(), marker_.size(), markerFormat_);
         }
@@ -797,26 +859,142 @@ private:
         return c == u'o' || !alnum; // "1." or "a)" is a number; "•", "o", "-" are bullets
     }
 
-    bool isBullet(const Para &para) {
-        if (para.pn != Pn::None)
-            return para.pn == Pn::Bullet;
-        if (para.ls == 0)
-            return false;
-        const auto o = overrides_.find(para.ls);
-        if (o != overrides_.end()) {
-            const auto l = listIds_.find(o->second);
-            if (l != listIds_.end() && lists_[l->second].levels > 0) {
-                const ListDef &list = lists_[l->second];
-                return list.nfc[std::min<int>(para.ilvl, list.levels - 1)] == kBulletNfc;
-            }
+    // The list-table list that \ls names, nullptr when there is none.
+    const ListDef *listOf(int32_t ls) const {
+        if (ls == 0)
+            return nullptr;
+        const auto o = overrides_.find(ls);
+        if (o == overrides_.end())
+            return nullptr;
+        const auto l = listIds_.find(o->second);
+        return l != listIds_.end() && lists_[l->second].levels > 0 ? &lists_[l->second] : nullptr;
+    }
+
+    // Whether the paragraph's format says what its list marker is, so that
+    // the marker text ({\listtext}, {\pntext}) is not needed.
+    bool listKnown(const Para &para) const { return para.pn != Pn::None || listOf(para.ls); }
+
+    static ListStyle styleOfNfc(int nfc) {
+        switch (nfc) {
+        case 1: return ListStyle::UpperRoman;
+        case 2: return ListStyle::LowerRoman;
+        case 3: return ListStyle::UpperAlpha;
+        case 4: return ListStyle::LowerAlpha;
+        case 23: return ListStyle::Bullet;
+        case 255: return ListStyle::None; // a list level without a number
+        default: return ListStyle::Decimal; // and the numberings we have no style for
         }
-        return markerPending_ ? looksLikeBullet() : markerHint_;
+    }
+
+    // The text around the number of a list-table level: its \leveltext is a
+    // length, then the label with placeholders 0..8 for the numbers of the
+    // levels. A label such as "1.2." keeps only this level's number, with the
+    // text after it; what stands before it is kept when no other number does.
+    static void levelAffixes(const ListLevel &lv, int ilvl, ListFormat &f) {
+        if (lv.text.empty()) {
+            f.suffix = u".";
+            return;
+        }
+        const std::u16string body = lv.text.substr(1, std::min<size_t>(lv.text[0], lv.text.size() - 1));
+        std::vector<size_t> at; // the placeholders' places in body
+        for (char16_t n : lv.numbers)
+            if (n >= 1 && n <= body.size() && body[n - 1] < kMaxListLevels)
+                at.push_back(n - 1u);
+        if (at.empty())
+            for (size_t i = 0; i < body.size(); ++i)
+                if (body[i] < kMaxListLevels)
+                    at.push_back(i);
+        if (at.empty())
+            return;
+        std::sort(at.begin(), at.end());
+        size_t k = at.size() - 1;
+        for (size_t i = 0; i < at.size(); ++i)
+            if (body[at[i]] == ilvl)
+                k = i;
+        if (k == 0)
+            f.prefix = labelText(body.substr(0, at[0]));
+        const size_t end = k + 1 < at.size() ? at[k + 1] : body.size();
+        f.suffix = labelText(body.substr(at[k] + 1, end - at[k] - 1));
+    }
+
+    static std::u16string labelText(std::u16string s) {
+        std::erase_if(s, [](char16_t c) { return c < 0x20; });
+        if (s.size() > kMaxLabelText)
+            s.resize(kMaxLabelText);
+        return s;
+    }
+
+    // The list format of a paragraph, all but its id: the list table's level
+    // first, then the classic numbering, then, for a list we do not know, the
+    // look of its marker.
+    ListFormat listFormat(const Para &para) {
+        ListFormat f;
+        if (const ListDef *list = listOf(para.ls)) {
+            const ListLevel &lv = list->level[std::min<int>(para.ilvl, list->levels - 1)];
+            f.style = styleOfNfc(lv.nfc);
+            if (f.style > ListStyle::Bullet) {
+                f.start = lv.start;
+                levelAffixes(lv, para.ilvl, f);
+            }
+        } else if (para.pn == Pn::Bullet) {
+            f.style = ListStyle::Bullet;
+        } else if (para.pn == Pn::Number) {
+            if (para.pnFormat >= 0)
+                f = pnFormats_[static_cast<size_t>(para.pnFormat)];
+            else
+                f.style = ListStyle::Decimal;
+        } else if (para.ls != 0 && (markerPending_ ? looksLikeBullet() : markerHint_)) {
+            f.style = ListStyle::Bullet;
+        }
+        return f;
+    }
+
+    // Numbers the paragraph's list: the items of one list-table list and level
+    // make one list, which starts again after an item of a higher level; a
+    // classic numbering runs over the paragraphs that follow each other
+    // numbered alike.
+    void assignListId(const Para &para, ListFormat &f) {
+        if (f.style <= ListStyle::Bullet) {
+            lastPnFormat_ = -2;
+            return;
+        }
+        if (listOf(para.ls)) {
+            const int64_t list = int64_t(para.ls) * kMaxListLevels;
+            for (int deeper = para.ilvl + 1; deeper < kMaxListLevels; ++deeper)
+                levelIds_.erase(list + deeper);
+            const auto [it, added] = levelIds_.try_emplace(list + para.ilvl, 0);
+            if (added)
+                it->second = nextListId_++;
+            f.id = it->second;
+            lastPnFormat_ = -2;
+            return;
+        }
+        if (para.pnFormat != lastPnFormat_) {
+            lastPnFormat_ = para.pnFormat;
+            lastPnId_ = nextListId_++;
+        }
+        f.id = lastPnId_;
+    }
+
+    // The classic numbering just read in {\*\pn ...}, as an index into pnFormats_.
+    int16_t pnFormatIndex() {
+        ListFormat f = pn_;
+        if (f.style <= ListStyle::Bullet)
+            f.style = ListStyle::Decimal;
+        for (size_t i = 0; i < pnFormats_.size(); ++i)
+            if (pnFormats_[i] == f)
+                return static_cast<int16_t>(i);
+        if (pnFormats_.size() == kMaxPnFormats)
+            return static_cast<int16_t>(kMaxPnFormats - 1);
+        pnFormats_.push_back(std::move(f));
+        return static_cast<int16_t>(pnFormats_.size() - 1);
     }
 
     ParaFormat paraFormat(const Para &para) {
         ParaFormat p;
         p.align = para.align;
-        p.bullet = isBullet(para);
+        p.list = listFormat(para);
+        assignListId(para, p.list);
         p.startTwips = para.li + para.fi;
         p.offsetTwips = -para.fi;
         return p;
@@ -989,7 +1167,22 @@ private:
             enter(Dest::OverrideTable);
             break;
         case Kw::pn:
-            enter(Dest::Pn);
+            if (enter(Dest::Pn))
+                pn_ = ListFormat{};
+            break;
+        case Kw::pntxtb:
+        case Kw::pntxta:
+            if (s.dest != Dest::Pn)
+                skipGroup();
+            else if (enter(k->id == Kw::pntxtb ? Dest::PnBefore : Dest::PnAfter))
+                (k->id == Kw::pntxtb ? pn_.prefix : pn_.suffix).clear();
+            break;
+        case Kw::leveltext:
+        case Kw::levelnumbers:
+            if (!inListLevel())
+                skipGroup();
+            else if (enter(k->id == Kw::leveltext ? Dest::LevelText : Dest::LevelNumbers))
+                (k->id == Kw::leveltext ? listLevel().text : listLevel().numbers).clear();
             break;
         case Kw::pntext:
         case Kw::listtext:
@@ -1000,16 +1193,24 @@ private:
                 needPre_ = true;
             }
             break;
-        case Kw::upr:
+        case Kw::hide:
             if (flatDepth_ == 0) {
-                s.uprDest = s.dest;
-                s.inUpr = true;
+                s.shownDest = s.dest;
+                s.hiding = true;
                 s.dest = Dest::Discard;
             }
             break;
-        case Kw::ud:
-            if (s.inUpr)
-                s.dest = s.uprDest;
+        case Kw::show:
+            if (s.hiding)
+                s.dest = s.shownDest;
+            break;
+        case Kw::textbox: // its paragraphs stand where the object is
+            if (s.hiding && s.shownDest == Dest::Normal) {
+                s.dest = Dest::Normal;
+                if (contentSinceBreak_)
+                    paragraphBreak();
+                st_->textBox = true;
+            }
             break;
         case Kw::field:
         case Kw::fldrslt:
@@ -1187,8 +1388,28 @@ private:
                 ++lists_.back().levels;
             break;
         case Kw::levelnfc:
-            if (s.dest == Dest::ListTable && !lists_.empty() && lists_.back().levels > 0)
-                lists_.back().nfc[lists_.back().levels - 1] = static_cast<uint8_t>(std::clamp<int32_t>(w.param, 0, 255));
+            if (inListLevel())
+                listLevel().nfc = std::clamp<int32_t>(w.param, 0, 255);
+            break;
+        case Kw::levelstartat:
+            if (inListLevel())
+                listLevel().start = std::clamp<int32_t>(w.param, 0, kMaxListStart);
+            break;
+        case Kw::pnstart:
+            if (s.dest == Dest::Pn)
+                pn_.start = std::clamp<int32_t>(w.param, 0, kMaxListStart);
+            break;
+        case Kw::pndec:
+        case Kw::pnucltr:
+        case Kw::pnlcltr:
+        case Kw::pnucrm:
+        case Kw::pnlcrm:
+            if (s.dest == Dest::Pn)
+                pn_.style = k->id == Kw::pndec     ? ListStyle::Decimal
+                            : k->id == Kw::pnucltr ? ListStyle::UpperAlpha
+                            : k->id == Kw::pnlcltr ? ListStyle::LowerAlpha
+                            : k->id == Kw::pnucrm  ? ListStyle::UpperRoman
+                                                   : ListStyle::LowerRoman;
             break;
         case Kw::listid:
             if (s.dest == Dest::ListTable && !lists_.empty()) {
@@ -1240,6 +1461,12 @@ private:
     std::unordered_map<int32_t, int32_t> overrides_; // \ls -> \listid
     std::optional<int32_t> overrideLs_;
     std::optional<int32_t> overrideListId_;
+    ListFormat pn_; // the {\*\pn ...} being read
+    std::vector<ListFormat> pnFormats_;
+    std::unordered_map<int64_t, int32_t> levelIds_; // \ls and \ilvl -> the id of their list
+    int32_t nextListId_ = 1;
+    int lastPnFormat_ = -2; // the classic numbering of the paragraph before, -2: none
+    int32_t lastPnId_ = 0;
 
     // font lookup cache
     int32_t cachedFont_ = INT32_MIN;

@@ -25,9 +25,25 @@ struct RunFormat {
 
 enum class Align : uint8_t { Left, Center, Right, Justify };
 
+enum class ListStyle : uint8_t { None, Bullet, Decimal, LowerAlpha, UpperAlpha, LowerRoman, UpperRoman };
+
+// The list a paragraph is an item of. Numbered items with the same id make up
+// one list, numbered in document order from start, also across paragraphs of
+// other kinds between them; bulleted paragraphs that follow each other share
+// one list.
+struct ListFormat {
+    ListStyle style = ListStyle::None;
+    int32_t start = 1;
+    int32_t id = 0;
+    std::u16string prefix; // text before the number
+    std::u16string suffix; // text after it
+
+    bool operator==(const ListFormat &) const = default;
+};
+
 struct ParaFormat {
     Align align = Align::Left;
-    bool bullet = false;
+    ListFormat list;
     int startTwips = 0;  // first line's indent: \li + \fi
     int offsetTwips = 0; // later lines relative to the first: -\fi
 

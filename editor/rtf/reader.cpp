@@ -5,6 +5,7 @@
 
 #include <QColor>
 #include <QFont>
+#include <QPointer>
 #include <QTextBlock>
 #include <QTextCursor>
 #include <QTextDocument>
@@ -17,6 +18,8 @@ namespace rtf {
 namespace {
 
 using detail::Align;
+using detail::ListFormat;
+using detail::ListStyle;
 using detail::ParaFormat;
 using detail::RunFormat;
 
@@ -34,7 +37,25 @@ struct RunFormatHash {
     }
 };
 
+// The QTextList format of a paragraph's list (not ListFormat::None).
+QTextListFormat listFormat(const ListFormat &l) {
+    static constexpr QTextListFormat::Style kStyles[] = {
+        QTextListFormat::ListDisc, QTextListFormat::ListDecimal, QTextListFormat::ListLowerAlpha,
+        QTextListFormat::ListUpperAlpha, QTextListFormat::ListLowerRoman, QTextListFormat::ListUpperRoman};
+    QTextListFormat f;
+    f.setStyle(kStyles[int(l.style) - int(ListStyle::Bullet)]);
+    f.setIndent(0);
+    if (l.style != ListStyle::Bullet) {
+        f.setNumberPrefix(QString::fromStdU16String(l.prefix));
+        f.setNumberSuffix(QString::fromStdU16String(l.suffix));
+        if (l.start != 1)
+            f.setProperty(docformat::kListStart, l.start);
+    }
+    return f;
+}
+
 constexpr int kMaxListItems = 256;
+constexpr int kMaxNumberedItems = 2048;
 
 // Builds the document with one cursor at its end.
 class DocumentSink : public detail::Sink {
@@ -59,7 +80,10 @@ public:
         if (pendingBreak_)
             breakBlock();
         setBlockFormat(format);
-        if (emptyBlock_)
+        // The paragraph's own format is what an empty one shows, and what Qt
+        // draws a list item's marker in: the format at the mark, not the one
+        // the block took over from the paragraph before.
+        if (emptyBlock_ || format.list.style != ListStyle::None)
             cursor_.setBlockCharFormat(charFormat(markFormat));
         pendingBreak_ = true;
     }
@@ -76,25 +100,14 @@ private:
         QTextBlock block = cursor_.block();
         QTextList *list = block.textList();
         bool changed = !known_ || !(p == current_);
-        // Qt touches every item of a list each time one joins it, so a run of
-        // bulleted paragraphs is split into lists of at most kMaxListItems
-        // (the bullets look the same) to keep long lists linear.
-        const bool full = list && list->count() > kMaxListItems;
-        if (p.bullet && (!docformat::hasBullet(block) || full)) {
+        QTextList *want = p.list.style == ListStyle::None ? nullptr : listToJoin(p.list, block);
+        if (want != list || (p.list.style != ListStyle::None && !want)) {
             if (list)
                 list->remove(block);
-            const QTextBlock prev = block.previous();
-            if (!full && prev.isValid() && docformat::hasBullet(prev)) {
-                prev.textList()->add(block);
-            } else {
-                QTextListFormat lf;
-                lf.setStyle(QTextListFormat::ListDisc);
-                lf.setIndent(0);
-                cursor_.createList(lf);
-            }
-            changed = true;
-        } else if (!p.bullet && list) {
-            list->remove(block);
+            if (want)
+                want->add(block);
+            else if (p.list.style != ListStyle::None)
+                startList(p.list);
             changed = true;
         }
         if (!changed)
@@ -114,6 +127,43 @@ private:
         cursor_.setBlockFormat(bf);
         current_ = p;
         known_ = true;
+    }
+
+    // The list the paragraph joins, nullptr when it starts one. Bulleted
+    // paragraphs join the bulleted list just before; numbered ones the list of
+    // their id. Qt touches every item of a list each time one joins it, so
+    // lists are split into lists of at most kMaxListItems bullets (they look
+    // the same) or kMaxNumberedItems numbers: the next list goes on from the
+    // number reached, which the text and the RTF written keep (Qt 6.4 draws
+    // it from 1 again: it has no start of a list).
+    QTextList *listToJoin(const ListFormat &l, const QTextBlock &block) const {
+        if (l.style == ListStyle::Bullet) {
+            // A new block is already in the list of the one before it.
+            for (const QTextBlock &b : {block, block.previous()})
+                if (b.isValid() && docformat::hasBullet(b) && b.textList()->count() <= kMaxListItems)
+                    return b.textList();
+            return nullptr;
+        }
+        const auto it = numbered_.find(l.id);
+        QTextList *list = it == numbered_.end() ? nullptr : it->second.data();
+        return list && list->count() <= kMaxNumberedItems ? list : nullptr;
+    }
+
+    // Puts the cursor's block into a new list of the paragraph's kind; the
+    // items of an id keep the format of its first one.
+    void startList(const ListFormat &l) {
+        if (l.style == ListStyle::Bullet) {
+            cursor_.createList(listFormat(l));
+            return;
+        }
+        QPointer<QTextList> &list = numbered_[l.id];
+        if (!list) {
+            list = cursor_.createList(listFormat(l));
+            return;
+        }
+        QTextListFormat lf = list->format(); // a long list goes on in a new one
+        lf.setProperty(docformat::kListStart, docformat::listStart(lf) + list->count());
+        list = cursor_.createList(lf);
     }
 
     const QTextCharFormat &charFormat(const RunFormat &f) {
@@ -158,6 +208,7 @@ private:
     bool emptyBlock_ = true;
     bool known_ = false; // current_ describes the cursor's block
     ParaFormat current_;
+    std::unordered_map<int32_t, QPointer<QTextList>> numbered_; // id -> its latest list
     std::unordered_map<RunFormat, QTextCharFormat, RunFormatHash> formats_;
     std::unordered_map<const std::u16string *, QString> names_;
     bool haveLast_ = false;
@@ -167,23 +218,50 @@ private:
 
 class TextSink : public detail::Sink {
 public:
+    explicit TextSink(ListLabels labels) : labels_(labels == ListLabels::Shown) {}
     bool wantsFormat() const override { return false; }
     void text(const char16_t *chars, size_t n, const RunFormat &) override {
         if (pendingBreak_) {
             out.append(u"\r\n");
             pendingBreak_ = false;
         }
-        out.append(reinterpret_cast<const QChar *>(chars), static_cast<qsizetype>(n));
+        (labels_ ? para_ : out).append(reinterpret_cast<const QChar *>(chars), static_cast<qsizetype>(n));
     }
-    void endParagraph(const ParaFormat &, const RunFormat &) override {
+    void endParagraph(const ParaFormat &format, const RunFormat &) override {
         if (pendingBreak_)
             out.append(u"\r\n");
         pendingBreak_ = true;
+        if (!labels_)
+            return;
+        // The paragraph's text waited for its format, which says its label.
+        if (format.list.style != ListStyle::None) {
+            out += label(format.list);
+            out += u'\t';
+        }
+        out += para_;
+        para_.clear();
     }
     QString out;
 
 private:
+    // Numbered as the document's lists are: from the first item of the id.
+    QString label(const ListFormat &l) {
+        if (l.style == ListStyle::Bullet)
+            return docformat::listLabel(listFormat(l), 0);
+        auto [it, added] = items_.try_emplace(l.id);
+        if (added)
+            it->second.format = listFormat(l);
+        return docformat::listLabel(it->second.format, it->second.count++);
+    }
+
+    const bool labels_;
     bool pendingBreak_ = false;
+    QString para_;
+    struct Items {
+        QTextListFormat format; // of the id's first item
+        int count = 0;          // items so far
+    };
+    std::unordered_map<int32_t, Items> items_;
 };
 
 } // namespace
@@ -201,10 +279,10 @@ bool read(QByteArrayView bytes, QTextDocument &doc) {
     return true;
 }
 
-std::optional<QString> readText(QByteArrayView bytes) {
+std::optional<QString> readText(QByteArrayView bytes, ListLabels labels) {
     if (!isRtf(bytes))
         return std::nullopt;
-    TextSink sink;
+    TextSink sink(labels);
     detail::parse(view(bytes), sink);
     return std::move(sink.out);
 }

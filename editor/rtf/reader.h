@@ -22,9 +22,12 @@ bool isRtf(QByteArrayView bytes);
 // when the bytes are not RTF.
 bool read(QByteArrayView bytes, QTextDocument &doc);
 
+enum class ListLabels : bool { Omitted, Shown };
+
 // The text the document would hold, paragraphs joined by "\r\n" (no document is
-// built): for tests, benchmarks and the converter's speed. Empty optional when
-// not RTF.
-std::optional<QString> readText(QByteArrayView bytes);
+// built): for tests, benchmarks and the converter's speed. With labels Shown,
+// each list item starts with its label and a tab, as plaintext::write writes
+// the document. Empty optional when not RTF.
+std::optional<QString> readText(QByteArrayView bytes, ListLabels labels = ListLabels::Omitted);
 
 } // namespace rtf

@@ -7,6 +7,7 @@
 #include <QTextBlock>
 #include <QTextDocument>
 #include <QTextFragment>
+#include <QTextList>
 
 #include <charconv>
 #include <cmath>
@@ -24,13 +25,40 @@ struct CharAttrs {
     bool bold = false, italic = false, underline = false, strike = false;
 };
 
+constexpr int kBulletList = 1; // the \ls of bulleted paragraphs; numbered lists follow
+
 struct ParaAttrs {
     int align = 0; // 0 left, 1 centre, 2 right, 3 justify
     int start = 0;
     int offset = 0;
-    bool bullet = false;
+    int list = 0; // the paragraph's \ls: 0 none, kBulletList, or a numbered list's
     bool operator==(const ParaAttrs &) const = default;
 };
+
+// How the classic \pn destination, the list table and AbiWord name a numbering.
+struct Numbering {
+    QTextListFormat::Style style;
+    const char *pn;
+    int nfc;
+    const char *abiword;
+};
+constexpr Numbering kNumberings[] = {
+    {QTextListFormat::ListDecimal, "\\pndec", 0, "Numbered List"},
+    {QTextListFormat::ListUpperRoman, "\\pnucrm", 1, "Upper Roman List"},
+    {QTextListFormat::ListLowerRoman, "\\pnlcrm", 2, "Lower Roman List"},
+    {QTextListFormat::ListUpperAlpha, "\\pnucltr", 3, "Upper Case List"},
+    {QTextListFormat::ListLowerAlpha, "\\pnlcltr", 4, "Lower Case List"}};
+
+const Numbering &numbering(QTextListFormat::Style style) {
+    for (const Numbering &n : kNumberings)
+        if (n.style == style)
+            return n;
+    return kNumberings[0];
+}
+
+// Prefix and suffix as the list table can hold them: a level's text is at most
+// 255 characters.
+QString affix(const QString &s) { return s.left(100); }
 
 class Writer {
 public:
@@ -47,7 +75,7 @@ public:
         // First the tables: the Symbol font for bullets follows the text fonts.
         bool bullets = false;
         for (QTextBlock b = doc_.begin(); b.isValid(); b = b.next()) {
-            bullets |= paraAttrs(b).bullet;
+            bullets |= paraAttrs(b).list == kBulletList;
             bool empty = true;
             for (QTextBlock::iterator it = b.begin(); !it.atEnd(); ++it) {
                 const QTextFragment frag = it.fragment();
@@ -70,10 +98,11 @@ public:
         ParaAttrs prev;
         for (QTextBlock b = doc_.begin(); b.isValid(); b = b.next()) {
             const ParaAttrs &pa = paraAttrs(b);
+            const Item item = pa.list > kBulletList ? nextItem(pa.list) : Item{};
             if (first || !(pa == prev))
-                writePara(pa);
-            else if (pa.bullet)
-                writeBulletText();
+                writePara(pa, item);
+            else if (pa.list)
+                writeListText(item);
             first = false;
             prev = pa;
             bool empty = true;
@@ -124,14 +153,49 @@ private:
             }
             out_ += "}\r\n";
         }
-        if (bulletFont_ >= 0) {
-            // One bulleted list, as word processors write it: LibreOffice,
-            // AbiWord and pandoc read bullets from \ls; the classic \pn
-            // destination beside it serves rich edit controls.
-            out_ += "{\\*\\listtable{\\list\\listtemplateid1\\listsimple{\\listlevel\\levelnfc23\\leveljc0"
-                    "\\levelfollow0\\levelstartat1{\\leveltext\\'01\\u8226 ?;}{\\levelnumbers;}}\\listid1}}\r\n"
-                    "{\\*\\listoverridetable{\\listoverride\\listid1\\listoverridecount0\\ls1}}\r\n";
+        if (bulletFont_ < 0 && numbered_.isEmpty())
+            return;
+        // The lists as word processors write them: LibreOffice, AbiWord and
+        // pandoc read lists from \ls; the classic \pn destination beside it
+        // serves rich edit controls. One bulleted list, and one list for each
+        // numbered one, so that each is numbered on its own.
+        out_ += "{\\*\\listtable";
+        if (bulletFont_ >= 0)
+            out_ += "{\\list\\listtemplateid1\\listsimple{\\listlevel\\levelnfc23\\leveljc0"
+                    "\\levelfollow0\\levelstartat1{\\leveltext\\'01\\u8226 ?;}{\\levelnumbers;}}\\listid1}";
+        for (int i = 0; i < numbered_.size(); ++i)
+            writeNumberedList(kBulletList + 1 + i, numbered_[i]);
+        out_ += "}\r\n{\\*\\listoverridetable";
+        for (int ls = bulletFont_ >= 0 ? kBulletList : kBulletList + 1; ls <= kBulletList + numbered_.size(); ++ls) {
+            out_ += "{\\listoverride\\listid";
+            appendInt(out_, ls);
+            out_ += "\\listoverridecount0\\ls";
+            appendInt(out_, ls);
+            out_ += '}';
         }
+        out_ += "}\r\n";
+    }
+
+    // A list of one level: the number between the prefix and suffix, a tab after it.
+    void writeNumberedList(int id, const QTextListFormat &f) {
+        const QString prefix = affix(f.numberPrefix());
+        const QString suffix = affix(docformat::numberSuffix(f));
+        out_ += "{\\list\\listtemplateid";
+        appendInt(out_, id);
+        out_ += "\\listsimple{\\listlevel\\levelnfc";
+        appendInt(out_, numbering(f.style()).nfc);
+        out_ += "\\leveljc0\\levelfollow0\\levelstartat";
+        appendInt(out_, docformat::listStart(f));
+        out_ += "{\\leveltext";
+        appendHex(out_, static_cast<unsigned char>(prefix.size() + 1 + suffix.size()));
+        appendName(out_, prefix);
+        out_ += "\\'00";
+        appendName(out_, suffix);
+        out_ += ";}{\\levelnumbers";
+        appendHex(out_, static_cast<unsigned char>(prefix.size() + 1));
+        out_ += ";}}\\listid";
+        appendInt(out_, id);
+        out_ += '}';
     }
 
     static void appendInt(std::string &s, int v) {
@@ -162,14 +226,15 @@ private:
         s.append(escape, 4);
     }
 
-    // A font name in the font table: ';' ends the name, so it is escaped too.
-    static void appendName(std::string &s, const QString &name) {
+    // A font name in the font table: ';' ends the name, so it is escaped too
+    // unless the reader takes the text as it stands (AbiWord's list delimiter).
+    static void appendName(std::string &s, const QString &name, bool escapeSemicolon = true) {
         for (QChar qc : name) {
             const char16_t c = qc.unicode();
             if (c == '\\' || c == '{' || c == '}') {
                 s += '\\';
                 s += char(c);
-            } else if (c == ';' || c < 0x20) {
+            } else if ((c == ';' && escapeSemicolon) || c < 0x20) {
                 appendHex(s, static_cast<unsigned char>(c));
             } else if (c < 0x80) {
                 s += char(c);
@@ -248,30 +313,98 @@ private:
             a.start = docformat::startIndent(f);
             a.offset = docformat::offset(f);
             // The list a block belongs to is named by its format, so the
-            // format index decides the bullet too.
-            a.bullet = docformat::hasBullet(b);
+            // format index decides the list too.
+            a.list = listNumber(b);
             slot.value = a;
             slot.known = true;
         }
         return slot.value;
     }
 
+    // The \ls of a block's list: numbered lists in the order they first appear.
+    int listNumber(const QTextBlock &b) {
+        const QTextList *list = b.textList();
+        if (!list)
+            return 0;
+        if (docformat::hasBullet(b))
+            return kBulletList;
+        auto it = listIds_.constFind(list->objectIndex());
+        if (it == listIds_.constEnd()) {
+            numbered_.append(list->format());
+            it = listIds_.insert(list->objectIndex(), kBulletList + int(numbered_.size()));
+        }
+        return *it;
+    }
+
+    // The next item of a numbered list: its number and its label.
+    struct Item {
+        int number = 0;
+        QString label;
+    };
+    Item nextItem(int ls) {
+        const QTextListFormat &f = numbered_[ls - kBulletList - 1];
+        const int index = items_[ls]++;
+        return {docformat::listStart(f) + index, docformat::listLabel(f, index)};
+    }
+
     // The marker as text, for readers that show lists they cannot format.
-    void writeBulletText() {
-        out_ += "{\\listtext\\f";
-        appendInt(out_, bulletFont_);
-        out_ += "\\'B7\\tab}";
+    void writeListText(const Item &item) {
+        if (item.label.isEmpty()) {
+            out_ += "{\\listtext\\f";
+            appendInt(out_, bulletFont_);
+            out_ += "\\'B7\\tab}";
+        } else {
+            out_ += "{\\listtext ";
+            appendName(out_, item.label);
+            out_ += "\\tab}";
+        }
         needDelim_ = false;
     }
 
-    void writePara(const ParaAttrs &pa) {
+    // AbiWord knows lists only from a destination of its own, which others skip.
+    void writeAbiList(int ls) {
+        out_ += "{\\*\\abilist\\abilistid";
+        appendInt(out_, ls);
+        out_ += "\\abilistparentid0\\abilistlevel1\\abistartat";
+        if (ls == kBulletList) {
+            out_ += "0{\\abifieldfont NULL}{\\abilistdecimal NULL}{\\abilistdelim %L}{\\abiliststyle Bullet List}}";
+            return;
+        }
+        const QTextListFormat &f = numbered_[ls - kBulletList - 1];
+        appendInt(out_, docformat::listStart(f));
+        out_ += "{\\abifieldfont NULL}{\\abilistdecimal .}{\\abilistdelim ";
+        appendName(out_, affix(f.numberPrefix()), false);
+        out_ += "%L";
+        appendName(out_, affix(docformat::numberSuffix(f)), false);
+        out_ += "}{\\abiliststyle ";
+        out_ += numbering(f.style()).abiword;
+        out_ += "}}";
+    }
+
+    void writePara(const ParaAttrs &pa, const Item &item) {
         word("\\pard");
-        if (pa.bullet) {
+        if (pa.list == kBulletList) {
             out_ += "{\\*\\pn\\pnlvlblt\\pnf";
             appendInt(out_, bulletFont_);
             out_ += "\\pnindent0{\\pntxtb\\'B7}}";
+        } else if (pa.list) {
+            // \pnstart is this item's number: a list that goes on after other
+            // paragraphs goes on in rich edit controls too.
+            const QTextListFormat &f = numbered_[pa.list - kBulletList - 1];
+            out_ += "{\\*\\pn\\pnlvlbody\\pnindent0\\pnstart";
+            appendInt(out_, item.number);
+            out_ += numbering(f.style()).pn;
+            out_ += "{\\pntxtb ";
+            appendName(out_, affix(f.numberPrefix()));
+            out_ += "}{\\pntxta ";
+            appendName(out_, affix(docformat::numberSuffix(f)));
+            out_ += "}}";
+        }
+        if (pa.list)
+            writeAbiList(pa.list);
+        if (pa.list) {
             needDelim_ = false;
-            word("\\ls1");
+            word("\\ls", pa.list);
             word("\\ilvl0");
         }
         if (pa.offset != 0)
@@ -281,8 +414,8 @@ private:
         static const char *const kAlign[] = {nullptr, "\\qc", "\\qr", "\\qj"};
         if (pa.align)
             word(kAlign[pa.align]);
-        if (pa.bullet)
-            writeBulletText();
+        if (pa.list)
+            writeListText(item);
     }
 
     void setChar(const CharAttrs &a) {
@@ -373,6 +506,9 @@ private:
     QList<QRgb> colors_;
     QHash<QRgb, int> colorIds_;
     int bulletFont_ = -1; // the Symbol font, after the text fonts
+    QList<QTextListFormat> numbered_; // numbered list kBulletList + 1 + i
+    QHash<int, int> listIds_;         // QTextList object index -> \ls
+    QHash<int, int> items_;           // \ls -> items written
 
 };
 

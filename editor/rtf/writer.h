@@ -7,9 +7,12 @@
 //
 // Every paragraph ends with \par and CR LF. Character attributes are written
 // as changes from the run before; paragraph attributes are restated after
-// \pard whenever they differ from the paragraph before. A bulleted paragraph
-// carries the classic {\pntext ...}{\*\pn ...} pair, the bullet in a Symbol
-// font. What rtf::read makes of the output is the same document.
+// \pard whenever they differ from the paragraph before. A list item carries
+// its list three ways: the classic {\*\pn ...} (the bullet in a Symbol font),
+// \ls into the list table of word processors (one list for the bullets, one
+// for each numbered list), and AbiWord's {\*\abilist ...}; then its marker
+// as text in {\listtext ...}. What rtf::read makes of the output is the same
+// document.
 #include <QByteArray>
 
 class QTextDocument;

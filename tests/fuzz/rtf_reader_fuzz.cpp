@@ -1,8 +1,10 @@
 // Fuzzes the RTF reader through both of its sinks and checks that they agree:
-// the document's paragraphs joined by CR LF are the text readText gives, every
+// the document's paragraphs joined by CR LF are the text readText gives (and,
+// with list labels, the text the plain-text save writes), every
 // character is one of the Windows-1251 alphabet, and CR and LF only come as
 // the pair between paragraphs.
 #include "editor/cp1251.h"
+#include "editor/plaintext.h"
 #include "editor/rtf/reader.h"
 
 #include <QByteArray>
@@ -29,6 +31,12 @@ void check(QByteArrayView bytes) {
     }
     if (fromDoc != *text) {
         std::fprintf(stderr, "sinks disagree:\n  doc:  %s\n  text: %s\n", qPrintable(fromDoc), qPrintable(*text));
+        std::abort();
+    }
+    // The list labels the converter's text gives are the plain-text save's.
+    const QString labelled = plaintext::labelledText(doc);
+    if (labelled != *rtf::readText(bytes, rtf::ListLabels::Shown)) {
+        std::fprintf(stderr, "labels disagree:\n  doc:  %s\n", qPrintable(labelled));
         std::abort();
     }
     const QString &t = *text;

@@ -5,6 +5,7 @@
 #include <QTextBlock>
 #include <QTextDocument>
 #include <QTextFragment>
+#include <QTextList>
 
 #include <cmath>
 #include <vector>
@@ -37,6 +38,8 @@ Para paraOf(const QTextBlock &block) {
     p.start = docformat::startIndent(f);
     p.offset = docformat::offset(f);
     p.bullet = docformat::hasBullet(block);
+    if (const QTextList *list = block.textList())
+        p.label = docformat::listLabel(list->format(), list->itemNumber(block));
     return p;
 }
 
@@ -57,11 +60,12 @@ QString describe(const Char &c) {
 
 QString describe(const Para &p) {
     static const char *const kAlign[] = {"left", "centre", "right", "justify"};
-    return QStringLiteral("%1 start %2 offset %3%4")
+    return QStringLiteral("%1 start %2 offset %3%4%5")
         .arg(QLatin1String(kAlign[p.align]))
         .arg(p.start)
         .arg(p.offset)
-        .arg(p.bullet ? QStringLiteral(" bullet") : QString());
+        .arg(p.bullet ? QStringLiteral(" bullet") : QString(),
+             p.label.isEmpty() ? QString() : QStringLiteral(" label ") + p.label);
 }
 
 namespace {

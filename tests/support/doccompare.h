@@ -24,6 +24,7 @@ struct Para {
     int align = 0; // 0 left, 1 centre, 2 right, 3 justify
     int start = 0, offset = 0;
     bool bullet = false;
+    QString label; // the list item's marker, as docformat::listLabel gives it
     bool operator==(const Para &) const = default;
 };
 

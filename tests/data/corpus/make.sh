@@ -7,6 +7,11 @@
 #   abiword.rtf      AbiWord in a C.UTF-8 locale (\uc0\uN, \listtext + \ls lists)
 #   abiword-ru.rtf   AbiWord in a ru_RU.UTF-8 locale (\ansicpg1251, \uN\'hh)
 #
+# lists.html, lists of each kind, likewise: libreoffice-lists.rtf (numbers from
+# the list table: decimal, letters, Roman from IV) with LibreOffice's text of it,
+# and abiword-lists.rtf (classic \pn numbering, \listtext without the number;
+# AbiWord keeps no letters or start, and its text export drops the numbers).
+#
 # The .txt next to each is that program's text reading of its RTF, except for
 # pandoc, whose RTF reader drops the space after each \uN? escape: pandoc.txt
 # is pandoc's plain text of the source instead (with -s, like pandoc.rtf, so
@@ -36,3 +41,9 @@ abiword --to=txt -o abiword.txt abiword.rtf 2>/dev/null
 
 LANG=ru_RU.UTF-8 LC_ALL=ru_RU.UTF-8 abiword --to=rtf -o abiword-ru.rtf sample.html 2>/dev/null
 LANG=ru_RU.UTF-8 LC_ALL=ru_RU.UTF-8 abiword --to=txt -o abiword-ru.txt abiword-ru.rtf 2>/dev/null
+
+lo --infilter="HTML (StarWriter)" --convert-to 'rtf:Rich Text Format' --outdir "$tmp" lists.html
+mv "$tmp/lists.rtf" libreoffice-lists.rtf
+lo --convert-to 'txt:Text (encoded):UTF8' --outdir "$tmp" libreoffice-lists.rtf
+mv "$tmp/libreoffice-lists.txt" libreoffice-lists.txt
+LANG=ru_RU.UTF-8 LC_ALL=ru_RU.UTF-8 abiword --to=rtf -o abiword-lists.rtf lists.html 2>/dev/null
