@@ -45,7 +45,9 @@ void TForm1::CaretPositionToPanel() {
 
 void TForm1::JREChange() {
     CaretPositionToPanel();
-    StatusBar1->SetText(1, QStringLiteral("Изменён"));
+    // The mark tells the truth: a change that leaves nothing to save (New,
+    // Open, an undo back to the saved text) does not set it.
+    StatusBar1->SetText(1, JRE->IsModified() ? QStringLiteral("Изменён") : QString());
     StatusBar1->SetText(2, selectionFontName(*JRE));
     StatusBar1->SetText(3, QString::number(selectionFontSize(*JRE)));
     StatusBar1->SetText(7, QString::number(JRE->GetTextLen() - 2));

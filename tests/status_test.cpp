@@ -84,6 +84,11 @@ private slots:
         QCOMPARE(panel(0), QStringLiteral("Стр:   2   Кол:  12"));
         QTest::keyClick(jre(), Qt::Key_Return);
         QCOMPARE(panel(0), QStringLiteral("Стр:   3   Кол:   1"));
+        // Undone back to the text as it was: nothing to save, no mark.
+        while (jre()->CanUndo())
+            form_->Action(QStringLiteral("ToolButton8"))->trigger();
+        QVERIFY(!jre()->IsModified());
+        QCOMPARE(panel(1), QString());
     }
 
     // A command that edits away from the caret (replace-all) leaves the panels
