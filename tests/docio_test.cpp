@@ -384,18 +384,10 @@ private slots:
         QFETCH(QString, kind);
         QFETCH(QString, reason);
         const QString target = kind.startsWith(u'/') ? kind : path(QStringLiteral("kind-") + kind);
-        std::optional<testsupport::BoundSocket> socket;
-        std::optional<testsupport::FifoRelease> release;
-        if (kind == QLatin1String("fifo")) {
-            QVERIFY(testsupport::makeFifo(target));
-            release.emplace(target, 2000);
-        } else if (kind == QLatin1String("folder")) {
-            QVERIFY(QDir().mkpath(target));
-        } else if (kind == QLatin1String("socket")) {
-            socket.emplace(target);
-            QVERIFY(socket->bound());
-        } else if (kind == QLatin1String("file")) {
-            writeFile(target, "text");
+        std::optional<testsupport::FileOfKind> made;
+        if (!kind.startsWith(u'/')) {
+            made.emplace(kind, target);
+            QVERIFY(made->made());
         }
         for (bool plainText : {false, true}) {
             QTextDocument doc;

@@ -555,19 +555,8 @@ private slots:
         QFETCH(QString, reason);
         // Names with a dot: the Open dialog adds its default extension to a name without one.
         const QString target = path(QStringLiteral("special.") + kind.mid(kind.lastIndexOf(u'/') + 1));
-        std::optional<testsupport::BoundSocket> socket;
-        std::optional<testsupport::FifoRelease> release;
-        if (kind.startsWith(u'/')) {
-            QVERIFY(QFile::link(kind, target));
-        } else if (kind == QLatin1String("fifo")) {
-            QVERIFY(testsupport::makeFifo(target));
-            release.emplace(target, 2000);
-        } else if (kind == QLatin1String("folder")) {
-            QVERIFY(QDir().mkpath(target));
-        } else if (kind == QLatin1String("socket")) {
-            socket.emplace(target);
-            QVERIFY(socket->bound());
-        }
+        const testsupport::FileOfKind made(kind, target);
+        QVERIFY(made.made());
         type(QStringLiteral("same"));
         jre().Select(1, 2);
         QElapsedTimer timer;

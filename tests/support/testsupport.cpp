@@ -157,4 +157,21 @@ QStringList SavePlace::names() const {
     return all;
 }
 
+FileOfKind::FileOfKind(const QString &kind, const QString &target) {
+    if (kind.startsWith(u'/')) {
+        made_ = QFile::link(kind, target);
+    } else if (kind == QLatin1String("fifo")) {
+        made_ = makeFifo(target);
+        release_ = std::make_unique<FifoRelease>(target, 2000);
+    } else if (kind == QLatin1String("folder")) {
+        made_ = QDir().mkpath(target);
+    } else if (kind == QLatin1String("socket")) {
+        socket_ = std::make_unique<BoundSocket>(target);
+        made_ = socket_->bound();
+    } else if (kind == QLatin1String("file")) {
+        writeFile(target, "text");
+        made_ = QFileInfo(target).isFile();
+    }
+}
+
 } // namespace testsupport

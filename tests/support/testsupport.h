@@ -76,6 +76,21 @@ private:
     std::thread thread_;
 };
 
+// A thing of a kind made at target for a load to meet: "fifo" (no writer,
+// released after 2 s), "folder", "socket", "file" (a regular file holding
+// "text"), or a path such as "/dev/zero" that target becomes a link to.
+// Kept as long as this lives.
+class FileOfKind {
+public:
+    FileOfKind(const QString &kind, const QString &target);
+    bool made() const { return made_; }
+
+private:
+    std::unique_ptr<BoundSocket> socket_;
+    std::unique_ptr<FifoRelease> release_;
+    bool made_ = false;
+};
+
 // A file holding `old` in one of the kinds of places a save meets, made in
 // folder dir: "new" (nothing there yet), "regular", "symlink" (a link to a
 // regular file), "hardlink" (a file with a second name), "locked" (a writable
