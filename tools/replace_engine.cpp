@@ -5,10 +5,9 @@
 namespace replace_engine {
 
 Limits defaultLimits(std::size_t n) {
-    constexpr std::size_t kGrowth = std::size_t(1) << 25;
-    constexpr std::size_t kSteps = std::size_t(1) << 22;
-    constexpr std::size_t kCeiling = std::size_t(1) << 30;
-    return {std::max(n, kSteps), std::min(n + std::max(n, kGrowth), std::max(n, kCeiling))};
+    constexpr std::size_t kGrowth = std::size_t(1) << 16;
+    constexpr std::size_t kSteps = std::size_t(1) << 20;
+    return {std::max(n, kSteps), n + std::max(n, kGrowth)};
 }
 
 namespace {
