@@ -7,12 +7,15 @@
 #include "format/statusbar.h"
 #include "platform/datetime.h"
 #include "platform/error.h"
+#include "platform/guard.h"
 #include "platform/modal.h"
 #include "tools/multiply_dialog.h"
 #include "tools/text_tools.h"
 
 #include <QClipboard>
 #include <QDateTime>
+#include <QFontDialog>
+#include <QMessageBox>
 #include <QSpinBox>
 #include <QTemporaryDir>
 #include <QTextBlock>
@@ -61,6 +64,24 @@ modal::Answer copies(int n, QStringList *seen = nullptr) {
         dialog->CopiesBox()->setValue(n);
         return int(QDialog::Accepted);
     };
+}
+
+// Every fragment's format, in document order.
+QList<QTextCharFormat> fragmentFormats(const QTextDocument *doc) {
+    QList<QTextCharFormat> out;
+    for (QTextBlock b = doc->begin(); b.isValid(); b = b.next())
+        for (auto it = b.begin(); !it.atEnd(); ++it)
+            out.append(it.fragment().charFormat());
+    return out;
+}
+
+// Answers the next message box with OK, keeping its caption and text.
+void recordBox(QStringList *seen) {
+    modal::answerNext([seen](QDialog &d) {
+        auto &box = dynamic_cast<QMessageBox &>(d);
+        *seen << box.windowTitle() << box.text();
+        return int(QMessageBox::Ok);
+    });
 }
 
 } // namespace
@@ -245,6 +266,10 @@ private slots:
             ref->Lines().Add(line);
 
         QCOMPARE(jre_->GetText(), ref->GetText());
+        // Both in the format set for typing.
+        for (const TJRE *e : {jre_, ref})
+            for (const QTextCharFormat &f : fragmentFormats(e->document()))
+                QCOMPARE(f.fontPointSize(), 20.0);
         QCOMPARE(jre_->SelectionStart(), 0); // the top of the sorted list
         QCOMPARE(jre_->SelectionLength(), 0);
         QCOMPARE(jre_->IsModified(), ref->IsModified());
@@ -267,6 +292,32 @@ private slots:
         ref->ReplaceSelection(QStringLiteral("t"));
         QCOMPARE(jre_->document()->lastBlock().begin().fragment().charFormat(),
                  ref->document()->lastBlock().begin().fragment().charFormat());
+    }
+
+    // A font chosen in the font dialog with nothing selected is the typing
+    // format: the sorted lines take it, and it stays for what is typed next.
+    void sortKeepsTheTypingFormat() {
+        setLines(jre_, QStringLiteral("b\r\nc\r\na"));
+        jre_->Select(1, 0);
+        modal::answerNext([](QDialog &d) {
+            QFont chosen(QStringLiteral("DejaVu Serif"), 15);
+            chosen.setBold(true);
+            dynamic_cast<QFontDialog &>(d).setCurrentFont(chosen);
+            return int(QDialog::Accepted);
+        });
+        form().ToolButton37Click();
+        form().ToolButton25Click();
+        QCOMPARE(jre_->GetText(), QStringLiteral("a\r\nb\r\nc\r\n"));
+
+        QTest::keyClicks(jre_, QStringLiteral("x")); // typed at the top
+        QCOMPARE(jre_->GetText(), QStringLiteral("xa\r\nb\r\nc\r\n"));
+        const QList<QTextCharFormat> formats = fragmentFormats(jre_->document());
+        QVERIFY(!formats.isEmpty());
+        for (const QTextCharFormat &f : formats) {
+            QCOMPARE(docformat::fontName(f), QStringLiteral("DejaVu Serif"));
+            QCOMPARE(f.fontPointSize(), 15.0);
+            QVERIFY(docformat::isBold(f));
+        }
     }
 
     void sortIsOneUndoStep() {
@@ -429,14 +480,32 @@ private slots:
         QCOMPARE(jre_->GetText(), before);
     }
 
-    void multiplyBeyondTheTextLimit() {
-        const QString block = QString(9999, u'x') + QStringLiteral("\r\n");
-        jre_->BulkEdit([&] { jre_->ReplaceSelection(block.repeated(250)); }); // 2.5 M characters
+    // A result past 64 MB is refused with the standard error box before it is
+    // built; the document stays as it was.
+    void multiplyRefusesHugeResults_data() {
+        QTest::addColumn<int>("lineLength");
+        QTest::addColumn<int>("lineCount");
+        QTest::addColumn<int>("count");
+        QTest::newRow("1 MB, 1000 copies") << 1022 << 1024 << 1000;
+        QTest::newRow("just past 64 MB") << 1022 << 1024 << 65;
+        QTest::newRow("past the text limit") << 9998 << 250 << 1000;
+    }
+    void multiplyRefusesHugeResults() {
+        QFETCH(int, lineLength);
+        QFETCH(int, lineCount);
+        QFETCH(int, count);
+        const QString line = QString(lineLength, u'x') + QStringLiteral("\r\n");
+        jre_->BulkEdit([&] { jre_->ReplaceSelection(line.repeated(lineCount)); });
         jre_->SelectAll();
         const int length = jre_->GetTextLen();
-        modal::answerNext(copies(1000));
-        QVERIFY_THROWS_EXCEPTION(tessarin::Error, form().ToolButton16Click());
+        QStringList box;
+        modal::answerNext(copies(count));
+        recordBox(&box);
+        guarded([this] { form().ToolButton16Click(); });
+        QCOMPARE(box, (QStringList{"Tessarin", "Текст не размножен: результат был бы больше 64 МБ. "
+                                               "Выделите меньше текста или уменьшите число копий."}));
         QCOMPARE(jre_->GetTextLen(), length);
+        QCOMPARE(jre_->SelectionLength(), length);
     }
 
     void multiplyWithoutSelectionAsksNothing() {
