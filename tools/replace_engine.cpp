@@ -7,7 +7,8 @@ namespace replace_engine {
 Limits defaultLimits(std::size_t n) {
     constexpr std::size_t kGrowth = std::size_t(1) << 16;
     constexpr std::size_t kSteps = std::size_t(1) << 20;
-    return {std::max(n, kSteps), n + std::max(n, kGrowth)};
+    constexpr std::size_t kCeiling = std::size_t(1) << 30; // positions stay within int
+    return {std::max(n, kSteps), std::min(n + std::max(n, kGrowth), std::max(n, kCeiling))};
 }
 
 namespace {
