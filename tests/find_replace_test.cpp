@@ -337,7 +337,7 @@ private slots:
     void tabFollowsTheLayout() {
         QFETCH(bool, replacing);
         QFETCH(QStringList, order);
-        TFindDialog *d = replacing ? replaceDialog(QStringLiteral("x"), QString()) : findDialog(QStringLiteral("x"));
+        TFindDialog *d = replacing ? replaceDialog("x", QString()) : findDialog("x");
         d->activateWindow();
         QVERIFY(QTest::qWaitForWindowActive(d));
         d->FindEdit()->setFocus();
@@ -476,29 +476,22 @@ private slots:
 
     // A replacement that keeps making new occurrences ends at the command's own
     // limit: a short document grows by at most 64 Ki characters, in a few
-    // seconds, laid out and drawn.
-    void replaceThatNeverEndsStaysSmall_data() {
-        QTest::addColumn<QString>("text");
-        QTest::newRow("short") << QStringLiteral("aab");
-        QTest::newRow("among other paragraphs") << QStringLiteral("first\r\naab\r\nlast");
-    }
+    // seconds, laid out and drawn; the other paragraphs stay as they were.
     void replaceThatNeverEndsStaysSmall() {
-        QFETCH(QString, text);
         form_->show();
         QVERIFY(QTest::qWaitForWindowExposed(form_.get()));
+        const QString text = QStringLiteral("first\r\naab\r\nlast");
         setDocument(text);
-        TReplaceDialog *d = replaceDialog(QStringLiteral("ab"), QStringLiteral("bbaa"));
         QElapsedTimer timer;
         timer.start();
-        d->ReplaceAllButton()->click();
+        replaceDialog(QStringLiteral("ab"), QStringLiteral("bbaa"))->ReplaceAllButton()->click();
         jre()->document()->documentLayout()->documentSize();
         QCoreApplication::processEvents();
-        const qint64 ms = timer.elapsed();
+        QVERIFY2(timer.elapsed() < 5000, qPrintable(QString::number(timer.elapsed())));
         const int grown = jre()->GetTextLen() - text.size();
         QVERIFY2(grown > (1 << 16) - 4 && grown <= (1 << 16) + 2, qPrintable(QString::number(grown)));
-        QVERIFY2(ms < 5000, qPrintable(QStringLiteral("%1 ms").arg(ms)));
-        QVERIFY(jre()->GetText().startsWith(text.left(text.indexOf(QStringLiteral("aab")))));
-        QVERIFY(jre()->GetText().endsWith(text.mid(text.indexOf(QStringLiteral("aab")) + 3)));
+        QCOMPARE(jre()->document()->firstBlock().text(), QStringLiteral("first"));
+        QCOMPARE(jre()->document()->lastBlock().text(), QStringLiteral("last"));
         jre()->Undo(); // one step
         QCOMPARE(jre()->GetText(), text);
     }
