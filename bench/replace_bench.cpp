@@ -2,7 +2,8 @@
 // a shown main window (ReplaceDialog1Replace: reading the text, the engine,
 // the edits in one undo step) against a plain std::string pass over the same
 // bytes. Also the restarting loop through the editor on a 100 KB text, to show
-// what searching from the start after each replacement costs. Prints figures;
+// what searching from the start after each replacement costs, and a
+// replacement that never stops making new occurrences. Prints figures;
 // never fails on time.
 #include "app/tform1.h"
 #include "editor/cp1251.h"
@@ -75,6 +76,7 @@ void prepareDialog(TForm1 &form) {
 int main(int argc, char **argv) {
     qputenv("QT_QPA_PLATFORM", qgetenv("QT_QPA_PLATFORM").isEmpty() ? "offscreen" : qgetenv("QT_QPA_PLATFORM"));
     QApplication app(argc, argv);
+    std::setvbuf(stdout, nullptr, _IOLBF, 0); // each figure as soon as it is known
     QTemporaryDir dir;
     TForm1 form(dir.filePath(QStringLiteral("Tessarin.ini")));
     form.show();
@@ -158,5 +160,20 @@ int main(int argc, char **argv) {
     const double smallMs = ms(t);
     std::printf("100 KB, 1,000 occurrences: restarting loop %.1f ms, ReplaceDialog1Replace %.1f ms (%.0fx)\n",
                 literalMs, smallMs, literalMs / smallMs);
+
+    // A replacement that never stops making new occurrences: "aab" with
+    // ab -> bbaa. The command ends at its growth limit; timed with the layout
+    // and redrawing it leaves to do.
+    form.JRE->Clear();
+    form.JRE->ReplaceSelection(QStringLiteral("aab"));
+    form.ReplaceDialog1->SetFindText(QStringLiteral("ab"));
+    form.ReplaceDialog1->SetReplaceText(QStringLiteral("bbaa"));
+    t.start();
+    form.ReplaceDialog1Replace();
+    const double runawayMs = ms(t);
+    form.JRE->document()->documentLayout()->documentSize();
+    QCoreApplication::processEvents();
+    std::printf("\"aab\", ab -> bbaa: command %.1f ms, with layout and events %.1f ms, %d characters\n", runawayMs,
+                ms(t), form.JRE->GetTextLen());
     return same && restored ? 0 : 1;
 }

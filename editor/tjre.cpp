@@ -367,10 +367,12 @@ QStringList TJRE::TLines::Texts() const {
     return out;
 }
 
+// The line takes the format of text typed where nothing is selected, as in a
+// document just emptied by Clear.
 void TJRE::TLines::Add(const QString &line) {
     QTextCursor c(editor_->document());
     c.movePosition(QTextCursor::End);
-    c.insertText(cp1251::fold(line) + QLatin1String("\r\n"));
+    c.insertText(cp1251::fold(line) + QLatin1String("\r\n"), editor_->DefaultFormat());
 }
 
 void TJRE::ApplyJustify(Justify kind) {

@@ -7,7 +7,10 @@
 #include "tools/find_replace.h"
 #include "tools/replace_engine.h"
 
+#include <QAbstractTextDocumentLayout>
 #include <QCheckBox>
+#include <QElapsedTimer>
+#include <QGroupBox>
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QPushButton>
@@ -317,6 +320,39 @@ private slots:
         QCOMPARE(find->FindText(), QStringLiteral("one"));
     }
 
+    // Tab walks the controls as they are laid out: the texts, the options,
+    // the buttons, and back to the first. The direction's radio buttons are
+    // one stop, named by their group.
+    void tabFollowsTheLayout_data() {
+        QTest::addColumn<bool>("replacing");
+        QTest::addColumn<QStringList>("order");
+        QTest::newRow("find") << false
+                              << QStringList{"Что", "Только слово &целиком", "С учетом &регистра",
+                                             "Направление", "&Найти далее", "Отмена"};
+        QTest::newRow("replace") << true
+                                 << QStringList{"Что", "Заменить на", "Только слово &целиком",
+                                                "С учетом &регистра", "&Найти далее", "&Заменить",
+                                                "Заменить &все", "Отмена"};
+    }
+    void tabFollowsTheLayout() {
+        QFETCH(bool, replacing);
+        QFETCH(QStringList, order);
+        TFindDialog *d = replacing ? replaceDialog("x", QString()) : findDialog("x");
+        d->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(d));
+        d->FindEdit()->setFocus();
+        QStringList seen;
+        for (qsizetype i = 0; i <= order.size(); ++i) {
+            QWidget *w = QApplication::focusWidget();
+            QVERIFY(w && w->window() == d);
+            auto *group = qobject_cast<QGroupBox *>(w->parentWidget());
+            auto *button = qobject_cast<QAbstractButton *>(w);
+            seen << (group ? group->title() : button ? button->text() : w->accessibleName());
+            QTest::keyClick(w, Qt::Key_Tab);
+        }
+        QCOMPARE(seen, order + QStringList{order.first()});
+    }
+
     // ---- find ------------------------------------------------------------------
 
     void findNextSelectsTheFirstOccurrenceEveryTime() {
@@ -436,6 +472,28 @@ private slots:
         QCOMPARE(jre()->GetText(), text);
         jre()->Redo();
         QCOMPARE(jre()->GetText(), QStringLiteral("b b b\r\nb\r\nb"));
+    }
+
+    // A replacement that keeps making new occurrences ends at the command's own
+    // limit: a short document grows by at most 64 Ki characters, in a few
+    // seconds, laid out and drawn; the other paragraphs stay as they were.
+    void replaceThatNeverEndsStaysSmall() {
+        form_->show();
+        QVERIFY(QTest::qWaitForWindowExposed(form_.get()));
+        const QString text = QStringLiteral("first\r\naab\r\nlast");
+        setDocument(text);
+        QElapsedTimer timer;
+        timer.start();
+        replaceDialog(QStringLiteral("ab"), QStringLiteral("bbaa"))->ReplaceAllButton()->click();
+        jre()->document()->documentLayout()->documentSize();
+        QCoreApplication::processEvents();
+        QVERIFY2(timer.elapsed() < 5000, qPrintable(QString::number(timer.elapsed())));
+        const int grown = jre()->GetTextLen() - text.size();
+        QVERIFY2(grown > (1 << 16) - 4 && grown <= (1 << 16) + 2, qPrintable(QString::number(grown)));
+        QCOMPARE(jre()->document()->firstBlock().text(), QStringLiteral("first"));
+        QCOMPARE(jre()->document()->lastBlock().text(), QStringLiteral("last"));
+        jre()->Undo(); // one step
+        QCOMPARE(jre()->GetText(), text);
     }
 
     void replaceMatchesTheLiteralLoopInTheEditor() {

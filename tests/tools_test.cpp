@@ -7,12 +7,14 @@
 #include "format/statusbar.h"
 #include "platform/datetime.h"
 #include "platform/error.h"
+#include "platform/guard.h"
 #include "platform/modal.h"
 #include "tools/multiply_dialog.h"
 #include "tools/text_tools.h"
 
 #include <QClipboard>
 #include <QDateTime>
+#include <QMessageBox>
 #include <QSpinBox>
 #include <QTemporaryDir>
 #include <QTextBlock>
@@ -210,8 +212,8 @@ private slots:
     }
 
     // The rebuilt document looks exactly as emptying it with Clear and appending
-    // each line with Lines().Add would leave it: plain paragraphs, the format of
-    // newly inserted text.
+    // each line with Lines().Add would leave it: plain paragraphs in the typing
+    // format (set as the font dialog sets it with nothing selected).
     void sortRebuildsLikeClearAndAdd() {
         jre_->SetWordWrap(false);
         jre_->ReplaceSelection(QStringLiteral("zeta bold\r\nalpha\r\nmid"));
@@ -245,6 +247,7 @@ private slots:
             ref->Lines().Add(line);
 
         QCOMPARE(jre_->GetText(), ref->GetText());
+        QCOMPARE(jre_->document()->begin().begin().fragment().charFormat().fontPointSize(), 20.0); // typing format
         QCOMPARE(jre_->SelectionStart(), 0); // the top of the sorted list
         QCOMPARE(jre_->SelectionLength(), 0);
         QCOMPARE(jre_->IsModified(), ref->IsModified());
@@ -429,13 +432,31 @@ private slots:
         QCOMPARE(jre_->GetText(), before);
     }
 
-    void multiplyBeyondTheTextLimit() {
-        const QString block = QString(9999, u'x') + QStringLiteral("\r\n");
-        jre_->BulkEdit([&] { jre_->ReplaceSelection(block.repeated(250)); }); // 2.5 M characters
+    // A result past 64 MB is refused with the standard error box before it is
+    // built; the document stays as it was.
+    void multiplyRefusesHugeResults_data() {
+        QTest::addColumn<int>("lines"); // of 1024 characters
+        QTest::addColumn<int>("count");
+        QTest::newRow("1 MB, 1000 copies") << 1024 << 1000;
+        QTest::newRow("just past 64 MB") << 1024 << 65;
+        QTest::newRow("past the text limit") << 2500 << 1000;
+    }
+    void multiplyRefusesHugeResults() {
+        QFETCH(int, lines);
+        QFETCH(int, count);
+        const QString line = QString(1022, u'x') + QStringLiteral("\r\n");
+        jre_->BulkEdit([&] { jre_->ReplaceSelection(line.repeated(lines)); });
         jre_->SelectAll();
         const int length = jre_->GetTextLen();
-        modal::answerNext(copies(1000));
-        QVERIFY_THROWS_EXCEPTION(tessarin::Error, form().ToolButton16Click());
+        QStringList box;
+        modal::answerNext(copies(count));
+        modal::answerNext([&box](QDialog &d) {
+            box << d.windowTitle() << dynamic_cast<QMessageBox &>(d).text();
+            return int(QMessageBox::Ok);
+        });
+        guarded([this] { form().ToolButton16Click(); });
+        QCOMPARE(box, (QStringList{"Tessarin", "Текст не размножен: результат был бы больше 64 МБ. "
+                                               "Выделите меньше текста или уменьшите число копий."}));
         QCOMPARE(jre_->GetTextLen(), length);
     }
 

@@ -26,6 +26,9 @@ namespace {
 
 // The longest text the editor takes, as its text limit says.
 constexpr qint64 kTextLimit = 0x7FFFFFF0;
+// The most characters "Размножить текст" builds (64 MB as a file): far more
+// than any real use, and still a text that memory and the layout cope with.
+constexpr qint64 kMaxMultiplied = qint64(64) << 20;
 // A change of at least this many characters, and of at least a quarter of the
 // document, is laid out step by step afterwards instead of at once.
 constexpr qint64 kBulkCharacters = 1 << 18;
@@ -157,8 +160,12 @@ void TForm1::ToolButton16Click() {
     if (modal::exec(dialog) != QDialog::Accepted)
         return;
     const int copies = dialog.Copies();
-    const qint64 rest = JRE->GetTextLen() - selected.size();
-    if (qint64(selected.size()) * copies > kTextLimit - rest)
+    const qint64 length = qint64(selected.size()) * copies;
+    if (length > kMaxMultiplied)
+        throw tessarin::Error(QStringLiteral("Текст не размножен: результат был бы больше %1 МБ. "
+                                             "Выделите меньше текста или уменьшите число копий")
+                                  .arg(kMaxMultiplied >> 20));
+    if (length > kTextLimit - (JRE->GetTextLen() - selected.size()))
         throw tessarin::Error(QStringLiteral("Out of memory"));
     replaceSelection(JRE, text_tools::repeat(selected, copies));
 }
@@ -177,8 +184,9 @@ void TForm1::ToolButton19Click() {
 
 // The document's lines, as the editor's Lines list gives them, sorted
 // ascending (user's locale, case ignored) and put back as plain paragraphs,
-// each followed by a break: the old formatting is gone. One undo step restores
-// the document as it was.
+// each followed by a break, in the format text typed into an emptied document
+// gets (DefaultFormat): the old formatting is gone, the typing format stays.
+// One undo step restores the document as it was.
 void TForm1::ToolButton25Click() {
     QStringList lines = JRE->Lines().Texts();
     const std::vector<int> order = text_tools::sortOrder(lines, text_tools::lineCollator());
@@ -195,17 +203,19 @@ void TForm1::ToolButton25Click() {
     lines = QStringList(); // the text holds them now
 
     QTextDocument *doc = JRE->document();
+    const QTextCharFormat typing = JRE->DefaultFormat();
     const int revision = doc->revision();
     JRE->BulkEdit([&] {
         {
             QTextCursor c(doc);
             UndoStep step(doc);
             emptyDocument(c);
-            c.insertText(text, QTextCharFormat());
+            c.insertText(text, typing);
         }
         // The caret goes to the first line: the top of the sorted list is
         // shown, and nothing needs the layout of the whole document at once.
         JRE->setTextCursor(QTextCursor(doc));
+        JRE->setCurrentCharFormat(typing);
     });
     if (doc->revision() != revision) // an empty document may stay as it was
         remember(doc, kBulkUndo);

@@ -16,6 +16,7 @@
 #include <QRadioButton>
 #include <QTextBlock>
 #include <QTextCursor>
+#include <QTextFragment>
 #include <QTextDocument>
 #include <QVBoxLayout>
 
@@ -40,39 +41,81 @@ std::u16string_view view(const QString &s) {
     return std::u16string_view(QStringView(s).utf16(), static_cast<std::size_t>(s.size()));
 }
 
-// The mapping of TJRE::toQt (GetText positions, a paragraph break counting as
-// CR LF, to Qt positions) for a run of edits that goes forward through the
-// document and leaves its paragraphs whole: it walks from block to block
-// instead of searching the block of each position.
-class ForwardPositions {
-public:
-    explicit ForwardPositions(const QTextDocument *doc) : block_(doc->begin()) {}
+// Replaces the selection of c with text.
+void replaceSelected(QTextCursor &c, const QString &text) {
+    if (text.isEmpty())
+        c.removeSelectedText();
+    else
+        c.insertText(text);
+}
 
-    int toQt(int pos) {
-        while (number_ > 0 && pos < qtStart_ + number_) {
-            block_ = block_.previous();
-            --number_;
-            qtStart_ = block_.position();
-        }
-        for (;;) {
-            const int start = qtStart_ + number_; // the block's start as GetText counts
-            const int textLength = block_.length() - 1;
-            if (pos <= start + textLength)
-                return qtStart_ + std::max(0, pos - start);
-            const QTextBlock next = block_.next();
-            if (!next.isValid())
-                return qtStart_ + textLength;
-            qtStart_ += block_.length();
-            block_ = next;
-            ++number_;
-        }
+// Whether the characters from..to of block (counted from its start) have one format.
+bool oneFormat(const QTextBlock &block, int from, int to) {
+    int format = -1;
+    for (auto it = block.begin(); !it.atEnd(); ++it) {
+        const QTextFragment f = it.fragment();
+        const int start = f.position() - block.position();
+        if (start >= to)
+            break;
+        if (start + f.length() <= from)
+            continue;
+        if (format >= 0 && f.charFormatIndex() != format)
+            return false;
+        format = f.charFormatIndex();
     }
+    return true;
+}
 
-private:
-    QTextBlock block_;
-    int number_ = 0;  // block number
-    int qtStart_ = 0; // Qt position of the block's first character
-};
+// Makes the replacements of plan in doc as one undo step, paragraph by
+// paragraph. Neither text
+// holds a line break, so every occurrence lies inside one paragraph and the
+// replacements of a paragraph follow each other. Each replacement takes the
+// format of the text it replaces. Where several fall into one paragraph and
+// the span they touch has one format, the span is rewritten at once with its
+// final text: the same text and formats, without cutting the paragraph into
+// a piece for each replacement (which makes laying it out crawl).
+void makeReplacements(QTextDocument *doc, const replace_engine::Result<char16_t> &plan, int findLength,
+                      const QString &with) {
+    const std::vector<std::size_t> &edits = plan.edits;
+    const int growth = int(with.size()) - findLength;
+    QTextCursor c(doc);
+    c.beginEditBlock();
+    QTextBlock block = doc->begin();
+    for (std::size_t i = 0; i < edits.size();) {
+        int start = block.position() + block.blockNumber(); // as GetText counts, breaks as CR LF
+        while (int(edits[i]) + findLength > start + block.length() - 1) {
+            block = block.next();
+            start = block.position() + block.blockNumber();
+        }
+        // This paragraph's replacements, and the text they leave alone at
+        // either end of it.
+        const int length = block.length() - 1;
+        int lead = length, trail = length;
+        std::size_t end = i;
+        for (int now = length; end < edits.size(); ++end, now += growth) {
+            const int at = int(edits[end]) - start;
+            if (at < 0 || at + findLength > now)
+                break;
+            lead = std::min(lead, at);
+            trail = std::min(trail, now - at - findLength);
+        }
+        const int qtStart = block.position();
+        if (end - i > 1 && oneFormat(block, lead, length - trail)) {
+            const int replaced = length + int(end - i) * growth - trail - lead;
+            c.setPosition(qtStart + lead);
+            c.setPosition(qtStart + length - trail, QTextCursor::KeepAnchor);
+            replaceSelected(c, QString(reinterpret_cast<const QChar *>(plan.text.data() + start + lead), replaced));
+        } else {
+            for (; i < end; ++i) {
+                c.setPosition(qtStart + int(edits[i]) - start);
+                c.setPosition(c.position() + findLength, QTextCursor::KeepAnchor);
+                replaceSelected(c, with);
+            }
+        }
+        i = end;
+    }
+    c.endEditBlock();
+}
 
 } // namespace
 
@@ -150,6 +193,18 @@ TFindDialog::TFindDialog(QWidget *parent, Kind kind) : QDialog(parent) {
     all->addLayout(left, 1);
     all->addLayout(buttons);
     all->setSizeConstraint(QLayout::SetFixedSize);
+
+    // Tab follows the layout: the texts, the options, then the buttons.
+    QWidget *const order[] = {findEdit_, replaceEdit_, wholeWord_, matchCase_, up_, down_,
+                              findNext_, replace_, replaceAll_, cancel_};
+    QWidget *previous = nullptr;
+    for (QWidget *w : order) {
+        if (!w)
+            continue; // not in this dialog
+        if (previous)
+            setTabOrder(previous, w);
+        previous = w;
+    }
 
     connect(findEdit_, &QLineEdit::textChanged, this, &TFindDialog::updateButtons);
     updateButtons();
@@ -275,23 +330,7 @@ void TForm1::ReplaceDialog1Replace() {
     if (plan.edits.empty())
         return;
 
-    // Neither text holds a line break, so every occurrence lies inside one
-    // paragraph and no replacement changes the paragraphs. Each replacement
-    // takes the format of the text it replaces; all of them are one undo step.
-    const int findLength = static_cast<int>(what.size());
-    ForwardPositions positions(JRE->document());
-    QTextCursor c(JRE->document());
-    c.beginEditBlock();
-    for (const std::size_t edit : plan.edits) {
-        const int pos = static_cast<int>(edit);
-        c.setPosition(positions.toQt(pos));
-        c.setPosition(positions.toQt(pos + findLength), QTextCursor::KeepAnchor);
-        if (with.isEmpty())
-            c.removeSelectedText();
-        else
-            c.insertText(with);
-    }
-    c.endEditBlock();
+    makeReplacements(JRE->document(), plan, int(what.size()), with);
     // The caret after the text inserted last.
     JRE->Select(static_cast<int>(plan.edits.back()) + static_cast<int>(with.size()), 0);
 }

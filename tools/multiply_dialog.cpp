@@ -1,11 +1,27 @@
 #include "tools/multiply_dialog.h"
 
 #include <QDialogButtonBox>
+#include <QFontDatabase>
+#include <QFontMetrics>
 #include <QFormLayout>
 #include <QLabel>
 #include <QPushButton>
 #include <QSpinBox>
 #include <QVBoxLayout>
+
+namespace {
+
+// The width a window needs for its whole title: the window manager draws it in
+// its title font, often bold, between the frame's icon and buttons (about a
+// title bar's height each).
+int titleWidth(const QString &title) {
+    QFont font = QFontDatabase::systemFont(QFontDatabase::TitleFont);
+    font.setBold(true);
+    const QFontMetrics metrics(font);
+    return metrics.horizontalAdvance(title) + 5 * metrics.height();
+}
+
+} // namespace
 
 TMultiplyDialog::TMultiplyDialog(QWidget *parent) : QDialog(parent), copies_(new QSpinBox(this)) {
     setWindowTitle(QStringLiteral("Размножить текст"));
@@ -27,6 +43,7 @@ TMultiplyDialog::TMultiplyDialog(QWidget *parent) : QDialog(parent), copies_(new
     auto *column = new QVBoxLayout(this);
     column->addLayout(form);
     column->addWidget(buttons);
+    column->addStrut(titleWidth(windowTitle()));
     setSizeGripEnabled(false);
     layout()->setSizeConstraint(QLayout::SetFixedSize);
 

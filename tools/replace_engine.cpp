@@ -5,9 +5,9 @@
 namespace replace_engine {
 
 Limits defaultLimits(std::size_t n) {
-    constexpr std::size_t kGrowth = std::size_t(1) << 25;
-    constexpr std::size_t kSteps = std::size_t(1) << 22;
-    constexpr std::size_t kCeiling = std::size_t(1) << 30;
+    constexpr std::size_t kGrowth = std::size_t(1) << 16;
+    constexpr std::size_t kSteps = std::size_t(1) << 20;
+    constexpr std::size_t kCeiling = std::size_t(1) << 30; // positions stay within int
     return {std::max(n, kSteps), std::min(n + std::max(n, kGrowth), std::max(n, kCeiling))};
 }
 
