@@ -26,9 +26,6 @@ namespace {
 
 // The longest text the editor takes, as its text limit says.
 constexpr qint64 kTextLimit = 0x7FFFFFF0;
-// The most characters "Размножить текст" builds (64 MB as a file): far more
-// than any real use, and still a text that memory and the layout cope with.
-constexpr qint64 kMaxMultiplied = qint64(64) << 20;
 // A change of at least this many characters, and of at least a quarter of the
 // document, is laid out step by step afterwards instead of at once.
 constexpr qint64 kBulkCharacters = 1 << 18;
@@ -161,10 +158,10 @@ void TForm1::ToolButton16Click() {
         return;
     const int copies = dialog.Copies();
     const qint64 length = qint64(selected.size()) * copies;
-    if (length > kMaxMultiplied)
+    if (length > text_tools::kMaxResult)
         throw tessarin::Error(QStringLiteral("Текст не размножен: результат был бы больше %1 МБ. "
                                              "Выделите меньше текста или уменьшите число копий")
-                                  .arg(kMaxMultiplied >> 20));
+                                  .arg(text_tools::kMaxResult >> 20));
     if (length > kTextLimit - (JRE->GetTextLen() - selected.size()))
         throw tessarin::Error(QStringLiteral("Out of memory"));
     replaceSelection(JRE, text_tools::repeat(selected, copies));

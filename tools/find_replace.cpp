@@ -3,8 +3,10 @@
 #include "app/tform1.h"
 #include "editor/cp1251.h"
 #include "editor/tjre.h"
+#include "platform/error.h"
 #include "platform/messages.h"
 #include "tools/replace_engine.h"
+#include "tools/text_tools.h"
 
 #include <QCheckBox>
 #include <QGridLayout>
@@ -326,7 +328,12 @@ void TForm1::ReplaceDialog1Replace() {
     if (what.isEmpty())
         return;
     const QString with = usable(ReplaceDialog1->ReplaceText());
-    const auto plan = replace_engine::replaceAll(view(JRE->GetText()), view(what), view(with));
+    const QString text = JRE->GetText();
+    // A result past the bound of the text tools is refused before anything changes.
+    if (qint64(replace_engine::plainResultLength(view(text), view(what), view(with))) > text_tools::kMaxResult)
+        throw tessarin::Error(QStringLiteral("Замена не выполнена: текст стал бы больше %1 МБ")
+                                  .arg(text_tools::kMaxResult >> 20));
+    const auto plan = replace_engine::replaceAll(view(text), view(what), view(with));
     if (plan.edits.empty())
         return;
 

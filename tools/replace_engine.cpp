@@ -4,13 +4,6 @@
 
 namespace replace_engine {
 
-Limits defaultLimits(std::size_t n) {
-    constexpr std::size_t kGrowth = std::size_t(1) << 16;
-    constexpr std::size_t kSteps = std::size_t(1) << 20;
-    constexpr std::size_t kCeiling = std::size_t(1) << 30; // positions stay within int
-    return {std::max(n, kSteps), std::min(n + std::max(n, kGrowth), std::max(n, kCeiling))};
-}
-
 namespace {
 
 // Knuth-Morris-Pratt matcher: the state is the length of the longest suffix of
@@ -50,6 +43,33 @@ private:
 };
 
 } // namespace
+
+template <class Ch>
+std::size_t plainResultLength(std::basic_string_view<Ch> text, std::basic_string_view<Ch> find,
+                              std::basic_string_view<Ch> replacement) {
+    if (find.empty())
+        return text.size();
+    const Matcher<Ch> matcher(find);
+    std::size_t occurrences = 0, state = 0;
+    for (Ch c : text) {
+        state = matcher.next(state, c);
+        if (state == find.size()) {
+            ++occurrences;
+            state = 0;
+        }
+    }
+    return text.size() - occurrences * find.size() + occurrences * replacement.size();
+}
+
+template <class Ch>
+Limits defaultLimits(std::basic_string_view<Ch> text, std::basic_string_view<Ch> find,
+                     std::basic_string_view<Ch> replacement) {
+    constexpr std::size_t kRunaway = std::size_t(1) << 16;
+    constexpr std::size_t kSteps = std::size_t(1) << 20;
+    constexpr std::size_t kCeiling = std::size_t(1) << 30; // positions stay within int
+    const std::size_t asked = std::max(text.size(), plainResultLength(text, find, replacement));
+    return {std::max(text.size(), kSteps), std::min(asked + kRunaway, std::max(text.size(), kCeiling))};
+}
 
 template <class Ch>
 Result<Ch> replaceAll(std::basic_string_view<Ch> text, std::basic_string_view<Ch> find,
@@ -121,6 +141,10 @@ Result<Ch> replaceAll(std::basic_string_view<Ch> text, std::basic_string_view<Ch
     return result;
 }
 
+template std::size_t plainResultLength<char>(std::string_view, std::string_view, std::string_view);
+template std::size_t plainResultLength<char16_t>(std::u16string_view, std::u16string_view, std::u16string_view);
+template Limits defaultLimits<char>(std::string_view, std::string_view, std::string_view);
+template Limits defaultLimits<char16_t>(std::u16string_view, std::u16string_view, std::u16string_view);
 template Result<char> replaceAll<char>(std::string_view, std::string_view, std::string_view, const Limits &);
 template Result<char16_t> replaceAll<char16_t>(std::u16string_view, std::u16string_view, std::u16string_view,
                                                const Limits &);

@@ -38,15 +38,23 @@ struct Limits {
     std::size_t maxLength; // no replacement is made while the text is longer than this
 };
 
-// The limits of the replace command for a text of n characters: the text may
-// grow by n characters or by 64 Ki, whichever is more (never past 2^30), and
-// n or 1 Mi replacements are made, whichever is more. Growing past twice its
-// size is what a loop that never ends does to a document, not what a user
-// asks for; 64 Ki leaves a small document room. The floor is kept low because
-// such a loop piles its growth into one word, and laying out one unbroken
-// word costs the square of its length (64 Ki characters 0.4 s, 1 Mi over two
-// minutes). 1 Mi replacements take about 3 s when made one at a time.
-Limits defaultLimits(std::size_t n);
+// The length of text after each occurrence it holds (leftmost, not
+// overlapping) is replaced once: the result of a replace-all in which no
+// replacement forms a new occurrence.
+template <class Ch>
+std::size_t plainResultLength(std::basic_string_view<Ch> text, std::basic_string_view<Ch> find,
+                              std::basic_string_view<Ch> replacement);
+
+// The limits of the replace command. The text may grow by what replacing the
+// occurrences it holds takes (what the user asks for), and by 64 Ki characters
+// more: a loop that never ends piles its growth into one word, and laying out
+// one unbroken word costs the square of its length (64 Ki characters 0.4 s,
+// 1 Mi over two minutes), so that room is the same for every document.
+// n or 1 Mi replacements are made, whichever is more: 1 Mi replacements take
+// about 3 s when made one at a time. Never past 2^30 characters.
+template <class Ch>
+Limits defaultLimits(std::basic_string_view<Ch> text, std::basic_string_view<Ch> find,
+                     std::basic_string_view<Ch> replacement);
 
 template <class Ch>
 struct Result {
@@ -66,7 +74,7 @@ Result<Ch> replaceAll(std::basic_string_view<Ch> text, std::basic_string_view<Ch
 template <class Ch>
 Result<Ch> replaceAll(std::basic_string_view<Ch> text, std::basic_string_view<Ch> find,
                       std::basic_string_view<Ch> replacement) {
-    return replaceAll(text, find, replacement, defaultLimits(text.size()));
+    return replaceAll(text, find, replacement, defaultLimits(text, find, replacement));
 }
 
 } // namespace replace_engine

@@ -9,6 +9,10 @@
 
 namespace text_tools {
 
+// The most characters a text tool builds (64 MB as a file): far more than any
+// real use, and still a text that memory and the layout cope with.
+constexpr qint64 kMaxResult = qint64(64) << 20;
+
 // The characters of text in reverse order: character i of the result is
 // character (length - 1 - i) of text, so a CR LF pair comes out as LF CR.
 QString reversed(QStringView text);
