@@ -61,7 +61,7 @@ const Button kToolBar2[] = {
     {"ToolButton38", "Параметры страницы", "pagesetup", nullptr},
     {"ToolButton39", "Почта", "mail", nullptr},
     {"ToolButton40", "Календарь", "calendar", nullptr},
-    {"ToolButton41", "Калькулятор", "calculator", nullptr},
+    {"ToolButton41", "Калькулятор", "calculator", &TForm1::ToolButton41Click},
 };
 
 const Item kMainMenu[] = {

@@ -152,6 +152,9 @@ public:
     void N78Click();
     void CaretPositionToPanel(); // panel 0, for both editor handlers
 
+    // Auxiliary windows (windows/).
+    void ToolButton41Click(); // calculator
+
     // Interface-language flag (app/language.cpp).
     void CB3Click();
     void N52Click();

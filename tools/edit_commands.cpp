@@ -9,6 +9,7 @@
 #include "platform/error.h"
 #include "platform/keyboard.h"
 #include "platform/modal.h"
+#include "tools/edit_commands.h"
 #include "tools/multiply_dialog.h"
 #include "tools/text_tools.h"
 
@@ -59,8 +60,9 @@ bool isRemembered(const QTextDocument *doc, const char *which) {
     return v.isValid() && v.toPoint() == stateOf(doc);
 }
 
-// Replaces the selection with text as one undo step.
-void replaceSelection(TJRE *editor, const QString &text) {
+} // namespace
+
+void edit_commands::replaceSelection(TJRE *editor, const QString &text) {
     const qint64 selected = editor->SelectionLength();
     const qint64 changed = selected + text.size();
     const qint64 after = editor->GetTextLen() - selected + text.size();
@@ -75,6 +77,10 @@ void replaceSelection(TJRE *editor, const QString &text) {
     });
     remember(editor->document(), kBulkUndo);
 }
+
+namespace {
+
+using edit_commands::replaceSelection;
 
 // Undoes or redoes a bulk step as a bulk edit. The caret goes to the start of
 // the changed text, so the status bar needs no layout beyond it.
