@@ -63,6 +63,9 @@ void TForm1::ToolButton40Click() {
     try {
         TOnDemandForm form(QStringLiteral("Календарь"), QSize(200, 200));
         form.move(300, 200);
+        // The main window's font; should the month still not fit, the window
+        // grows to show all of it.
+        form.setFont(font());
         QCalendarWidget calendar(&form);
         fill(form, calendar);
         calendar.setSelectedDate(QDate::currentDate());
