@@ -30,11 +30,20 @@ void fill(QWidget &window, QWidget &control) {
     layout->addWidget(&control);
 }
 
+// The help viewer and the calendar report nothing: what cannot be shown is
+// simply not shown.
+template <class F>
+void silently(F &&f) noexcept {
+    try {
+        f();
+    } catch (...) {
+    }
+}
+
 } // namespace
 
 void TForm1::ToolButton21Click() {
-    // Help reports nothing: what cannot be shown is simply not shown.
-    try {
+    silently([this] {
         const QString path = helpFilePath(QCoreApplication::applicationDirPath());
         if (path.isEmpty())
             return;
@@ -48,10 +57,9 @@ void TForm1::ToolButton21Click() {
         viewer.setReadOnly(true);
         HelpViewer = &viewer;
         const auto forget = qScopeGuard([this] { HelpViewer = nullptr; });
-        form.OnResize = [this] { Action3Execute(); };
+        form.OnResize = [this] { silently([this] { Action3Execute(); }); };
         modal::exec(form);
-    } catch (...) {
-    }
+    });
 }
 
 void TForm1::Action3Execute() {
@@ -60,18 +68,16 @@ void TForm1::Action3Execute() {
 }
 
 void TForm1::ToolButton40Click() {
-    try {
+    silently([this] {
         TOnDemandForm form(QStringLiteral("Календарь"), QSize(200, 200));
         form.move(300, 200);
-        // The main window's font; should the month still not fit, the window
-        // grows to show all of it.
-        form.setFont(font());
+        form.setFont(font()); // the main window's: the month fits the window's size
         QCalendarWidget calendar(&form);
+        calendar.setMinimumSize(1, 1); // the window keeps its size
         fill(form, calendar);
         calendar.setSelectedDate(QDate::currentDate());
         calendar.setFirstDayOfWeek(QLocale::system().firstDayOfWeek());
         calendar.setVerticalHeaderFormat(QCalendarWidget::NoVerticalHeader); // no week numbers
         modal::exec(form);
-    } catch (...) {
-    }
+    });
 }
