@@ -38,8 +38,8 @@ const Button kToolBar1[] = {
     {"ToolButton18", "Вставить текущую дату и время", "datetime", &TForm1::ToolButton18Click},
     {"ToolButton19", "Обратный порядок букв", "reverse", &TForm1::ToolButton19Click},
     {"ToolButton20", "Переместить", "replace", &TForm1::ToolButton20Click},
-    {"ToolButton21", "Помощь", "help", nullptr},
-    {"ToolButton22", "О...", "about", nullptr},
+    {"ToolButton21", "Помощь", "help", &TForm1::ToolButton21Click},
+    {"ToolButton22", "О...", "about", &TForm1::ToolButton22Click},
     {"ToolButton23", "Вставить содержимое файла", "insertfile", &TForm1::ToolButton23Click},
     {"ToolButton24", "Вставить имя файла", "insertname", &TForm1::ToolButton24Click},
     {"ToolButton25", "Сортировка по возрастанию", "sort", &TForm1::ToolButton25Click},
@@ -59,8 +59,8 @@ const Button kToolBar2[] = {
     {"ToolButton36", "Нет маркера", "nobullet", &TForm1::ToolButton36Click},
     {"ToolButton37", "Выбор шрифта", "font", &TForm1::ToolButton37Click},
     {"ToolButton38", "Параметры страницы", "pagesetup", nullptr},
-    {"ToolButton39", "Почта", "mail", nullptr},
-    {"ToolButton40", "Календарь", "calendar", nullptr},
+    {"ToolButton39", "Почта", "mail", &TForm1::ToolButton39Click},
+    {"ToolButton40", "Календарь", "calendar", &TForm1::ToolButton40Click},
     {"ToolButton41", "Калькулятор", "calculator", &TForm1::ToolButton41Click},
 };
 
@@ -124,7 +124,7 @@ const Item kMainMenu[] = {
     {K::Submenu, "N6", "Справка", nullptr, "Спрвка о программе и её разработчике"},
     {K::Item, "N33", "Помощь", "F1", "Помощь", false, "ToolButton21"},
     {K::Item, "N34", "О...", "Ctrl+Alt+W", "О...", false, "ToolButton22"},
-    {K::Item, "N54", "Статистика", "Ctrl+Shift+F1", nullptr},
+    {K::Item, "N54", "Статистика", "Ctrl+Shift+F1", nullptr, false, nullptr, &TForm1::N54Click},
     {K::End},
 };
 

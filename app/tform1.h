@@ -160,6 +160,17 @@ public:
     void N52Click();
     void N100Click();
 
+    // Auxiliary windows (windows/): each is built when its command runs.
+    void N54Click();          // statistics
+    void ToolButton22Click(); // About
+    void Action1Execute();    // About: the author's web site
+    void Action2Execute();    // About: the author's e-mail
+    void ToolButton39Click(); // mail to the author
+    void ToolButton21Click(); // help
+    void Action3Execute();    // help window resized: re-justify its text
+    void ToolButton40Click(); // calendar
+    TJRE *HelpViewer = nullptr; // the help window's text while it is open
+
     // Mode check boxes (editor/modes.cpp).
     void CB1Click();
     void CB2Click();

@@ -18,6 +18,7 @@
 #include <QTextCursor>
 #include <QTextDocumentFragment>
 #include <QTextLayout>
+#include <algorithm>
 #include <memory>
 
 namespace {
@@ -114,6 +115,8 @@ int TJRE::GetTextLen() const {
     const QTextDocument *doc = document();
     return doc->characterCount() - 1 + (doc->blockCount() - 1);
 }
+
+int TJRE::CharacterCount() const { return std::max(0, GetTextLen() - 2); }
 
 int TJRE::SelectionStart() const { return fromQt(textCursor().selectionStart()); }
 

@@ -18,6 +18,9 @@ public:
     // Text and selection.
     QString GetText() const;
     int GetTextLen() const; // length of GetText without building it
+    // The character count shown to the user: GetTextLen less the closing line
+    // break the count stands for, which an empty document does not have.
+    int CharacterCount() const;
     int SelectionStart() const;
     int SelectionLength() const;
     void Select(int start, int length);

@@ -50,7 +50,7 @@ void TForm1::JREChange() {
     StatusBar1->SetText(1, JRE->IsModified() ? QStringLiteral("Изменён") : QString());
     StatusBar1->SetText(2, selectionFontName(*JRE));
     StatusBar1->SetText(3, QString::number(selectionFontSize(*JRE)));
-    StatusBar1->SetText(7, QString::number(JRE->GetTextLen() - 2));
+    StatusBar1->SetText(7, QString::number(JRE->CharacterCount()));
 }
 
 void TForm1::JREMouseDown() {

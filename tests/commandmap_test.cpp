@@ -128,6 +128,7 @@ private slots:
         QCOMPARE(open.count(), 2);
         QCOMPARE(titles, QStringList({"Выбор файла для работы", "Выбор файла для работы"}));
         QSignalSpy stats(act("N54"), &QAction::triggered);
+        modal::answerNext([](QDialog &) { return int(QDialog::Accepted); }); // the statistics window
         act("N103")->trigger();
         QCOMPARE(stats.count(), 1);
     }

@@ -109,13 +109,18 @@ private slots:
         QCOMPARE(panel(3), QStringLiteral("20"));
     }
 
+    // The count less the closing line break it stands for, never below 0.
     void characterCount() {
-        form_->JREChange();
-        QCOMPARE(panel(7), QStringLiteral("-2"));
-        jre()->ReplaceSelection(QStringLiteral("\r\n"));
-        QCOMPARE(panel(7), QStringLiteral("0"));
-        jre()->ReplaceSelection(QStringLiteral("abc"));
-        QCOMPARE(panel(7), QStringLiteral("3"));
+        const struct {
+            const char *text;
+            const char *count;
+        } rows[] = {{"", "0"}, {"a", "0"}, {"\r\n", "0"}, {"abc", "1"}, {"\r\nabc", "3"}};
+        for (const auto &row : rows) {
+            jre()->Clear();
+            jre()->ReplaceSelection(QString::fromUtf8(row.text));
+            form_->JREChange();
+            QCOMPARE(panel(7), QLatin1String(row.count));
+        }
     }
 
     void mouseDownRefreshesBoxes() {

@@ -1,0 +1,32 @@
+#include "platform/shell.h"
+
+#include <QDesktopServices>
+
+#include <optional>
+
+namespace shell {
+namespace {
+
+std::optional<QStringList> &capture() {
+    static std::optional<QStringList> targets;
+    return targets;
+}
+
+} // namespace
+
+void open(const QUrl &url) {
+    if (capture())
+        capture()->append(url.toString(QUrl::FullyEncoded));
+    else
+        QDesktopServices::openUrl(url);
+}
+
+void startCapture() { capture() = QStringList(); }
+
+QStringList capturedTargets() {
+    const QStringList targets = capture().value_or(QStringList());
+    capture().reset();
+    return targets;
+}
+
+} // namespace shell

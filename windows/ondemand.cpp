@@ -1,0 +1,80 @@
+#include "windows/ondemand.h"
+
+#include "platform/guard.h"
+
+#include <QKeyEvent>
+#include <QPushButton>
+#include <QScreen>
+#include <QStyle>
+
+namespace {
+
+class LinkLabel : public QLabel {
+public:
+    LinkLabel(const QString &text, QWidget *parent, std::function<void()> onClick)
+        : QLabel(text, parent), onClick_(std::move(onClick)) {}
+
+protected:
+    void mouseReleaseEvent(QMouseEvent *event) override {
+        QLabel::mouseReleaseEvent(event);
+        if (event->button() == Qt::LeftButton && rect().contains(event->position().toPoint()))
+            guarded(onClick_);
+    }
+
+private:
+    std::function<void()> onClick_;
+};
+
+} // namespace
+
+TOnDemandForm::TOnDemandForm(const QString &caption, QSize size)
+    : QDialog(nullptr, Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                           Qt::WindowMinMaxButtonsHint | Qt::WindowCloseButtonHint) {
+    setWindowTitle(caption);
+    resize(size);
+}
+
+void TOnDemandForm::CentreOnDesktop() {
+    const QRect desktop = screen()->availableGeometry();
+    move(desktop.center() - QPoint(width() / 2, height() / 2));
+}
+
+QLabel *TOnDemandForm::AddLabel(QPoint at, const QString &text) {
+    auto *label = new QLabel(text, this);
+    label->move(at);
+    label->adjustSize();
+    return label;
+}
+
+QLabel *TOnDemandForm::AddLink(QPoint at, const QString &text, std::function<void()> onClick) {
+    auto *label = new LinkLabel(text, this, std::move(onClick));
+    QFont underlined = font();
+    underlined.setUnderline(true);
+    label->setFont(underlined);
+    label->setCursor(Qt::PointingHandCursor);
+    label->move(at);
+    label->adjustSize();
+    return label;
+}
+
+QPushButton *TOnDemandForm::AddOkButton(QRect place) {
+    auto *ok = new QPushButton(style()->standardIcon(QStyle::SP_DialogOkButton), QStringLiteral("OK"), this);
+    ok->setGeometry(place);
+    ok->setDefault(true);
+    connect(ok, &QPushButton::clicked, this, &QDialog::accept);
+    return ok;
+}
+
+void TOnDemandForm::keyPressEvent(QKeyEvent *event) {
+    if (event->matches(QKeySequence::Cancel)) {
+        event->accept();
+        return;
+    }
+    QDialog::keyPressEvent(event);
+}
+
+void TOnDemandForm::resizeEvent(QResizeEvent *event) {
+    QDialog::resizeEvent(event);
+    if (OnResize)
+        OnResize();
+}
