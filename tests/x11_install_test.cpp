@@ -1,9 +1,11 @@
 // The installed program on a real X server: a copy of the install prefix
-// starts on its own and Ctrl+F1 shows the calculator where it was designed;
-// without its library the program does not start.
+// starts on its own and the keys of the calculator, help, calendar, About and
+// statistics show their windows where they were designed; without its library
+// the program does not start.
 #include <QDir>
 #include <QProcess>
 #include <QTemporaryDir>
+#include <QThread>
 #include <QtTest>
 
 namespace {
@@ -36,17 +38,41 @@ private slots:
         QVERIFY(QDir(prefix).removeRecursively()); // the copy stands on its own
         const QString program = copy + QStringLiteral("/bin/tessarin");
 
-        QProcess app;
-        app.start(program, {});
+        // Each window its key shows, placed as designed, the program started
+        // from a folder that holds no help of its own.
+        const struct {
+            const char *key, *title, *geometry;
+        } windows[] = {
+            {"ctrl+F1", "Подсчёт", "X=507\nY=230\nWIDTH=169\nHEIGHT=194"},
+            {"F1", "Помощь", "WIDTH=500\nHEIGHT=500"},
+            {"F12", "Календарь", "X=300\nY=200\nWIDTH=200\nHEIGHT=200"},
+            {"ctrl+alt+w", "Tessarin 2.0", "X=400\nY=300\nWIDTH=428\nHEIGHT=238"},
+            {"ctrl+shift+F1", "Статистика программы", "WIDTH=250\nHEIGHT=150"},
+        };
         const auto xdotool = [](const QStringList &arguments) { return run(QStringLiteral("xdotool"), arguments); };
-        const QString main = xdotool({"search", "--sync", "--onlyvisible", "--name", "^Tessarin 2.0$"});
-        xdotool({"windowfocus", "--sync", main});
-        xdotool({"key", "ctrl+F1"});
-        const QString calculator = xdotool({"search", "--sync", "--onlyvisible", "--name", "^Подсчёт$"});
-        const QString geometry = xdotool({"getwindowgeometry", "--shell", calculator});
-        QVERIFY2(geometry.contains(QStringLiteral("X=507\nY=230\nWIDTH=169\nHEIGHT=194")), qPrintable(geometry));
-        app.kill();
-        app.waitForFinished();
+        for (const auto &w : windows) {
+            QProcess app;
+            app.setWorkingDirectory(dir.path());
+            app.start(program, {});
+            const QString main = xdotool({"search", "--sync", "--onlyvisible", "--name", "^Tessarin 2.0$"});
+            xdotool({"windowfocus", "--sync", main});
+            xdotool({"key", QString::fromLatin1(w.key)});
+            // The window with the title, other than the main one (About shares its title).
+            QString geometry;
+            for (int tries = 0; tries < 100 && geometry.isEmpty(); ++tries) {
+                const QStringList ids = xdotool({"search", "--onlyvisible", "--name",
+                                                 QStringLiteral("^%1$").arg(QString::fromUtf8(w.title))})
+                                            .split(u'\n', Qt::SkipEmptyParts);
+                for (const QString &id : ids)
+                    if (id != main)
+                        geometry = xdotool({"getwindowgeometry", "--shell", id});
+                if (geometry.isEmpty())
+                    QThread::msleep(100);
+            }
+            app.kill();
+            app.waitForFinished();
+            QVERIFY2(geometry.contains(QString::fromLatin1(w.geometry)), qPrintable(w.title + (u' ' + geometry)));
+        }
 
         // Without its library the program does not start; the loader names it.
         QVERIFY(QFile::remove(copy + QStringLiteral("/lib/libuniversal.so")));
