@@ -5,7 +5,8 @@
 // --from rtf (the default) loads as the editor does in RTF mode: RTF, or plain
 // text when the file is not RTF; --from text loads as plain text. --to writes
 // the bytes the editor's save writes in that mode. On failure: exit status 1,
-// the editor's message on standard error, and no output file.
+// the editor's message on standard error, and no output file; a wrong command
+// line: exit status 2. --help and --version print as GNU tools do.
 #include "editor/cp1251.h"
 #include "editor/docformat.h"
 #include "editor/docio.h"
@@ -23,7 +24,7 @@ namespace {
 
 const char kUsage[] =
     "Usage: tessarin-convert [--from rtf|text] --to rtf|text INPUT OUTPUT\n"
-    "Converts a document between RTF and Windows-1251 plain text as the Tessarin\n"
+    "Convert a document between RTF and Windows-1251 plain text as the Tessarin\n"
     "editor loads and saves it.\n"
     "\n"
     "  --from rtf   read INPUT as RTF, or as plain text when it is not RTF (default)\n"
@@ -31,10 +32,20 @@ const char kUsage[] =
     "  --to rtf     write OUTPUT as RTF\n"
     "  --to text    write OUTPUT as Windows-1251 plain text with CR LF line ends;\n"
     "               list items start with their number or bullet and a tab\n"
-    "  --help       show this help\n";
+    "  -h, --help   display this help and exit\n"
+    "      --version  output version information and exit\n"
+    "\n"
+    "Exit status:\n"
+    " 0  if OK,\n"
+    " 1  if INPUT cannot be read or OUTPUT cannot be written,\n"
+    " 2  if the command line is wrong.\n"
+    "\n"
+    "Tessarin home page: <https://tessarin.example.org/>\n";
 
-int usageError(const char *what) {
-    std::fprintf(stderr, "tessarin-convert: %s\n%s", what, kUsage);
+// A wrong command line: what is wrong, and where to read more, as GNU tools say it.
+int usageError(const QByteArray &what) {
+    std::fprintf(stderr, "tessarin-convert: %s\nTry 'tessarin-convert --help' for more information.\n",
+                 what.constData());
     return 2;
 }
 
@@ -71,23 +82,27 @@ int main(int argc, char **argv) {
             std::fputs(kUsage, stdout);
             return 0;
         }
+        if (std::strcmp(a, "--version") == 0) {
+            std::fputs("tessarin-convert (Tessarin) " TESSARIN_VERSION "\n", stdout);
+            return 0;
+        }
         if (std::strcmp(a, "--from") == 0 || std::strcmp(a, "--to") == 0) {
             if (i + 1 >= argc)
-                return usageError("missing value");
+                return usageError("option '" + QByteArray(a) + "' requires an argument");
             std::optional<bool> mode = parseMode(argv[++i]);
             if (!mode)
-                return usageError("the format is rtf or text");
+                return usageError("invalid format '" + QByteArray(argv[i]) + "': rtf or text");
             (a[2] == 'f' ? fromText : toText) = mode;
         } else if (std::strncmp(a, "--", 2) == 0 && a[2]) {
-            return usageError("unknown option");
+            return usageError("unrecognized option '" + QByteArray(a) + "'");
         } else {
             files.append(docio::decodePath(a));
         }
     }
     if (!toText)
-        return usageError("--to is required");
+        return usageError("missing option '--to'");
     if (files.size() != 2)
-        return usageError("INPUT and OUTPUT are required");
+        return usageError(files.isEmpty() ? "missing INPUT and OUTPUT" : files.size() == 1 ? "missing OUTPUT" : "too many files");
 
     try {
         const QByteArray input = docio::readFile(files[0]);

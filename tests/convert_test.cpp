@@ -73,6 +73,10 @@ private slots:
         const Run help = convert({QStringLiteral("--help")});
         QCOMPARE(help.exitCode, 0);
         QVERIFY(help.out.startsWith("Usage: tessarin-convert [--from rtf|text] --to rtf|text INPUT OUTPUT"));
+        QVERIFY(help.out.contains("\n      --version  output version information and exit\n"));
+        const Run version = convert({QStringLiteral("--version")});
+        QCOMPARE(version.exitCode, 0);
+        QCOMPARE(version.out, QByteArray("tessarin-convert (Tessarin) 2.0\n"));
         const QString in = testsupport::dataPath(QStringLiteral("corpus/pandoc.rtf"));
         for (const QStringList &bad : {QStringList{}, QStringList{in, path(QStringLiteral("x"))},
                                        QStringList{QStringLiteral("--to"), QStringLiteral("html"), in, path("x")},
@@ -81,7 +85,8 @@ private slots:
                                                    QStringLiteral("--force"), in, path("x")}}) {
             const Run r = convert(bad);
             QCOMPARE(r.exitCode, 2);
-            QVERIFY(r.err.contains("Usage:"));
+            QVERIFY(r.err.startsWith("tessarin-convert: "));
+            QVERIFY(r.err.endsWith("\nTry 'tessarin-convert --help' for more information.\n"));
         }
         QVERIFY(!QFileInfo::exists(path(QStringLiteral("x"))));
     }

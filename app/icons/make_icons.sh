@@ -59,3 +59,10 @@ convert "$T/mimetypes/text-x-generic.png" -stroke '#4e9a06' -strokewidth 2 \
   -draw 'line 11,7 11,15' -draw 'line 7,11 15,11' insertfile.png
 convert -size 16x16 xc:none -fill '#2e3436' -font DejaVu-Sans -pointsize 7 -gravity center \
   -annotate +0-3 'a.txt' -stroke '#4e9a06' -strokewidth 2 -draw 'line 8,10 8,15' -draw 'line 5,13 11,13' insertname.png
+
+# The program's icon: drawn once as SVG in share/icons/hicolor/scalable/apps;
+# the window icon (32x32) and the desktop's 48x48 are rendered from it
+# (rsvg-convert: Debian package librsvg2-bin).
+svg=../../share/icons/hicolor/scalable/apps/tessarin.svg
+rsvg-convert -w 32 -h 32 "$svg" -o tessarin.png
+rsvg-convert -w 48 -h 48 "$svg" -o ../../share/icons/hicolor/48x48/apps/tessarin.png
