@@ -1,6 +1,5 @@
-// The tray icon on a real X server, with a window manager (openbox) and a real
-// notification area (trayer) that the suite starts itself; the first test runs
-// before there is a notification area.
+// The tray icon on a real X server with a window manager (openbox), first
+// without a notification area, then with a real one (trayer).
 #include "app/tform1.h"
 #include "editor/tjre.h"
 #include "platform/messages.h"
@@ -8,7 +7,6 @@
 #include "windows/tform2.h"
 
 #include <QAction>
-#include <QApplication>
 #include <QFrame>
 #include <QMenu>
 #include <QProcess>
@@ -17,48 +15,19 @@
 
 namespace {
 
-QString run(const QString &program, const QStringList &args) {
+QString run(const QString &program, const QString &args) {
     QProcess p;
-    p.start(program, args);
-    p.waitForFinished(10000);
-    return QString::fromUtf8(p.readAllStandardOutput());
+    p.start(program, args.split(QLatin1Char(' ')));
+    return p.waitForFinished(10000) ? QString::fromUtf8(p.readAllStandardOutput()) : QString();
 }
 
-// The X window that shows the program's tray icon, or 0.
-WId iconWindow() {
-    for (QWidget *w : QApplication::topLevelWidgets())
-        if (QByteArray(w->metaObject()->className()).contains("SystemTrayIcon") && w->isVisible())
-            return w->winId();
-    return 0;
-}
+// The icon is in the notification area once the area has placed it on the screen.
+bool inTray(QSystemTrayIcon *icon) { return !icon->geometry().topLeft().isNull(); }
 
-// Whether the icon's window sits inside trayer's panel, as X sees it.
-bool inNotificationArea() {
-    const WId icon = iconWindow();
-    if (!icon)
-        return false;
-    const QString id = QStringLiteral("0x%1 ").arg(icon, 0, 16);
-    const QStringList tree = run(QStringLiteral("xwininfo"), {QStringLiteral("-root"), QStringLiteral("-tree")})
-                                 .split(QLatin1Char('\n'));
-    for (int i = 0; i < tree.size(); ++i) {
-        if (!tree[i].contains(QLatin1String("(\"panel\" \"trayer\")")))
-            continue;
-        const auto indent = [](const QString &s) { return s.size() - s.trimmed().size(); };
-        for (int j = i + 1; j < tree.size() && indent(tree[j]) > indent(tree[i]); ++j)
-            if (tree[j].trimmed().startsWith(id))
-                return true;
-    }
-    return false;
-}
-
-// Clicks the icon with the mouse button, `clicks` times.
-void clickIcon(QSystemTrayIcon *icon, int button, int clicks = 1) {
-    // Embedding first shows the icon at the origin; then the tray places it.
-    QTest::qWaitFor([icon] { return !icon->geometry().topLeft().isNull(); });
+void click(QSystemTrayIcon *icon, int button, int clicks = 1) {
+    QTest::qWaitFor([icon] { return inTray(icon); });
     const QPoint c = icon->geometry().center();
-    run(QStringLiteral("xdotool"), {QStringLiteral("mousemove"), QString::number(c.x()), QString::number(c.y()),
-                                    QStringLiteral("click"), QStringLiteral("--repeat"), QString::number(clicks),
-                                    QStringLiteral("--delay"), QStringLiteral("80"), QString::number(button)});
+    run(QStringLiteral("xdotool"), QStringLiteral("mousemove %1 %2 click --repeat %3 --delay 80 %4").arg(c.x()).arg(c.y()).arg(clicks).arg(button));
 }
 
 } // namespace
@@ -67,128 +36,74 @@ class X11TrayTest : public QObject {
     Q_OBJECT
     QTemporaryDir dir_;
     QProcess openbox_, trayer_;
-    std::unique_ptr<TForm1> form_;
-    std::unique_ptr<TForm2> form2_;
+    TForm2 form2_;
 
-    TForm1 &form() { return *form_; }
-
-    void showForm(int arguments = 0) {
-        form_ = std::make_unique<TForm1>(dir_.filePath(QStringLiteral("Tessarin.ini")));
-        form_->ArgumentCount = arguments;
-        form_->show();
-        form_->activateWindow();
-        QVERIFY(QTest::qWaitForWindowExposed(form_.get()));
+    std::unique_ptr<TForm1> shown(int arguments) {
+        auto form = std::make_unique<TForm1>(dir_.filePath(QStringLiteral("Tessarin.ini")));
+        form->ArgumentCount = arguments;
+        form->show();
+        form->activateWindow();
+        return form;
     }
-
-    // Minimising as the title-bar button does, through the window manager.
-    void minimise() {
-        run(QStringLiteral("xdotool"), {QStringLiteral("windowminimize"), QString::number(form().winId())});
-    }
+    static void minimise(TForm1 &form) { run(QStringLiteral("xdotool"), QStringLiteral("windowminimize %1").arg(form.winId())); }
 
 private slots:
-    void initTestCase() {
-        openbox_.start(QStringLiteral("openbox"), {});
-        QVERIFY(openbox_.waitForStarted());
-        QTest::qWait(500);
-        form2_ = std::make_unique<TForm2>();
-    }
-
-    void init() { modal::clearAnswers(); }
-    void cleanup() {
-        QCOMPARE(modal::pendingAnswers(), 0);
-        form_.reset();
-        form2_->hide();
-    }
-
     void cleanupTestCase() {
-        form2_.reset();
-        for (QProcess *p : {&trayer_, &openbox_}) {
-            p->terminate();
-            p->waitForFinished(3000);
-        }
+        for (QProcess *p : {&trayer_, &openbox_})
+            p->terminate(), p->waitForFinished(3000);
     }
 
-    // Where no notification area runs, the window never leaves the task bar.
-    void withoutNotificationAreaWindowStaysReachable() {
-        QVERIFY(!QSystemTrayIcon::isSystemTrayAvailable());
-        showForm(1); // an argument: not hidden at activation
+    void trayRoundTrip() {
+        openbox_.start(QStringLiteral("openbox"), {});
+        QTRY_VERIFY(run(QStringLiteral("xprop"), QStringLiteral("-root _NET_SUPPORTING_WM_CHECK")).contains(QLatin1String("window id")));
+        // No notification area: neither an argument nor a minimise hides the window.
+        auto form = shown(1);
+        QVERIFY(QTest::qWaitForWindowActive(form.get()));
+        minimise(*form);
+        QTRY_VERIFY(form->isMinimized());
         QTest::qWait(300);
-        QVERIFY(form().isVisible());
-        minimise();
-        QTRY_VERIFY(form().isMinimized());
-        QTest::qWait(300);
-        QVERIFY(form().isVisible()); // minimised, with its task-bar entry
-        QVERIFY(!form().TrayIcon->isVisible());
-    }
+        QVERIFY(form->isVisible() && !form->TrayIcon->isVisible());
 
-    void startNotificationArea() {
-        trayer_.start(QStringLiteral("trayer"), {QStringLiteral("--edge"), QStringLiteral("bottom"),
-                                                 QStringLiteral("--align"), QStringLiteral("right"),
-                                                 QStringLiteral("--widthtype"), QStringLiteral("pixel"),
-                                                 QStringLiteral("--width"), QStringLiteral("120")});
-        QVERIFY(trayer_.waitForStarted());
+        trayer_.start(QStringLiteral("trayer"), QStringLiteral("--edge bottom --align right --widthtype pixel --width 120").split(' '));
         QTRY_VERIFY(QSystemTrayIcon::isSystemTrayAvailable());
-    }
-
-    // Minimise goes to the tray; clicks open the popup menu, whose commands run
-    // with the window hidden; a double click brings the window back as it was.
-    void minimiseClickAndDoubleClick() {
-        showForm();
-        form().RunCommand(&TForm1::N27Click); // the toolbar area switched off
-        const QRect before = form().geometry();
-        minimise();
-        QTRY_VERIFY(!form().isVisible());
-        QTRY_VERIFY(inNotificationArea());
-        QCOMPARE(form().TrayIcon->toolTip(), QStringLiteral("Tessarin 2.0"));
-
-        for (int button : {1, 3}) { // left and right
-            clickIcon(form().TrayIcon, button);
-            QTRY_VERIFY(form().PopupMenu1->isVisible());
-            // At the mouse, or moved just far enough to fit the screen.
-            QVERIFY(form().PopupMenu1->geometry().adjusted(-1, -1, 1, 1).contains(QCursor::pos()));
-            form().PopupMenu1->hide();
+        form = shown(0);
+        QVERIFY(QTest::qWaitForWindowActive(form.get()));
+        form->RunCommand(&TForm1::N27Click); // the toolbar area switched off
+        const QRect before = form->geometry();
+        minimise(*form);
+        QTRY_VERIFY(!form->isVisible() && inTray(form->TrayIcon));
+        for (int button : {1, 3}) { // the menu at the mouse, or moved just enough to fit the screen
+            click(form->TrayIcon, button);
+            QTRY_VERIFY(form->PopupMenu1->isVisible());
+            QVERIFY(form->PopupMenu1->geometry().adjusted(-1, -1, 1, 1).contains(QCursor::pos()));
+            form->PopupMenu1->hide();
         }
-        form().Action(QStringLiteral("N98"))->trigger(); // "Калькулятор", as chosen in that menu
-        QTRY_VERIFY(Form2->isVisible());
-        QVERIFY(!form().isVisible());
+        form->Action(QStringLiteral("N98"))->trigger(); // "Калькулятор" of that menu
+        QTRY_VERIFY(form2_.isVisible() && !form->isVisible());
+        click(form->TrayIcon, 1, 2);
+        QTRY_COMPARE(form->geometry(), before);
+        QVERIFY(form->isVisible() && form->CoolBar1->isHidden() && !inTray(form->TrayIcon) && !form->PopupMenu1->isVisible());
 
-        clickIcon(form().TrayIcon, 1, 2);
-        QTRY_VERIFY(form().isVisible());
-        QTRY_COMPARE(form().geometry(), before);
-        QVERIFY(form().CoolBar1->isHidden());
-        QVERIFY(!inNotificationArea());
-        QVERIFY(!form().PopupMenu1->isVisible()); // a double click is no click
-    }
-
-    // With an argument the first activation goes to the tray; after the way
-    // back, activations leave the window where it is.
-    void argumentGoesToTrayOnce() {
-        showForm(1);
-        QTRY_VERIFY(!form().isVisible());
-        QTRY_VERIFY(inNotificationArea());
-        clickIcon(form().TrayIcon, 1, 2);
-        QTRY_VERIFY(form().isVisible());
-        Form2->show();
-        Form2->activateWindow();
-        QTRY_VERIFY(Form2->isActiveWindow());
-        form().activateWindow();
-        QTRY_VERIFY(form().isActiveWindow());
+        // An argument: to the tray at the first activation only.
+        form = shown(1);
+        QTRY_VERIFY(!form->isVisible() && inTray(form->TrayIcon));
+        click(form->TrayIcon, 1, 2);
+        QTRY_VERIFY(form->isVisible());
+        form2_.activateWindow();
+        QTRY_VERIFY(form2_.isActiveWindow());
+        form->activateWindow();
+        QTRY_VERIFY(form->isActiveWindow());
         QTest::qWait(300);
-        QVERIFY(form().isVisible());
-    }
+        QVERIFY(form->isVisible());
 
-    // "Выход" from the tray asks about unsaved changes, then ends with the icon gone.
-    void exitFromTrayAsksAndRemovesIcon() {
-        showForm();
-        form().JRE->ReplaceSelection(QStringLiteral("несохранённое"));
-        form().JRE->SetModified(true);
-        minimise();
-        QTRY_VERIFY(inNotificationArea());
+        // Exit from the tray asks about the changes, then the icon is gone.
+        minimise(*form);
+        QTRY_VERIFY(inTray(form->TrayIcon));
+        form->JRE->SetModified(true);
         modal::answerNext([](QDialog &) { return int(messages::No); });
-        form().Action(QStringLiteral("N67"))->trigger();
+        form->Action(QStringLiteral("N67"))->trigger(); // "Выход"
         QCOMPARE(modal::shownTitles(), QStringList{QStringLiteral("Warning")});
-        QVERIFY(!inNotificationArea());
-        QVERIFY(QFile::exists(dir_.filePath(QStringLiteral("Tessarin.ini")))); // closed
+        QVERIFY(!inTray(form->TrayIcon));
     }
 };
 
