@@ -1,7 +1,8 @@
 #pragma once
 // TForm1, the main window. Its handlers are defined in the folder of the
 // subsystem that owns them; this file declares the window's controls and the
-// handlers of its life: FormCreate, FormResize, FormClose, ApplyHintStyle.
+// handlers of its life: FormCreate, FormResize, FormClose, ApplyHintStyle
+// (FormActivate belongs to the tray icon, app/tray.cpp).
 #include <QMainWindow>
 #include <QPointer>
 #include <QString>

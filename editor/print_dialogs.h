@@ -10,7 +10,6 @@
 
 class QPrinter;
 
-
 class TPrintDialog : public QObject {
     Q_OBJECT
 public:

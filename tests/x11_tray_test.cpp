@@ -25,7 +25,7 @@ QString run(const QString &program, const QString &args) {
 bool inTray(QSystemTrayIcon *icon) { return !icon->geometry().topLeft().isNull(); }
 
 void click(QSystemTrayIcon *icon, int button, int clicks = 1) {
-    QTest::qWaitFor([icon] { return inTray(icon); });
+    QVERIFY(QTest::qWaitFor([icon] { return inTray(icon); }));
     const QPoint c = icon->geometry().center();
     run(QStringLiteral("xdotool"), QStringLiteral("mousemove %1 %2 click --repeat %3 --delay 80 %4").arg(c.x()).arg(c.y()).arg(clicks).arg(button));
 }
