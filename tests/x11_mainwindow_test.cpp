@@ -114,7 +114,7 @@ private slots:
         form->activateWindow();
         QTRY_VERIFY(form->isActiveWindow());
         QTest::qWait(300);
-        QVERIFY(form->isVisible());
+        QVERIFY(form->isVisible()); // not sent to the tray again
 
         // Exit from the tray asks about the changes, then the icon is gone.
         minimise(*form);
