@@ -3,6 +3,7 @@
 #include "app/commandmap.h"
 
 #include "editor/file_dialogs.h"
+#include "editor/print_dialogs.h"
 #include "editor/tjre.h"
 #include "format/colorbox.h"
 #include "format/fontlist.h"
@@ -23,6 +24,7 @@
 #include <QFrame>
 #include <QLineEdit>
 #include <QMenuBar>
+#include <QPrinter>
 #include <QSpinBox>
 #include <QTimer>
 #include <QToolBar>
@@ -64,6 +66,7 @@ QCheckBox *makeCheckBox(QWidget *parent, const QString &hint) {
 
 TForm1::TForm1(const QString &settingsPath, QWidget *parent)
     : QMainWindow(parent),
+      ArgumentCount(int(QCoreApplication::arguments().size()) - 1),
       settingsPath_(settingsPath.isEmpty() ? settingsFilePath(QCoreApplication::applicationDirPath())
                                            : settingsPath) {
     Form1 = this;
@@ -91,6 +94,7 @@ TForm1::~TForm1() {
 void TForm1::buildLayout() {
     MainMenu1 = menuBar();
     createFileDialogs();
+    createPrintDialogs();
 
     auto *client = new QWidget(this);
     setCentralWidget(client);
@@ -156,6 +160,7 @@ void TForm1::buildLayout() {
     Timer1->setInterval(1000);
     connect(Timer1, &QTimer::timeout, this, [this] { guarded([this] { Timer1Timer(); }); });
     Timer1->start();
+    createTrayIcon();
 }
 
 void TForm1::buildToolBar2Controls() {
@@ -302,6 +307,10 @@ void TForm1::closeEvent(QCloseEvent *event) {
         }
         closed_ = true;
         FormClose();
+        RemoveTrayIcon();
+        // Closed from the tray: no window is left to close, so Qt would not end the program.
+        if (isHidden())
+            QCoreApplication::quit();
     }
     event->accept();
 }

@@ -1,9 +1,14 @@
 #pragma once
 // TForm1, the main window. Its handlers are defined in the folder of the
 // subsystem that owns them; this file declares the window's controls and the
-// handlers of its life: FormCreate, FormResize, FormClose, ApplyHintStyle.
+// handlers of its life: FormCreate, FormResize, FormClose, ApplyHintStyle
+// (FormActivate belongs to the tray icon, app/tray.cpp).
 #include <QMainWindow>
+#include <QPointer>
 #include <QString>
+#include <QSystemTrayIcon>
+
+#include <memory>
 
 class QAction;
 class QCheckBox;
@@ -12,6 +17,7 @@ class QFrame;
 class QLineEdit;
 class QMenu;
 class QMenuBar;
+class QPrinter;
 class QSpinBox;
 class QTimer;
 class QToolBar;
@@ -22,6 +28,8 @@ class TFindDialog;
 class TReplaceDialog;
 class TJRE;
 class TOpenDialog;
+class TPageSetupDialog;
+class TPrintDialog;
 class TStatusBar;
 
 class TForm1 : public QMainWindow {
@@ -60,6 +68,10 @@ public:
     TReplaceDialog *ReplaceDialog1 = nullptr;
     TFontDialog *FontDialog1 = nullptr;
     TColorDialog *ColorDialog1 = nullptr;
+    TPrintDialog *PrintDialog1 = nullptr;
+    TPrintDialog *PrinterSetupDialog1 = nullptr;
+    TPageSetupDialog *PageSetupDialog1 = nullptr;
+    QSystemTrayIcon *TrayIcon = nullptr; // shown only while the program is in the tray
 
     // Runs a command's handler through the guard, so no failure crosses the
     // event loop, with the editor's change notice held until it ends, so the
@@ -79,8 +91,12 @@ public:
     quintptr EnglishLayout = 0;
     quintptr RussianLayout = 0;
 
+    // Command-line arguments after the program's path: counted, never read.
+    int ArgumentCount = 0;
+
     // Life of the window.
     void FormCreate();
+    void FormActivate();
     void FormResize();
     void FormClose();
     static void ApplyHintStyle();
@@ -94,6 +110,21 @@ public:
     bool SaveChangesBeforeClosing();
     void ToolButton23Click(); // Insert file contents
     void ToolButton24Click(); // Insert file name
+
+    // Printing (editor/printing.cpp).
+    void ToolButton5Click();  // Printer setup
+    void ToolButton6Click();  // Print
+    void ToolButton38Click(); // Page setup
+    QPrinter &Printer();      // one for the whole run, created on first use
+
+    // Tray icon (app/tray.cpp).
+    void AddTrayIcon();
+    void RemoveTrayIcon();
+    void HideToTray();
+    void RestoreFromTray();
+    void ShowTrayMenu();
+    void TrayIconActivated(QSystemTrayIcon::ActivationReason reason);
+    void HandleSystemCommand(); // the window was minimised
 
     // Edit commands and text tools (tools/edit_commands.cpp).
     void ToolButton8Click();  // Undo
@@ -185,8 +216,12 @@ public:
 protected:
     void resizeEvent(QResizeEvent *event) override;
     void closeEvent(QCloseEvent *event) override;
+    void changeEvent(QEvent *event) override;
+    bool event(QEvent *event) override;
 
 private:
+    void createPrintDialogs(); // editor/printing.cpp
+    void createTrayIcon();     // app/tray.cpp
     void buildLayout();
     void createFileDialogs(); // editor/document_files.cpp
     void connectFormatting(); // format/formatting.cpp: the dialogs and the formatting controls
@@ -197,6 +232,11 @@ private:
 
     QString settingsPath_;
     bool closed_ = false;
+    std::unique_ptr<QPrinter> printer_;
+    bool activated_ = false;              // FormActivate ran once
+    QRect trayRestoreGeometry_;           // where the window was before the tray
+    QList<QPointer<QWidget>> trayHidden_; // the other windows the tray hid
+    QTimer *trayClick_ = nullptr;         // a single click waits to be no double click
 };
 
 extern TForm1 *Form1;

@@ -1,7 +1,7 @@
 // The document file commands of the main window, driven on the real window:
-// new, open, save, save as, exit with its question, and the two insert
-// commands, with their dialogs answered through the modal seam, and a few runs
-// that answer the real file dialog widget by typing into it.
+// new, open, save, save as, exit with its question, the two insert commands
+// and print, with their dialogs answered through the modal seam, and a few
+// runs that answer the real dialog widgets.
 #include "app/tform1.h"
 #include "editor/cp1251.h"
 #include "editor/file_dialogs.h"
@@ -15,6 +15,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDialogButtonBox>
+#include <QDoubleSpinBox>
 #include <QFileDialog>
 #include <QHeaderView>
 #include <QLibraryInfo>
@@ -22,7 +23,10 @@
 #include <QLineEdit>
 #include <QListView>
 #include <QMessageBox>
+#include <QPrinter>
+#include <QProcess>
 #include <QPushButton>
+#include <QRadioButton>
 #include <QSortFilterProxyModel>
 #include <QTemporaryDir>
 #include <QTimer>
@@ -129,6 +133,13 @@ void run(F f) {
 
 // The Russian error text of the C library for errno, as the error boxes quote it.
 QString reason(int err) { return QString::fromLocal8Bit(std::strerror(err)); }
+
+// What a poppler tool reads in a PDF file.
+QString poppler(const QString &tool, const QString &option, const QString &pdf) {
+    QProcess p;
+    p.start(tool, option.isEmpty() ? QStringList{pdf} : QStringList{option, pdf, QStringLiteral("-")});
+    return p.waitForFinished(30000) ? QString::fromUtf8(p.readAllStandardOutput()) : QString();
+}
 
 } // namespace
 
@@ -820,6 +831,76 @@ private slots:
         run([&] { form().ToolButton2Click(); });
         QCOMPARE(seen.selectedFilter, 1);
         QCOMPARE(seen.shownFilterLabels[1], QStringLiteral("*.TXT файлы "));
+    }
+
+    // ---- Print: to a PDF file, read back with poppler -----------------------------
+
+    void print_data() {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QString>("before"); // what the user does first
+        QTest::addColumn<int>("pages");      // 0: nothing printed
+        QString many;
+        for (int i = 1; i <= 200; ++i)
+            many += QStringLiteral("Строка %1\n").arg(i);
+        QTest::newRow("empty: a blank page") << QString() << QString() << 1;
+        QTest::newRow("bold, large") << QStringLiteral("Первая строка\nВторая") << QStringLiteral("bold") << 1;
+        QTest::newRow("wrapped paragraph") << QStringLiteral("слово ").repeated(120) << QString() << 1;
+        QTest::newRow("200 lines, none lost") << many << QString() << 4;
+        QTest::newRow("cancel") << QStringLiteral("x") << QStringLiteral("cancel") << 0;
+        QTest::newRow("landscape, margins unused") << QStringLiteral("Альбом") << QStringLiteral("landscape") << 1;
+        QTest::newRow("job cannot start") << QStringLiteral("x") << QStringLiteral("no/") << 0;
+    }
+
+    // The display lines in order, page after page, in the base font, 100 dots
+    // (6 points at 1200 dpi) into the printer's printable area.
+    void print() {
+        QFETCH(QString, text);
+        QFETCH(QString, before);
+        QFETCH(int, pages);
+        jre().ReplaceSelection(text);
+        QTextCharFormat bold;
+        bold.setFontWeight(QFont::Bold);
+        bold.setFontPointSize(36);
+        jre().SelectAll();
+        if (before == QLatin1String("bold"))
+            jre().SetSelectionFormat(bold);
+        const double margin = form().Printer().pageLayout().margins(QPageLayout::Point).left();
+        if (before == QLatin1String("landscape")) { // the real dialog; a margin changed too
+            modal::answerNext([](QDialog &d) {
+                QTimer::singleShot(0, &d, [&d] {
+                    d.findChild<QRadioButton *>(QStringLiteral("landscape"))->click();
+                    d.findChild<QDoubleSpinBox *>(QStringLiteral("leftMargin"))->setValue(60);
+                    d.accept();
+                });
+                return d.exec();
+            });
+            run([&] { form().ToolButton38Click(); });
+        }
+        const QString pdf = path((before == QLatin1String("no/") ? before : QString()) + QStringLiteral("x.pdf"));
+        form().Printer().setOutputFileName(pdf);
+        modal::answerNext([&](QDialog &) { return int(before == QLatin1String("cancel") ? QDialog::Rejected : QDialog::Accepted); });
+        SeenBox box;
+        if (before == QLatin1String("no/"))
+            answerBox(messages::Ok, &box);
+        run([&] { form().ToolButton6Click(); });
+        QCOMPARE(box.text.startsWith(QStringLiteral("Cannot create file \"%1\". ").arg(pdf)), before == QLatin1String("no/"));
+
+        const QString printed = poppler(QStringLiteral("pdftotext"), QStringLiteral("-layout"), pdf);
+        QCOMPARE(int(printed.count(QLatin1Char('\f'))), pages);
+        QStringList lines = pages ? jre().Lines().Texts() : QStringList();
+        for (QString &line : lines)
+            line = line.trimmed();
+        QCOMPARE(printed.trimmed().split(QRegularExpression(QStringLiteral("\\s*[\\n\\f]\\s*")), Qt::SkipEmptyParts), lines);
+        QVERIFY(!poppler(QStringLiteral("pdffonts"), QString(), pdf).contains(QLatin1String("Bold")));
+        const QString boxes = poppler(QStringLiteral("pdftotext"), QStringLiteral("-bbox-layout"), pdf);
+        QCOMPARE(boxes.contains(QLatin1String("<page width=\"842")), before == QLatin1String("landscape")); // A4 across
+        QSet<QString> edges; // the left edge and the height of each line, in points
+        for (auto it = QRegularExpression(QStringLiteral("<line xMin=\"([\\d.]+)\" yMin=\"([\\d.]+)\" xMax=\"[\\d.]+\" yMax=\"([\\d.]+)")).globalMatch(boxes); it.hasNext();) {
+            const auto m = it.next();
+            edges << QStringLiteral("%1 %2").arg(qRound(m.captured(1).toDouble() - margin)).arg(qRound(m.captured(3).toDouble() - m.captured(2).toDouble()));
+        }
+        QCOMPARE(edges.size(), lines.isEmpty() ? 0 : 1);
+        QVERIFY(lines.isEmpty() || edges.begin()->startsWith(QLatin1String("6 ")));
     }
 };
 
