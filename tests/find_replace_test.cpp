@@ -493,7 +493,8 @@ private slots:
             << QStringLiteral("bbaa") << (1 << 16) << (1 << 16) + 4;
         QTest::newRow("asked for: 99,000 more") << QStringLiteral("a").repeated(1000) << QStringLiteral("a")
                                                 << QStringLiteral("b").repeated(100) << 99000 << 99000;
-        QTest::newRow("past 64 MB") << QStringLiteral("a").repeated(300000) << QStringLiteral("a")
+        QTest::newRow("past 64 MB") << (QStringLiteral("a").repeated(99) + QStringLiteral("\r\n")).repeated(3000)
+                                    << QStringLiteral("a")
                                     << QStringLiteral("b").repeated(255) << -1 << -1;
     }
     void replaceAllKeepsToItsLimits() {
