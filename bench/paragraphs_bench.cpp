@@ -60,7 +60,8 @@ struct Figures {
 void typeRightAfterOpening(const QString &dir, const QString &path, Where where, Figures &out) {
     TForm1 form(dir + QStringLiteral("/Tessarin.ini"));
     form.show();
-    QTest::qWaitForWindowExposed(&form);
+    if (!QTest::qWaitForWindowExposed(&form))
+        std::printf("warning: the window was not shown\n");
     form.JRE->setFocus();
     form.JRE->LoadFile(path);
     const std::vector<double> us = typeAt(*form.JRE, where, 9);
@@ -82,7 +83,8 @@ Figures measure(const QString &dir, int paragraphs) {
 
     TForm1 form(dir + QStringLiteral("/Tessarin.ini"));
     form.show();
-    QTest::qWaitForWindowExposed(&form);
+    if (!QTest::qWaitForWindowExposed(&form))
+        std::printf("warning: the window was not shown\n");
     TJRE &e = *form.JRE;
     e.setFocus();
     QElapsedTimer load;
