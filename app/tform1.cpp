@@ -216,6 +216,7 @@ void TForm1::FormCreate() {
     JRE->SetTabStops({15, 20, 25});
 
     ComboBox1->addItems(fontFamilies());
+    fitListWidth(ComboBox1); // the list shows every name whole
     ComboBox1->setEditText(JRE->FontName());
 
     JRE->SetFont(JRE->FontName(), UpDown1->value());

@@ -4,11 +4,10 @@
 #include "editor/docformat.h"
 
 #include <QHash>
-#include <QTextList>
-
 #include <QTextBlock>
 #include <QTextCursor>
 #include <QTextDocument>
+#include <QTextList>
 
 namespace plaintext {
 

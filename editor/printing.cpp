@@ -69,11 +69,7 @@ QPrinter &TForm1::Printer() {
 void TForm1::ToolButton6Click() {
     if (!PrintDialog1->Execute(Printer()))
         return;
-    const TJRE::TLines lines = JRE->Lines();
-    QStringList texts;
-    for (int i = 0; i < lines.Count(); ++i)
-        texts << lines[i];
-    printing::printLines(Printer(), QFont(JRE->FontName(), JRE->FontSize()), texts);
+    printing::printLines(Printer(), QFont(JRE->FontName(), JRE->FontSize()), JRE->Lines().Texts());
 }
 
 // Printer setup: printer, paper and orientation for the next print jobs.

@@ -72,8 +72,6 @@ void TForm1::connectFormatting() {
     FontDialog1 = new TFontDialog(this);
     ColorDialog1 = new TColorDialog(this);
 
-    // The font list, filled at start-up, shows every name whole.
-    connect(ComboBox1->model(), &QAbstractItemModel::rowsInserted, ComboBox1, [this] { fitListWidth(ComboBox1); });
     // The font name follows a list entry chosen or the text typed.
     connectGuarded(ComboBox1, &QComboBox::activated, this, &TForm1::ComboBox1Change);
     connectGuarded(ComboBox1->lineEdit(), &QLineEdit::textEdited, this, &TForm1::ComboBox1Change);
@@ -147,7 +145,7 @@ void TForm1::ComboBox1Change() {
     // an empty name, which shows as the editor's font.
     const int index = ComboBox1->findText(ComboBox1->currentText(), Qt::MatchFixedString);
     QTextCharFormat f;
-    docformat::setFontName(f, index >= 0 ? fontFamily(ComboBox1->itemText(index)) : QString());
+    docformat::setFontName(f, index >= 0 ? ComboBox1->itemText(index) : QString());
     JRE->SetSelectionFormat(f);
 }
 

@@ -28,8 +28,8 @@ TStatusBar::TStatusBar(QWidget *parent) : QWidget(parent) {
         label->setFrameStyle(QFrame::Panel | QFrame::Sunken);
         label->setAlignment((i == 0 ? Qt::AlignLeft : Qt::AlignHCenter) | Qt::AlignVCenter);
         label->setMargin(1);
+        label->resize(kDesignPanelWidth, kHeight);
         panels_[i] = label;
-        widths_[i] = kDesignPanelWidth;
     }
     placePanels();
 }
@@ -38,18 +38,18 @@ void TStatusBar::SetText(int panel, const QString &text) { panels_[panel]->setTe
 QString TStatusBar::Text(int panel) const { return panels_[panel]->text(); }
 
 void TStatusBar::SetWidth(int panel, int width) {
-    widths_[panel] = width;
+    panels_[panel]->resize(width, kHeight);
     placePanels();
 }
 
-int TStatusBar::Width(int panel) const { return widths_[panel]; }
+int TStatusBar::Width(int panel) const { return panels_[panel]->width(); }
 
 // The panels keep their widths side by side from the left; a window narrower
 // than all of them cuts off the last ones instead of refusing to shrink.
 void TStatusBar::placePanels() {
     int x = 0;
-    for (int i = 0; i < kPanels; ++i) {
-        panels_[i]->setGeometry(x, 0, widths_[i], kHeight);
-        x += widths_[i];
+    for (QLabel *panel : panels_) {
+        panel->move(x, 0);
+        x += panel->width();
     }
 }

@@ -24,5 +24,4 @@ private:
     void placePanels();
 
     std::array<QLabel *, kPanels> panels_{};
-    std::array<int, kPanels> widths_{};
 };

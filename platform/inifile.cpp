@@ -1,13 +1,13 @@
 #include "platform/inifile.h"
 
 #include "platform/error.h"
+#include "platform/numbers.h"
 #include "platform/safewrite.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 
-#include <climits>
 #include <new>
 
 namespace {
@@ -134,54 +134,11 @@ const QByteArray &IniFile::text() const {
 }
 
 bool IniFile::parseInteger(const QString &text, int *value) {
-    const QString s = text.trimmed();
-    qsizetype i = 0;
-    bool negative = false;
-    if (i < s.size() && (s[i] == u'+' || s[i] == u'-'))
-        negative = s[i++] == u'-';
-    int base = 10;
-    if (i < s.size() && s[i] == u'$') {
-        base = 16;
-        ++i;
-    } else if (i + 1 < s.size() && s[i] == u'0' && (s[i + 1] == u'x' || s[i + 1] == u'X')) {
-        base = 16;
-        i += 2;
-    }
-    if (i == s.size())
-        return false;
-    auto digitOf = [base](char16_t c) {
-        if (c >= u'0' && c <= u'9')
-            return c - u'0';
-        if (base == 16 && c >= u'a' && c <= u'f')
-            return c - u'a' + 10;
-        if (base == 16 && c >= u'A' && c <= u'F')
-            return c - u'A' + 10;
-        return -1;
-    };
-    quint64 magnitude = 0;
-    for (; i < s.size(); ++i) {
-        const int digit = digitOf(s[i].unicode());
-        if (digit < 0)
-            return false;
-        magnitude = magnitude * base + digit;
-        if (magnitude > 0xFFFFFFFFull)
-            return false;
-    }
-    qint64 result;
-    if (base == 16) {
-        // Eight hexadecimal digits fill the 32 bits: $FFFFFFFF is -1.
-        result = qint32(quint32(magnitude));
-        if (negative)
-            result = -result;
-        if (result > INT_MAX || result < INT_MIN)
-            return false;
-    } else {
-        result = negative ? -qint64(magnitude) : qint64(magnitude);
-        if (result > INT_MAX || result < INT_MIN)
-            return false;
-    }
-    *value = int(result);
-    return true;
+    // The calculator's rule, around any blanks, and with "0x" or "$" only.
+    const std::optional<int> parsed = numbers::parseInteger(QStringView(text).trimmed(), false);
+    if (parsed)
+        *value = *parsed;
+    return parsed.has_value();
 }
 
 QString IniFile::readString(const QString &section, const QString &key, const QString &def) const {

@@ -82,7 +82,7 @@ long double readReal(const QString &text, QChar separator) {
     return value;
 }
 
-int readInteger(const QString &text) {
+std::optional<int> parseInteger(QStringView text, bool bareX) {
     qsizetype i = 0;
     const qsizetype end = text.size();
     while (i < end && text[i] == u' ')
@@ -93,27 +93,34 @@ int readInteger(const QString &text) {
     const auto startsWith = [&](const char *prefix) { return text.mid(i).startsWith(QLatin1String(prefix)); };
     std::uint64_t value = 0;
     qsizetype digits = 0;
-    if (startsWith("$") || startsWith("x") || startsWith("X") || startsWith("0x") || startsWith("0X")) {
+    if (startsWith("$") || startsWith("0x") || startsWith("0X") || (bareX && (startsWith("x") || startsWith("X")))) {
         i += text[i] == u'0' ? 2 : 1;
         int d;
         for (; i < end && (d = hexValue(text[i])) >= 0; ++i, ++digits) {
             value = value * 16 + d;
             if (value > 0xFFFFFFFFu)
-                notInteger(text);
+                return std::nullopt;
         }
         if (digits == 0 || i != end)
-            notInteger(text);
+            return std::nullopt;
         const auto pattern = std::uint32_t(negative ? 0u - std::uint32_t(value) : std::uint32_t(value));
         return std::int32_t(pattern);
     }
     for (; i < end && isDigit(text[i]); ++i, ++digits) {
         value = value * 10 + (text[i].unicode() - u'0');
         if (value > std::uint64_t(INT32_MAX) + 1)
-            notInteger(text);
+            return std::nullopt;
     }
     if (digits == 0 || i != end || (!negative && value > std::uint64_t(INT32_MAX)))
-        notInteger(text);
+        return std::nullopt;
     return negative ? int(-std::int64_t(value)) : int(value);
+}
+
+int readInteger(const QString &text) {
+    const std::optional<int> value = parseInteger(text, true);
+    if (!value)
+        notInteger(text);
+    return *value;
 }
 
 QString realText(long double value, QChar separator) {

@@ -5,6 +5,9 @@
 // message the user sees.
 #include <QChar>
 #include <QString>
+#include <QStringView>
+
+#include <optional>
 
 namespace numbers {
 
@@ -14,10 +17,14 @@ namespace numbers {
 // "'text' is not a valid floating point value"; one too small for it is 0.
 long double readReal(const QString &text, QChar separator);
 
-// Blanks before, a sign, then decimal digits within 32 bits, or up to eight
-// significant hexadecimal digits after "$", "x", "X", "0x" or "0X", taken as a
-// 32-bit pattern ("$FFFFFFFF" is -1). Nothing may follow, not even a blank.
-// Otherwise "'text' is not a valid integer value".
+// The integer rule of the settings file and the calculator: blanks before, a
+// sign, then decimal digits within 32 bits, or up to eight significant
+// hexadecimal digits after "$", "0x" or "0X" (and "x" or "X" when bareX),
+// taken as a 32-bit pattern ("$FFFFFFFF" is -1). Nothing may follow, not even
+// a blank. No value otherwise.
+std::optional<int> parseInteger(QStringView text, bool bareX);
+
+// parseInteger with every prefix; otherwise "'text' is not a valid integer value".
 int readInteger(const QString &text);
 
 // A finite value to 15 significant digits, rounded, without trailing zeros:

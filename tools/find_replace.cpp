@@ -329,11 +329,14 @@ void TForm1::ReplaceDialog1Replace() {
         return;
     const QString with = usable(ReplaceDialog1->ReplaceText());
     const QString text = JRE->GetText();
-    // A result past the bound of the text tools is refused before anything changes.
-    if (qint64(replace_engine::plainResultLength(view(text), view(what), view(with))) > text_tools::kMaxResult)
+    // A text that would grow past the bound of the text tools is refused
+    // before anything changes.
+    const std::size_t plain = replace_engine::plainResultLength(view(text), view(what), view(with));
+    if (qint64(plain) > std::max(qint64(text.size()), text_tools::kMaxResult))
         throw tessarin::Error(QStringLiteral("Замена не выполнена: текст стал бы больше %1 МБ")
                                   .arg(text_tools::kMaxResult >> 20));
-    const auto plan = replace_engine::replaceAll(view(text), view(what), view(with));
+    const auto plan = replace_engine::replaceAll(view(text), view(what), view(with),
+                                                 replace_engine::defaultLimits(std::size_t(text.size()), plain));
     if (plan.edits.empty())
         return;
 

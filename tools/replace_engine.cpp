@@ -61,14 +61,12 @@ std::size_t plainResultLength(std::basic_string_view<Ch> text, std::basic_string
     return text.size() - occurrences * find.size() + occurrences * replacement.size();
 }
 
-template <class Ch>
-Limits defaultLimits(std::basic_string_view<Ch> text, std::basic_string_view<Ch> find,
-                     std::basic_string_view<Ch> replacement) {
+Limits defaultLimits(std::size_t textLength, std::size_t plainLength) {
     constexpr std::size_t kRunaway = std::size_t(1) << 16;
     constexpr std::size_t kSteps = std::size_t(1) << 20;
     constexpr std::size_t kCeiling = std::size_t(1) << 30; // positions stay within int
-    const std::size_t asked = std::max(text.size(), plainResultLength(text, find, replacement));
-    return {std::max(text.size(), kSteps), std::min(asked + kRunaway, std::max(text.size(), kCeiling))};
+    const std::size_t asked = std::max(textLength, plainLength);
+    return {std::max(textLength, kSteps), std::min(asked + kRunaway, std::max(textLength, kCeiling))};
 }
 
 template <class Ch>
@@ -143,8 +141,6 @@ Result<Ch> replaceAll(std::basic_string_view<Ch> text, std::basic_string_view<Ch
 
 template std::size_t plainResultLength<char>(std::string_view, std::string_view, std::string_view);
 template std::size_t plainResultLength<char16_t>(std::u16string_view, std::u16string_view, std::u16string_view);
-template Limits defaultLimits<char>(std::string_view, std::string_view, std::string_view);
-template Limits defaultLimits<char16_t>(std::u16string_view, std::u16string_view, std::u16string_view);
 template Result<char> replaceAll<char>(std::string_view, std::string_view, std::string_view, const Limits &);
 template Result<char16_t> replaceAll<char16_t>(std::u16string_view, std::u16string_view, std::u16string_view,
                                                const Limits &);

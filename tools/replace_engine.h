@@ -45,16 +45,21 @@ template <class Ch>
 std::size_t plainResultLength(std::basic_string_view<Ch> text, std::basic_string_view<Ch> find,
                               std::basic_string_view<Ch> replacement);
 
-// The limits of the replace command. The text may grow by what replacing the
+// The limits of the replace command for a text of textLength characters that
+// replacing what it holds makes plainLength long. The text may grow by what replacing the
 // occurrences it holds takes (what the user asks for), and by 64 Ki characters
 // more: a loop that never ends piles its growth into one word, and laying out
 // one unbroken word costs the square of its length (64 Ki characters 0.4 s,
 // 1 Mi over two minutes), so that room is the same for every document.
 // n or 1 Mi replacements are made, whichever is more: 1 Mi replacements take
 // about 3 s when made one at a time. Never past 2^30 characters.
+Limits defaultLimits(std::size_t textLength, std::size_t plainLength);
+// The same for a text, what it is searched for and what replaces it.
 template <class Ch>
 Limits defaultLimits(std::basic_string_view<Ch> text, std::basic_string_view<Ch> find,
-                     std::basic_string_view<Ch> replacement);
+                     std::basic_string_view<Ch> replacement) {
+    return defaultLimits(text.size(), plainResultLength(text, find, replacement));
+}
 
 template <class Ch>
 struct Result {
