@@ -1,10 +1,9 @@
 #include "editor/tjre.h"
 
 #include "editor/cp1251.h"
-#include "editor/displaylines.h"
+#include "editor/doclayout.h"
 #include "editor/docformat.h"
 #include "editor/docio.h"
-#include "editor/fastlayout.h"
 #include "editor/plaintext.h"
 #include "editor/rtf/reader.h"
 #include "editor/rtf/writer.h"
@@ -13,6 +12,7 @@
 #include <QKeyEvent>
 #include <QMimeData>
 #include <QPointer>
+#include <QScrollBar>
 #include <QScopeGuard>
 #include <QTextBlock>
 #include <QTextCursor>
@@ -48,7 +48,7 @@ void foldDocument(QTextDocument &doc) {
 
 } // namespace
 
-TJRE::TJRE(QWidget *parent) : QTextEdit(parent), lines_(new DisplayLines(this)) {
+TJRE::TJRE(QWidget *parent) : QTextEdit(parent) {
     setAcceptRichText(true);
     setTabChangesFocus(false);
     setLineWrapMode(QTextEdit::WidgetWidth);
@@ -63,13 +63,44 @@ TJRE::TJRE(QWidget *parent) : QTextEdit(parent), lines_(new DisplayLines(this)) 
         else
             emit Change();
     });
+    // A view at the end stays there when the paragraphs it shows are laid out
+    // and the document's height changes.
+    QScrollBar *bar = verticalScrollBar();
+    connect(bar, &QScrollBar::rangeChanged, this, [this, bar](int, int max) {
+        if (atEnd_ && bar->value() != max)
+            bar->setValue(max);
+    });
     adoptDocument(document());
     applySelectionPalette();
 }
 
 void TJRE::adoptDocument(QTextDocument *doc) {
-    FastLayout::install(doc); // typing costs the same in any length of document
-    lines_->attach(doc);
+    DocLayout *layout = DocLayout::install(doc); // lays out only what is looked at
+    if (layout == layout_)
+        return;
+    layout_ = layout;
+    connect(layout_, &DocLayout::viewShift, this, &TJRE::followShift);
+}
+
+// Paragraphs above the view were laid out and changed height: move the view
+// with them, without scrolling what it shows.
+void TJRE::followShift(qreal delta) {
+    if (sender() != layout_)
+        return;
+    QScrollBar *bar = verticalScrollBar();
+    shiftRest_ += delta;
+    const int step = qRound(shiftRest_);
+    shiftRest_ -= step;
+    const QSignalBlocker quiet(bar);
+    bar->setValue(bar->value() + step);
+    layout_->setAnchor(bar->value());
+}
+
+void TJRE::scrollContentsBy(int dx, int dy) {
+    QTextEdit::scrollContentsBy(dx, dy);
+    const QScrollBar *bar = verticalScrollBar();
+    atEnd_ = bar->maximum() > 0 && bar->value() == bar->maximum();
+    layout_->setAnchor(bar->value());
 }
 
 // ---- positions ---------------------------------------------------------------
@@ -217,7 +248,6 @@ void TJRE::SetFont(const QString &name, int pointSize) {
     docformat::setFontName(fmt, name);
     fmt.setFontPointSize(f.pointSize());
     SetDefaultFormat(fmt);
-    lines_->invalidateAll();
 }
 
 QColor TJRE::Color() const { return palette().color(QPalette::Base); }
@@ -237,7 +267,6 @@ void TJRE::SetTabStops(const QList<int> &dialogUnits) {
     option.setTabs(tabs);
     option.setTabStopDistance(kDefaultTabPixels);
     document()->setDefaultTextOption(option);
-    lines_->invalidateAll();
 }
 
 // ---- files -------------------------------------------------------------------
@@ -272,7 +301,6 @@ void TJRE::SetWordWrap(bool on) {
     if (on == WordWrap())
         return;
     setLineWrapMode(on ? QTextEdit::WidgetWidth : QTextEdit::NoWrap);
-    lines_->setWrapping(on);
 }
 
 void TJRE::SetHideSelection(bool on) {
@@ -318,32 +346,27 @@ void TJRE::DeleteSelection() {
 
 // ---- lines -------------------------------------------------------------------
 
-int TJRE::LineFromChar(int position) { return lines_->lineOfPosition(toQt(position)); }
+int TJRE::LineFromChar(int position) { return layout_->lineOfPosition(toQt(position)); }
 
 int TJRE::LineIndex(int line) {
-    const int q = lines_->lineStart(line);
+    const int q = layout_->lineStart(line);
     return q < 0 ? -1 : fromQt(q);
 }
 
 int TJRE::LineCount() {
-    const int n = lines_->lineCount();
+    const int n = layout_->lineCount();
     return document()->lastBlock().length() == 1 ? n - 1 : n;
 }
 
 QString TJRE::TLines::operator[](int i) const {
-    const int start = editor_->lines_->lineStart(i);
+    const int start = editor_->layout_->lineStart(i);
     if (start < 0)
         return {};
     const QTextBlock block = editor_->document()->findBlock(start);
     if (!editor_->WordWrap())
         return block.text().left(kLineBuffer);
-    const int k = i - block.firstLineNumber();
-    QString text = block.text();
-    if (QTextLayout *layout = block.layout(); layout && k < layout->lineCount()) {
-        const QTextLine line = layout->lineAt(k);
-        text = text.mid(line.textStart(), line.textLength());
-    }
-    return text.left(kLineBuffer);
+    const QTextLine line = editor_->layout_->laidOut(block)->lineForTextPosition(start - block.position());
+    return block.text().mid(line.textStart(), line.textLength()).left(kLineBuffer);
 }
 
 QStringList TJRE::TLines::Texts() const {
@@ -351,22 +374,23 @@ QStringList TJRE::TLines::Texts() const {
     // Without word wrap every paragraph is one display line (no paragraph holds
     // a line separator: none is in the alphabet), so nothing needs laying out.
     const bool wrap = editor_->WordWrap();
-    const int count = wrap ? Count() : doc->blockCount() - (doc->lastBlock().length() == 1 ? 1 : 0);
     QStringList out;
-    out.reserve(count);
-    for (QTextBlock b = doc->begin(); b.isValid() && out.size() < count; b = b.next()) {
-        const QTextLayout *layout = wrap && b.isVisible() ? b.layout() : nullptr;
+    out.reserve(doc->blockCount());
+    for (QTextBlock b = doc->begin(); b.isValid(); b = b.next()) {
+        const QTextLayout *layout = wrap ? editor_->layout_->laidOut(b) : nullptr;
         const int k = layout ? layout->lineCount() : 0;
         if (k <= 1) {
             out.append(b.text());
             continue;
         }
         const QString text = b.text();
-        for (int j = 0; j < k && out.size() < count; ++j) {
+        for (int j = 0; j < k; ++j) {
             const QTextLine line = layout->lineAt(j);
             out.append(text.mid(line.textStart(), line.textLength()));
         }
     }
+    if (doc->lastBlock().length() == 1)
+        out.removeLast(); // an empty last line is not a line
     return out;
 }
 
@@ -446,15 +470,10 @@ TJRE::ChangeBatch::~ChangeBatch() {
 }
 
 void TJRE::BulkEdit(const std::function<void()> &edit) {
-    QTextDocument *doc = document();
-    const QSizeF page = doc->pageSize();
     const bool updates = updatesEnabled();
     setUpdatesEnabled(false);
-    doc->setPageSize(QSizeF(0, 0)); // Qt's layout does nothing while the page is null
     ChangeBatch batch(this);
     const auto restore = qScopeGuard([&] {
-        doc->setPageSize(page); // starts the step-by-step layout of the whole document
-        lines_->invalidateAll();
         if (updates) {
             setUpdatesEnabled(true);
             viewport()->update();
@@ -524,8 +543,17 @@ void TJRE::mousePressEvent(QMouseEvent *event) {
     emit MouseDown();
 }
 
+// A new width re-estimates every paragraph: keep the line at the top of the
+// view where it is.
 void TJRE::resizeEvent(QResizeEvent *event) {
+    QScrollBar *bar = verticalScrollBar();
+    const int top = bar->value();
+    const int pos = top > 0 ? layout_->hitTest(QPointF(0, top), Qt::FuzzyHit) : -1;
     QTextEdit::resizeEvent(event);
-    if (event->size().width() != event->oldSize().width())
-        lines_->invalidateAll();
+    if (pos >= 0 && !atEnd_) {
+        const QTextBlock block = document()->findBlock(pos);
+        const QRectF rect = layout_->blockBoundingRect(block);
+        const QTextLine line = block.layout()->lineForTextPosition(pos - block.position());
+        bar->setValue(qRound(rect.top() + (line.isValid() ? line.y() : 0)));
+    }
 }

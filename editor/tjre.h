@@ -8,7 +8,7 @@
 #include <QTextEdit>
 #include <functional>
 
-class DisplayLines;
+class DocLayout;
 
 class TJRE : public QTextEdit {
     Q_OBJECT
@@ -114,12 +114,9 @@ public:
         TJRE *editor_;
     };
 
-    // Runs edit, a change of a large part of the document, without Qt laying
-    // the changed text out at once (about 20 us a line): redrawing is off, and
-    // afterwards the document is laid out again step by step from the event
-    // loop, as a freshly loaded one, and redrawn once. Change is sent once, at
-    // the end, so its handlers see the document laid out and the caret where
-    // edit left it.
+    // Runs edit, a change of a large part of the document: redrawing is off
+    // meanwhile and the view is redrawn once at the end. Change is sent once,
+    // at the end, so its handlers see the caret where edit left it.
     void BulkEdit(const std::function<void()> &edit);
 
     // Position mapping between our counting (CR LF) and Qt's (one separator).
@@ -137,12 +134,16 @@ protected:
     void insertFromMimeData(const QMimeData *source) override;
     void mousePressEvent(QMouseEvent *event) override;
     void resizeEvent(QResizeEvent *event) override;
+    void scrollContentsBy(int dx, int dy) override;
 
 private:
     void adoptDocument(QTextDocument *doc);
     void applySelectionPalette();
+    void followShift(qreal delta);
 
-    DisplayLines *lines_;
+    DocLayout *layout_ = nullptr;
+    bool atEnd_ = false;       // the view shows the end of the document
+    qreal shiftRest_ = 0;      // the part of view shifts smaller than a pixel
     bool plainText_ = false;
     bool hideSelection_ = true;
     QTextCharFormat defaultFormat_;

@@ -1,0 +1,585 @@
+#include "editor/doclayout.h"
+
+#include "editor/docformat.h"
+
+#include <QFontMetricsF>
+#include <QPainter>
+#include <QPaintDevice>
+#include <QTextDocument>
+#include <QTextFrame>
+#include <QTextLayout>
+#include <QTextList>
+#include <QTimer>
+#include <algorithm>
+#include <cmath>
+
+namespace {
+
+// Qt's layout works in 26.6 fixed point, truncating; doing the same gives the same lines.
+qreal fixed(qreal v) { return std::trunc(v * 64) / 64; }
+
+// How far a line moves the next one down, and where its own bottom is.
+struct LineHeights {
+    qreal advance;
+    qreal bottom;
+};
+
+LineHeights lineHeights(const QTextBlockFormat &format, const QTextLine &line) {
+    const qreal raw = std::ceil(line.ascent() + line.descent() + line.leading());
+    return {fixed(format.lineHeight(raw, 1)), fixed(format.lineHeight(line.height(), 1))};
+}
+
+} // namespace
+
+DocLayout::DocLayout(QTextDocument *doc) : QAbstractTextDocumentLayout(doc) {}
+
+DocLayout *DocLayout::install(QTextDocument *doc) {
+    if (auto *mine = qobject_cast<DocLayout *>(doc->documentLayout()))
+        return mine;
+    QPaintDevice *device = doc->documentLayout()->paintDevice();
+    auto *layout = new DocLayout(doc);
+    layout->setPaintDevice(device);
+    doc->setDocumentLayout(layout); // calls documentChanged for the whole text
+    return layout;
+}
+
+void DocLayout::setCursorWidth(int width) {
+    cursorWidth_ = width;
+    emit update();
+}
+
+bool DocLayout::exactLines() const { return document()->characterCount() <= kExactChars; }
+
+bool DocLayout::isLaidOut(const QTextBlock &block) const {
+    return block.isValid() && tree_.at(block.blockNumber()).exact;
+}
+
+// ---- settings ----------------------------------------------------------------
+
+DocLayout::Page DocLayout::page() const {
+    const QTextDocument *doc = document();
+    const qreal margin = doc->documentMargin();
+    const qreal width = doc->pageSize().width();
+    const bool wrap = doc->defaultTextOption().wrapMode() != QTextOption::NoWrap && width > 0;
+    return {margin, margin, std::max(margin, width - margin), wrap};
+}
+
+qreal DocLayout::indentOf(const QTextBlockFormat &format) const {
+    qreal indent = format.indent();
+    if (QTextObject *object = document()->objectForFormat(format))
+        indent += object->format().toListFormat().indent();
+    return indent * document()->indentWidth();
+}
+
+const DocLayout::Paragraph &DocLayout::paragraph(const QTextBlock &block) {
+    const int key = block.blockFormatIndex();
+    auto it = paragraphs_.find(key);
+    if (it == paragraphs_.end()) {
+        const QTextBlockFormat f = block.blockFormat();
+        it = paragraphs_.insert(key, {f.topMargin(), f.bottomMargin(), f.leftMargin() + indentOf(f), f.rightMargin(),
+                                      f.textIndent()});
+    }
+    return *it;
+}
+
+const DocLayout::FontMetrics &DocLayout::fontMetrics(const QTextBlock &block) {
+    const QTextBlock::iterator first = block.begin();
+    const bool empty = first.atEnd();
+    const int key = empty ? block.charFormatIndex() : first.fragment().charFormatIndex();
+    auto it = fonts_.find(key);
+    if (it == fonts_.end()) {
+        const QTextCharFormat format = empty ? block.charFormat() : first.fragment().charFormat();
+        const QFont font = format.font().resolve(document()->defaultFont());
+        QTextLayout sample(QStringLiteral("Xg"), font, paintDevice());
+        sample.beginLayout();
+        QTextLine line = sample.createLine();
+        line.setLeadingIncluded(true);
+        sample.endLayout();
+        const qreal advance = lineHeights(QTextBlockFormat(), line).advance;
+        it = fonts_.insert(key, {advance, QFontMetricsF(font, paintDevice()).averageCharWidth()});
+    }
+    return *it;
+}
+
+qreal DocLayout::gapBefore(const QTextBlock &block) {
+    const QTextBlock previous = block.previous();
+    const qreal top = paragraph(block).top;
+    return previous.isValid() ? std::max(top, paragraph(previous).bottom) : top;
+}
+
+// ---- the height tree ---------------------------------------------------------
+
+HeightTree::Entry DocLayout::estimate(const QTextBlock &block) {
+    const Page pg = page();
+    const Paragraph &p = paragraph(block);
+    const FontMetrics &m = fontMetrics(block);
+    int lines = 1;
+    const qreal width = pg.right - pg.left - p.left - p.right;
+    if (pg.wrap && width > 0) {
+        const qreal text = (block.length() - 1) * m.average + p.textIndent;
+        lines = std::max(1, int(std::min<qreal>(std::ceil(text / width), 1e9)));
+    }
+    const qreal gap = gapBefore(block);
+    return {gap + lines * m.advance, gap, lines, false};
+}
+
+void DocLayout::rebuild() {
+    QTextDocument *doc = document();
+    // The layouts kept so far belong to other settings: drop their lines.
+    std::vector<int> laid;
+    tree_.forEachExact([&](int i) { laid.push_back(i); });
+    for (int i : laid)
+        if (QTextBlock b = doc->findBlockByNumber(i); b.isValid())
+            b.layout()->clearLayout();
+    paragraphs_.clear();
+    fonts_.clear();
+    widest_ = 0;
+    std::vector<HeightTree::Entry> entries;
+    entries.reserve(doc->blockCount());
+    for (QTextBlock b = doc->begin(); b.isValid(); b = b.next())
+        entries.push_back(estimate(b));
+    tree_.assign(entries);
+}
+
+void DocLayout::documentChanged(int from, int charsRemoved, int charsAdded) {
+    QTextDocument *doc = document();
+    const int newCount = doc->blockCount();
+    const int delta = newCount - tree_.size();
+    const QTextBlock firstBlock = doc->findBlock(from);
+    QTextBlock lastBlock = doc->findBlock(from + charsAdded);
+    if (!lastBlock.isValid())
+        lastBlock = doc->lastBlock();
+    const int first = firstBlock.blockNumber();
+    const int lastNew = lastBlock.blockNumber();
+    const int lastOld = lastNew - delta;
+    const bool everything = from == 0 && charsRemoved == 0 && charsAdded == doc->characterCount();
+    if (everything || tree_.size() == 0 || !firstBlock.isValid() || lastOld < first - 1 || lastOld >= tree_.size()) {
+        rebuild();
+    } else {
+        // The blocks at both ends may be old ones whose lines no longer fit their text.
+        for (QTextBlock b : {firstBlock, lastBlock})
+            if (QTextLayout *tl = b.layout(); tl->lineCount() > 0)
+                tl->clearLayout();
+        std::vector<HeightTree::Entry> entries;
+        entries.reserve(lastNew - first + 1);
+        for (QTextBlock b = firstBlock; b.isValid() && b.blockNumber() <= lastNew; b = b.next())
+            entries.push_back(estimate(b));
+        tree_.replace(first, lastOld - first + 1, entries);
+        // The next paragraph's gap depends on this one's bottom margin.
+        if (const QTextBlock next = lastBlock.next(); next.isValid()) {
+            HeightTree::Entry e = tree_.at(lastNew + 1);
+            const qreal gap = gapBefore(next);
+            if (gap != e.gap) {
+                e.height += gap - e.gap;
+                e.gap = gap;
+                tree_.set(lastNew + 1, e);
+            }
+        }
+    }
+    flush();
+    emit update();
+}
+
+qreal DocLayout::blockTop(int index) const {
+    return page().margin + tree_.heightBefore(index) + tree_.at(index).gap;
+}
+
+// ---- laying out one paragraph ------------------------------------------------
+
+HeightTree::Entry DocLayout::layOut(const QTextBlock &block) {
+    QTextLayout *tl = block.layout();
+    const QTextDocument *doc = document();
+    const QTextBlockFormat format = block.blockFormat();
+    const Page pg = page();
+    const Qt::LayoutDirection dir = block.textDirection();
+
+    QTextOption option = doc->defaultTextOption();
+    option.setTextDirection(dir);
+    option.setTabs(format.tabPositions());
+    Qt::Alignment align = option.alignment();
+    if (format.hasProperty(QTextFormat::BlockAlignment))
+        align = format.alignment();
+    if (!(align & Qt::AlignAbsolute) && dir == Qt::RightToLeft && (align & (Qt::AlignLeft | Qt::AlignRight)))
+        align ^= Qt::AlignLeft | Qt::AlignRight;
+    option.setAlignment(align);
+    if (format.nonBreakableLines() || doc->pageSize().width() < 0)
+        option.setWrapMode(QTextOption::ManualWrap);
+    tl->setTextOption(option);
+    const bool wordOrAnywhere = option.wrapMode() == QTextOption::WrapAtWordBoundaryOrAnywhere;
+
+    const qreal indent = indentOf(format);
+    const qreal leftMargin = format.leftMargin() + (dir == Qt::RightToLeft ? 0 : indent);
+    const qreal rightMargin = format.rightMargin() + (dir == Qt::RightToLeft ? indent : 0);
+    const qreal l = fixed(pg.left + leftMargin);
+    const qreal r = fixed(pg.right - rightMargin);
+
+    qreal y = 0;
+    qreal bottom = 0;
+    bool firstLine = true;
+    tl->beginLayout();
+    for (;;) {
+        QTextLine line = tl->createLine();
+        if (!line.isValid())
+            break;
+        line.setLeadingIncluded(true);
+        qreal left = l, right = r;
+        if (firstLine) {
+            const qreal textIndent = fixed(format.textIndent());
+            if (dir == Qt::LeftToRight)
+                left += textIndent;
+            else
+                right -= textIndent;
+            firstLine = false;
+        }
+        line.setLineWidth(right - left);
+        if (fixed(line.naturalTextWidth()) > right - left) {
+            // A word wider than the line: break it anywhere, as Qt does.
+            if (wordOrAnywhere) {
+                option.setWrapMode(QTextOption::WrapAnywhere);
+                tl->setTextOption(option);
+            }
+            line.setLineWidth(std::max<qreal>(line.naturalTextWidth(), right - left));
+            if (wordOrAnywhere) {
+                option.setWrapMode(QTextOption::WordWrap);
+                tl->setTextOption(option);
+            }
+        }
+        const LineHeights h = lineHeights(format, line);
+        line.setPosition(QPointF(left - pg.left, y));
+        bottom = y + h.bottom;
+        y += h.advance;
+        widest_ = std::max(widest_, pg.left + line.x() + line.naturalTextWidth() + rightMargin);
+    }
+    tl->endLayout();
+    y = std::max(y, bottom);
+    const qreal gap = gapBefore(block);
+    return {gap + y, gap, std::max(1, tl->lineCount()), true};
+}
+
+QTextLayout *DocLayout::ensure(const QTextBlock &block, int index) {
+    const HeightTree::Entry old = tree_.at(index);
+    if (old.exact)
+        return block.layout();
+    const qreal top = tree_.heightBefore(index);
+    const HeightTree::Entry fresh = layOut(block);
+    tree_.set(index, fresh);
+    if (fresh.height != old.height && page().margin + top + old.height <= anchor_)
+        pendingShift_ += fresh.height - old.height;
+    return block.layout();
+}
+
+QTextLayout *DocLayout::laidOut(const QTextBlock &block) {
+    QTextLayout *tl = ensure(block, block.blockNumber());
+    flush();
+    return tl;
+}
+
+void DocLayout::ensureExactUpTo(int index) {
+    QTextDocument *doc = document();
+    int i = tree_.firstEstimatedFrom(0);
+    while (i >= 0 && i <= index) {
+        QTextBlock b = doc->findBlockByNumber(i);
+        // estimated blocks come in runs: walk them in order
+        for (; b.isValid() && i <= index && !tree_.at(i).exact; b = b.next(), ++i)
+            ensure(b, i);
+        i = tree_.firstEstimatedFrom(i);
+    }
+}
+
+void DocLayout::layOutRange(qreal top, qreal bottom) {
+    ensureExactFor(tree_.size() - 1);
+    const qreal margin = page().margin;
+    int i = tree_.indexAtHeight(top - margin);
+    if (i < 0)
+        return;
+    qreal y = margin + tree_.heightBefore(i);
+    for (QTextBlock b = document()->findBlockByNumber(i); b.isValid() && y < bottom; b = b.next(), ++i) {
+        ensure(b, i);
+        y += tree_.at(i).height;
+    }
+    flush();
+}
+
+void DocLayout::flush() {
+    if (painting_) {
+        // Not while Qt paints: the scroll bars would change under it.
+        if (!flushQueued_) {
+            flushQueued_ = true;
+            QTimer::singleShot(0, this, [this] {
+                flushQueued_ = false;
+                flush();
+            });
+        }
+        return;
+    }
+    const QSizeF size = documentSize();
+    if (size != reportedSize_) {
+        reportedSize_ = size;
+        emit documentSizeChanged(size);
+    }
+    if (pendingShift_ != 0) {
+        const qreal shift = pendingShift_;
+        pendingShift_ = 0;
+        emit viewShift(shift);
+    }
+}
+
+// ---- geometry ----------------------------------------------------------------
+
+QSizeF DocLayout::documentSize() const {
+    const Page pg = page();
+    const QTextDocument *doc = document();
+    const qreal width = std::max<qreal>(doc->pageSize().width(), pg.wrap ? 0 : widest_ + pg.margin);
+    const QTextBlock last = doc->lastBlock();
+    const qreal lastBottom = last.isValid() ? last.blockFormat().bottomMargin() : 0;
+    return {width, pg.margin + tree_.totalHeight() + lastBottom + pg.margin};
+}
+
+QRectF DocLayout::frameBoundingRect(QTextFrame *frame) const {
+    if (frame != document()->rootFrame())
+        return {};
+    return QRectF(QPointF(0, 0), documentSize());
+}
+
+QRectF DocLayout::blockBoundingRect(const QTextBlock &block) const {
+    if (!block.isValid() || document()->pageSize().isNull())
+        return {};
+    auto *self = const_cast<DocLayout *>(this);
+    self->ensureExactFor(block.blockNumber());
+    QTextLayout *tl = self->ensure(block, block.blockNumber());
+    tl->setPosition(QPointF(page().left, blockTop(block.blockNumber())));
+    self->flush();
+    QRectF rect = tl->boundingRect();
+    rect.moveTopLeft(tl->position());
+    return rect;
+}
+
+// As Qt's layout answers: a point above a paragraph's text is its start, one
+// below it the start of the next (a point on the boundary of two belongs to
+// the upper one); on a line, the nearest cursor position (with ExactHit, the
+// character under the point, or -1 off the text).
+int DocLayout::hitTest(const QPointF &point, Qt::HitTestAccuracy accuracy) const {
+    auto *self = const_cast<DocLayout *>(this);
+    self->ensureExactFor(tree_.size() - 1);
+    const Page pg = page();
+    const QPointF p(fixed(point.x()), fixed(point.y()));
+    int index = tree_.indexAtHeight(p.y() - pg.margin);
+    if (index < 0)
+        return accuracy == Qt::ExactHit ? -1 : 0;
+    QTextBlock block = document()->findBlockByNumber(index);
+    QTextLayout *tl = self->ensure(block, index);
+    QPointF origin(pg.left, blockTop(index));
+    QRectF text = tl->boundingRect().translated(origin);
+    if (p.y() <= text.top() && index > 0) {
+        const QTextBlock above = block.previous();
+        QTextLayout *tla = self->ensure(above, index - 1);
+        const QPointF o(pg.left, blockTop(index - 1));
+        const QRectF r = tla->boundingRect().translated(o);
+        if (p.y() <= r.bottom()) {
+            block = above;
+            tl = tla;
+            text = r;
+            origin = o;
+        }
+    }
+    self->flush();
+    int position = block.position();
+    bool exact = false;
+    if (p.y() > text.bottom()) {
+        position += block.length();
+    } else if (p.y() >= text.top()) {
+        const QPointF local = p - origin;
+        int offset = 0;
+        for (int i = 0; i < tl->lineCount(); ++i) {
+            const QTextLine line = tl->lineAt(i);
+            const QRectF r = line.naturalTextRect();
+            if (r.top() > local.y()) {
+                offset = std::min(offset, line.textStart());
+            } else if (r.bottom() <= local.y()) {
+                offset = std::max(offset, line.textStart() + line.textLength());
+            } else {
+                exact = r.left() <= local.x() && r.right() >= local.x();
+                offset = line.xToCursor(local.x(), accuracy == Qt::ExactHit ? QTextLine::CursorOnCharacter
+                                                                            : QTextLine::CursorBetweenCharacters);
+                break;
+            }
+        }
+        position += offset;
+    }
+    if (accuracy == Qt::ExactHit && !exact)
+        return -1;
+    return std::clamp(position, 0, document()->characterCount() - 1);
+}
+
+// ---- display lines -----------------------------------------------------------
+
+int DocLayout::lineOfPosition(int pos) {
+    const QTextBlock block = document()->findBlock(pos);
+    if (!block.isValid())
+        return 0;
+    const int index = block.blockNumber();
+    ensureExactFor(index);
+    QTextLayout *tl = ensure(block, index);
+    int inBlock = 0;
+    if (tl->lineCount() > 0) {
+        const QTextLine line = tl->lineForTextPosition(pos - block.position());
+        inBlock = line.isValid() ? line.lineNumber() : tl->lineCount() - 1;
+    }
+    flush();
+    return int(std::min<std::int64_t>(tree_.linesBefore(index) + inBlock, INT_MAX));
+}
+
+int DocLayout::lineStart(int line) {
+    if (line < 0)
+        return -1;
+    int index = tree_.indexAtLine(line);
+    ensureExactFor(index);
+    // Laying the block out may change its count: look again until it holds.
+    for (int round = 0; round < 8; ++round) {
+        index = tree_.indexAtLine(line);
+        ensure(document()->findBlockByNumber(index), index);
+        if (tree_.indexAtLine(line) == index)
+            break;
+    }
+    flush();
+    const QTextBlock block = document()->findBlockByNumber(index);
+    const std::int64_t k = line - tree_.linesBefore(index);
+    QTextLayout *tl = block.layout();
+    if (k >= tl->lineCount())
+        return k == 0 ? block.position() : -1;
+    return block.position() + tl->lineAt(int(k)).textStart();
+}
+
+int DocLayout::lineCount() {
+    ensureExactFor(tree_.size() - 1);
+    flush();
+    return int(std::min<std::int64_t>(tree_.totalLines(), INT_MAX));
+}
+
+// ---- drawing -----------------------------------------------------------------
+
+void DocLayout::draw(QPainter *painter, const PaintContext &context) {
+    ensureExactFor(tree_.size() - 1);
+    painting_ = true;
+    const qreal margin = page().margin;
+    const QRectF clip = context.clip.isValid() ? context.clip : QRectF(0, 0, 1e9, documentSize().height());
+    int i = tree_.indexAtHeight(clip.top() - margin);
+    qreal y = margin + (i < 0 ? 0 : tree_.heightBefore(i));
+    for (QTextBlock b = document()->findBlockByNumber(std::max(i, 0)); b.isValid() && y <= clip.bottom();
+         b = b.next(), ++i) {
+        QTextLayout *tl = ensure(b, i);
+        const HeightTree::Entry e = tree_.at(i);
+        tl->setPosition(QPointF(page().left, y + e.gap));
+        drawBlock(painter, context, b);
+        y += e.height;
+    }
+    painting_ = false;
+    flush();
+}
+
+void DocLayout::drawBlock(QPainter *painter, const PaintContext &context, const QTextBlock &block) const {
+    const QTextLayout *tl = block.layout();
+    const int start = block.position();
+    const int length = block.length();
+    QList<QTextLayout::FormatRange> selections;
+    const QTextCharFormat *markerSelection = nullptr;
+    for (const Selection &range : context.selections) {
+        const int from = range.cursor.selectionStart() - start;
+        const int to = range.cursor.selectionEnd() - start;
+        if (from < length && to > 0 && to > from) {
+            selections.append({from, to - from, range.format});
+        } else if (!range.cursor.hasSelection() && range.format.hasProperty(QTextFormat::FullWidthSelection)
+                   && block.contains(range.cursor.position())) {
+            const QTextLine l = tl->lineForTextPosition(range.cursor.position() - start);
+            QTextLayout::FormatRange o{l.textStart(), l.textLength(), range.format};
+            if (o.start + o.length == length - 1)
+                ++o.length; // the line's end too
+            selections.append(o);
+        }
+        if (from < 0 && to >= 1)
+            markerSelection = &range.format;
+    }
+    if (const QTextList *list = block.textList(); list && list->format().style() != QTextListFormat::ListStyleUndefined)
+        drawListItem(painter, context, block, markerSelection);
+
+    const QPen pen = painter->pen();
+    painter->setPen(context.palette.color(QPalette::Text));
+    tl->draw(painter, QPointF(), selections, context.clip);
+    if (context.cursorPosition >= start && context.cursorPosition < start + length)
+        tl->drawCursor(painter, QPointF(), context.cursorPosition - start, cursorWidth_);
+    painter->setPen(pen);
+}
+
+// The bullet or number hangs before the first line, a space's width away, in
+// the paragraph mark's format. Numbers start where the list says (kListStart).
+void DocLayout::drawListItem(QPainter *painter, const PaintContext &context, const QTextBlock &block,
+                             const QTextCharFormat *selection) const {
+    const QTextLayout *tl = block.layout();
+    if (tl->lineCount() == 0)
+        return;
+    QTextList *list = block.textList();
+    const QTextListFormat lf = list->format();
+    int style = lf.style();
+    if (block.blockFormat().hasProperty(QTextFormat::ListStyle))
+        style = block.blockFormat().intProperty(QTextFormat::ListStyle);
+    const QTextCharFormat charFormat = block.charFormat();
+    const QFont font(charFormat.font().resolve(document()->defaultFont()), paintDevice());
+    const QFontMetrics fm(font);
+    QPointF pos = tl->position().toPoint();
+    pos += tl->lineAt(0).naturalTextRect().topLeft().toPoint();
+
+    QString label;
+    QSizeF size;
+    switch (style) {
+    case QTextListFormat::ListDisc:
+    case QTextListFormat::ListCircle:
+    case QTextListFormat::ListSquare:
+        size = QSizeF(fm.lineSpacing() / 3, fm.lineSpacing() / 3);
+        break;
+    case QTextListFormat::ListDecimal:
+    case QTextListFormat::ListLowerAlpha:
+    case QTextListFormat::ListUpperAlpha:
+    case QTextListFormat::ListLowerRoman:
+    case QTextListFormat::ListUpperRoman:
+        label = docformat::listLabel(lf, list->itemNumber(block));
+        size = QSizeF(fm.horizontalAdvance(label), fm.height());
+        break;
+    default:
+        return;
+    }
+    QRectF r(pos, size);
+    r.translate(-fm.horizontalAdvance(QLatin1Char(' ')) - size.width(), fm.height() / 2.0 - size.height() / 2);
+
+    painter->save();
+    painter->setRenderHint(QPainter::Antialiasing);
+    if (selection) {
+        painter->setPen(QPen(selection->foreground(), 0));
+        painter->fillRect(r, selection->background());
+    } else {
+        QBrush fg = charFormat.foreground();
+        if (fg == Qt::NoBrush)
+            fg = context.palette.text();
+        painter->setPen(QPen(fg, 0));
+    }
+    const QBrush brush = context.palette.brush(QPalette::Text);
+    if (!label.isEmpty()) {
+        QTextLayout text(label, font, paintDevice());
+        text.setCacheEnabled(true);
+        text.setTextOption(QTextOption(Qt::AlignLeft | Qt::AlignAbsolute));
+        text.beginLayout();
+        if (QTextLine line = text.createLine(); line.isValid())
+            line.setLeadingIncluded(true);
+        text.endLayout();
+        text.draw(painter, QPointF(r.left(), pos.y()));
+    } else if (style == QTextListFormat::ListSquare) {
+        painter->fillRect(r, brush);
+    } else if (style == QTextListFormat::ListCircle) {
+        painter->setPen(QPen(brush, 0));
+        painter->drawEllipse(r.translated(0.5, 0.5));
+    } else {
+        painter->setBrush(brush);
+        painter->setPen(Qt::NoPen);
+        painter->drawEllipse(r);
+    }
+    painter->restore();
+}

@@ -1,0 +1,115 @@
+#pragma once
+// DocLayout: the editor's own layout of its document, on Qt's public layout
+// interface. Each paragraph is laid out (one QTextLayout, the block's own) only
+// when it is drawn, hit-tested or asked about; every other paragraph has an
+// estimated height from its length and font. Heights and display-line counts
+// live in a HeightTree, so y -> paragraph, paragraph -> y and line ->
+// paragraph cost O(log n) in any length of document, and positions are
+// doubles that do not overflow.
+//
+// Lines and heights are those of Qt's own rich-text layout for what our
+// documents hold (character formats, alignment, indents, lists, tabs). Small
+// documents (up to kExactChars characters) are always laid out whole before a
+// question is answered, so every answer is exact; in larger ones the line
+// numbers of paragraphs nobody has looked at yet are estimates.
+//
+// A paragraph whose measured height differs from its estimate moves what lies
+// below it. When that paragraph lies wholly above the anchor (the top of the
+// view, set by the editor), the layout sends viewShift with the difference, so
+// the view can follow and the user sees nothing move.
+#include <QAbstractTextDocumentLayout>
+#include <QHash>
+#include <QTextBlock>
+
+#include "editor/heighttree.h"
+
+class DocLayout : public QAbstractTextDocumentLayout {
+    Q_OBJECT
+    Q_PROPERTY(int cursorWidth READ cursorWidth WRITE setCursorWidth)
+public:
+    static constexpr int kExactChars = 256 * 1024;
+
+    explicit DocLayout(QTextDocument *doc);
+    // Gives doc a DocLayout unless it has one, keeping the paint device.
+    static DocLayout *install(QTextDocument *doc);
+
+    void draw(QPainter *painter, const PaintContext &context) override;
+    int hitTest(const QPointF &point, Qt::HitTestAccuracy accuracy) const override;
+    int pageCount() const override { return 1; }
+    QSizeF documentSize() const override;
+    QRectF frameBoundingRect(QTextFrame *frame) const override;
+    QRectF blockBoundingRect(const QTextBlock &block) const override;
+
+    int cursorWidth() const { return cursorWidth_; }
+    void setCursorWidth(int width);
+
+    // Display lines (Qt positions): with word wrap each wrapped line counts.
+    int lineOfPosition(int pos);
+    int lineStart(int line); // -1 when there is no such line
+    int lineCount();
+    // The block's display lines as laid out now (lays it out if needed).
+    QTextLayout *laidOut(const QTextBlock &block);
+
+    // Document y of the top of the view; see viewShift.
+    void setAnchor(qreal y) { anchor_ = y; }
+    // Lays out every paragraph that meets [top, bottom) (document y).
+    void layOutRange(qreal top, qreal bottom);
+
+    // For tests and benchmarks.
+    bool isLaidOut(const QTextBlock &block) const;
+    int laidOutCount() const { return tree_.exactCount(); }
+    bool exactLines() const;
+
+signals:
+    // Paragraphs wholly above the anchor changed height by delta pixels.
+    void viewShift(qreal delta);
+
+protected:
+    void documentChanged(int from, int charsRemoved, int charsAdded) override;
+
+private:
+    struct Page {
+        qreal margin;  // the document margin, all round
+        qreal left;    // x where paragraphs start
+        qreal right;   // x where they end
+        bool wrap;
+    };
+    struct Paragraph { // what estimating a paragraph needs of its block format
+        qreal top, bottom, left, right, textIndent;
+    };
+    struct FontMetrics {
+        qreal advance; // y from one line to the next
+        qreal average; // average character width
+    };
+
+    Page page() const;
+    const Paragraph &paragraph(const QTextBlock &block);
+    const FontMetrics &fontMetrics(const QTextBlock &block);
+    qreal indentOf(const QTextBlockFormat &format) const;
+    qreal gapBefore(const QTextBlock &block);
+
+    void rebuild();
+    HeightTree::Entry estimate(const QTextBlock &block);
+    HeightTree::Entry layOut(const QTextBlock &block);
+    // Lays out block (number index) unless it is laid out; returns its layout.
+    QTextLayout *ensure(const QTextBlock &block, int index);
+    void ensureExactUpTo(int index);
+    void ensureExactFor(int index) { if (exactLines()) ensureExactUpTo(index); }
+    qreal blockTop(int index) const; // y of the block's first line
+    void flush();
+
+    void drawBlock(QPainter *painter, const PaintContext &context, const QTextBlock &block) const;
+    void drawListItem(QPainter *painter, const PaintContext &context, const QTextBlock &block,
+                      const QTextCharFormat *selection) const;
+
+    HeightTree tree_;
+    QHash<int, Paragraph> paragraphs_;   // by block format index
+    QHash<int, FontMetrics> fonts_;      // by character format index
+    qreal widest_ = 0;                   // right edge of the widest line laid out
+    qreal anchor_ = 0;
+    qreal pendingShift_ = 0;
+    QSizeF reportedSize_;
+    bool painting_ = false;
+    bool flushQueued_ = false;
+    int cursorWidth_ = 1;
+};
