@@ -523,7 +523,9 @@ void DocLayout::drawListItem(QPainter *painter, const PaintContext &context, con
     if (block.blockFormat().hasProperty(QTextFormat::ListStyle))
         style = block.blockFormat().intProperty(QTextFormat::ListStyle);
     const QTextCharFormat charFormat = block.charFormat();
-    const QFont font(charFormat.font().resolve(document()->defaultFont()), paintDevice());
+    QFont font = charFormat.font().resolve(document()->defaultFont());
+    if (paintDevice())
+        font = QFont(font, paintDevice());
     const QFontMetrics fm(font);
     QPointF pos = tl->position().toPoint();
     pos += tl->lineAt(0).naturalTextRect().topLeft().toPoint();
