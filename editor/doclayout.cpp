@@ -5,6 +5,7 @@
 #include <QFontMetricsF>
 #include <QPainter>
 #include <QPaintDevice>
+#include <QTextCursor>
 #include <QTextDocument>
 #include <QTextFrame>
 #include <QTextLayout>
@@ -550,7 +551,7 @@ void DocLayout::drawListItem(QPainter *painter, const PaintContext &context, con
         return;
     }
     QRectF r(pos, size);
-    r.translate(-fm.horizontalAdvance(QLatin1Char(' ')) - size.width(), fm.height() / 2.0 - size.height() / 2);
+    r.translate(-fm.horizontalAdvance(QLatin1Char(' ')) - size.width(), fm.height() / 2 - size.height() / 2);
 
     painter->save();
     painter->setRenderHint(QPainter::Antialiasing);

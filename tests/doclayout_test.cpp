@@ -368,6 +368,36 @@ private slots:
         }
     }
 
+    // Bullets and numbers, with indents and formats, in the same pixels as Qt
+    // draws them. (Numbers from a list's own start differ on purpose: Qt 6.4
+    // draws every list from 1.)
+    void listsDrawAsQt() {
+        Pair pair(9);
+        pair.edit([](QTextCursor &c) {
+            c.insertText(QStringLiteral("Before the lists"));
+            const QTextListFormat::Style styles[] = {QTextListFormat::ListDisc, QTextListFormat::ListDecimal,
+                                                     QTextListFormat::ListLowerAlpha, QTextListFormat::ListUpperRoman};
+            for (const auto style : styles) {
+                QTextBlockFormat bf;
+                bf.setLeftMargin(24 + 8 * int(style < 0 ? -style : style));
+                c.insertBlock(bf);
+                QTextListFormat lf;
+                lf.setStyle(style);
+                c.createList(lf);
+                for (int i = 0; i < 3; ++i) {
+                    if (i)
+                        c.insertBlock();
+                    QTextCharFormat f;
+                    f.setFontPointSize(9 + 3 * i);
+                    c.insertText(QStringLiteral("item %1 of a list").arg(i), f);
+                }
+            }
+        });
+        const QSizeF size = pair.doc()->documentLayout()->documentSize();
+        const QRectF band(0, 0, size.width(), size.height());
+        QCOMPARE(render(pair.doc(), band), render(&pair.ref, band));
+    }
+
     // A document too long to lay out whole: random edits anywhere, then a
     // reader scrolls through it all; every paragraph is then where a full
     // layout puts it. Until then only what was looked at is laid out.
