@@ -32,6 +32,8 @@ LineHeights lineHeights(const QTextBlockFormat &format, const QTextLine &line) {
 
 } // namespace
 
+constexpr qreal kWide = 1e9; // wider and taller than any view
+
 DocLayout::DocLayout(QTextDocument *doc) : QAbstractTextDocumentLayout(doc) {}
 
 DocLayout *DocLayout::install(QTextDocument *doc) {
@@ -156,30 +158,51 @@ void DocLayout::documentChanged(int from, int charsRemoved, int charsAdded) {
     const bool everything = from == 0 && charsRemoved == 0 && charsAdded == doc->characterCount();
     if (everything || tree_.size() == 0 || !firstBlock.isValid() || lastOld < first - 1 || lastOld >= tree_.size()) {
         rebuild();
+        flush();
+        emit update();
+        return;
+    }
+    // The blocks at both ends may be old ones whose lines no longer fit their text.
+    for (QTextBlock b : {firstBlock, lastBlock})
+        if (QTextLayout *tl = b.layout(); tl->lineCount() > 0)
+            tl->clearLayout();
+    const qreal top = page().margin + tree_.heightBefore(first);
+    const qreal oldSpan = tree_.heightBefore(lastOld + 1) - (top - page().margin);
+    std::vector<HeightTree::Entry> entries;
+    entries.reserve(lastNew - first + 1);
+    if (delta == 0) {
+        // The same paragraphs, edited: their last heights are the best guess
+        // (typing rarely changes a paragraph's height).
+        for (int i = first; i <= lastNew; ++i) {
+            HeightTree::Entry e = tree_.at(i);
+            e.exact = false;
+            entries.push_back(e);
+        }
     } else {
-        // The blocks at both ends may be old ones whose lines no longer fit their text.
-        for (QTextBlock b : {firstBlock, lastBlock})
-            if (QTextLayout *tl = b.layout(); tl->lineCount() > 0)
-                tl->clearLayout();
-        std::vector<HeightTree::Entry> entries;
-        entries.reserve(lastNew - first + 1);
         for (QTextBlock b = firstBlock; b.isValid() && b.blockNumber() <= lastNew; b = b.next())
             entries.push_back(estimate(b));
-        tree_.replace(first, lastOld - first + 1, entries);
-        // The next paragraph's gap depends on this one's bottom margin.
-        if (const QTextBlock next = lastBlock.next(); next.isValid()) {
-            HeightTree::Entry e = tree_.at(lastNew + 1);
-            const qreal gap = gapBefore(next);
-            if (gap != e.gap) {
-                e.height += gap - e.gap;
-                e.gap = gap;
-                tree_.set(lastNew + 1, e);
-            }
+    }
+    tree_.replace(first, lastOld - first + 1, entries);
+    // The next paragraph's gap depends on this one's bottom margin.
+    if (const QTextBlock next = lastBlock.next(); next.isValid()) {
+        HeightTree::Entry e = tree_.at(lastNew + 1);
+        const qreal gap = gapBefore(next);
+        if (gap != e.gap) {
+            e.height += gap - e.gap;
+            e.gap = gap;
+            tree_.set(lastNew + 1, e);
+            markDirty(top);
         }
     }
+    const qreal newSpan = tree_.heightBefore(lastNew + 1) - (top - page().margin);
+    emit update(QRectF(0, top, kWide, std::max(oldSpan, newSpan)));
+    if (newSpan != oldSpan)
+        markDirty(top + std::min(oldSpan, newSpan));
     flush();
-    emit update();
 }
+
+// Everything from y down must be drawn again (a paragraph above it changed height).
+void DocLayout::markDirty(qreal y) { dirtyFrom_ = std::min(dirtyFrom_, y); }
 
 qreal DocLayout::blockTop(int index) const {
     return page().margin + tree_.heightBefore(index) + tree_.at(index).gap;
@@ -261,11 +284,14 @@ QTextLayout *DocLayout::ensure(const QTextBlock &block, int index) {
     const HeightTree::Entry old = tree_.at(index);
     if (old.exact)
         return block.layout();
-    const qreal top = tree_.heightBefore(index);
+    const qreal top = page().margin + tree_.heightBefore(index);
     const HeightTree::Entry fresh = layOut(block);
     tree_.set(index, fresh);
-    if (fresh.height != old.height && page().margin + top + old.height <= anchor_)
-        pendingShift_ += fresh.height - old.height;
+    if (fresh.height != old.height) {
+        markDirty(top + std::min(old.height, fresh.height));
+        if (top + old.height <= anchor_)
+            pendingShift_ += fresh.height - old.height;
+    }
     return block.layout();
 }
 
@@ -322,6 +348,11 @@ void DocLayout::flush() {
         const qreal shift = pendingShift_;
         pendingShift_ = 0;
         emit viewShift(shift);
+    }
+    if (dirtyFrom_ < kWide) {
+        const qreal y = dirtyFrom_;
+        dirtyFrom_ = kWide;
+        emit update(QRectF(0, y, kWide, kWide));
     }
 }
 

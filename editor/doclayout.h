@@ -96,6 +96,8 @@ private:
     void ensureExactUpTo(int index);
     void ensureExactFor(int index) { if (exactLines()) ensureExactUpTo(index); }
     qreal blockTop(int index) const; // y of the block's first line
+    void markDirty(qreal y);
+    // Sends what changed: the document's size, view shifts, areas to redraw.
     void flush();
 
     void drawBlock(QPainter *painter, const PaintContext &context, const QTextBlock &block) const;
@@ -108,6 +110,7 @@ private:
     qreal widest_ = 0;                   // right edge of the widest line laid out
     qreal anchor_ = 0;
     qreal pendingShift_ = 0;
+    qreal dirtyFrom_ = 1e9;              // redraw from here down
     QSizeF reportedSize_;
     bool painting_ = false;
     bool flushQueued_ = false;
