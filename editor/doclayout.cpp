@@ -137,10 +137,14 @@ void DocLayout::rebuild() {
     paragraphs_.clear();
     fonts_.clear();
     widest_ = 0;
+    ++generation_;
     std::vector<HeightTree::Entry> entries;
     entries.reserve(doc->blockCount());
-    for (QTextBlock b = doc->begin(); b.isValid(); b = b.next())
+    for (QTextBlock b = doc->begin(); b.isValid(); b = b.next()) {
+        if (b.userData() && b.layout()->lineCount() > 0) // a long paragraph laid out in part
+            b.layout()->clearLayout();
         entries.push_back(estimate(b));
+    }
     tree_.assign(entries);
 }
 
@@ -163,9 +167,11 @@ void DocLayout::documentChanged(int from, int charsRemoved, int charsAdded) {
         return;
     }
     // The blocks at both ends may be old ones whose lines no longer fit their text.
-    for (QTextBlock b : {firstBlock, lastBlock})
+    for (QTextBlock b : {firstBlock, lastBlock}) {
         if (QTextLayout *tl = b.layout(); tl->lineCount() > 0)
             tl->clearLayout();
+        b.setUserData(nullptr);
+    }
     const qreal top = page().margin + tree_.heightBefore(first);
     const qreal oldSpan = tree_.heightBefore(lastOld + 1) - (top - page().margin);
     std::vector<HeightTree::Entry> entries;
@@ -210,12 +216,31 @@ qreal DocLayout::blockTop(int index) const {
 
 // ---- laying out one paragraph ------------------------------------------------
 
-HeightTree::Entry DocLayout::layOut(const QTextBlock &block) {
+namespace {
+
+// How far a long paragraph is laid out: its layout stays open (Qt's
+// QTextLayout takes more lines after the ones it has) until it is finished.
+struct Progress : QTextBlockUserData {
+    int generation = -1;
+    bool firstLine = true;
+    qreal y = 0;      // where the next line goes
+    qreal bottom = 0; // the bottom of the last line
+    int end = 0;      // text laid out so far
+};
+
+} // namespace
+
+bool DocLayout::Need::metBy(qreal height, int end, int lines) const {
+    return height > y && end > position && lines > line;
+}
+
+HeightTree::Entry DocLayout::layOut(const QTextBlock &block, const Need &need) {
     QTextLayout *tl = block.layout();
     const QTextDocument *doc = document();
     const QTextBlockFormat format = block.blockFormat();
     const Page pg = page();
     const Qt::LayoutDirection dir = block.textDirection();
+    const int length = block.length() - 1;
 
     QTextOption option = doc->defaultTextOption();
     option.setTextDirection(dir);
@@ -228,7 +253,6 @@ HeightTree::Entry DocLayout::layOut(const QTextBlock &block) {
     option.setAlignment(align);
     if (format.nonBreakableLines() || doc->pageSize().width() < 0)
         option.setWrapMode(QTextOption::ManualWrap);
-    tl->setTextOption(option);
     const bool wordOrAnywhere = option.wrapMode() == QTextOption::WrapAtWordBoundaryOrAnywhere;
 
     const qreal indent = indentOf(format);
@@ -237,23 +261,37 @@ HeightTree::Entry DocLayout::layOut(const QTextBlock &block) {
     const qreal l = fixed(pg.left + leftMargin);
     const qreal r = fixed(pg.right - rightMargin);
 
-    qreal y = 0;
-    qreal bottom = 0;
-    bool firstLine = true;
-    tl->beginLayout();
-    for (;;) {
+    // A long paragraph is laid out as far as it is needed, and on from there later.
+    Progress local;
+    auto *progress = length > kLongParagraph ? dynamic_cast<Progress *>(block.userData()) : &local;
+    if (!progress) {
+        progress = new Progress;
+        const_cast<QTextBlock &>(block).setUserData(progress);
+    }
+    if (progress == &local || progress->generation != generation_ || progress->end == 0) {
+        *progress = Progress();
+        progress->generation = generation_;
+        tl->setTextOption(option);
+        tl->beginLayout();
+    }
+    const Need all;
+    const Need &goal = progress == &local ? all : need;
+    bool finished = false;
+    while (!goal.metBy(progress->y, progress->end, tl->lineCount())) {
         QTextLine line = tl->createLine();
-        if (!line.isValid())
+        if (!line.isValid()) {
+            finished = true;
             break;
+        }
         line.setLeadingIncluded(true);
         qreal left = l, right = r;
-        if (firstLine) {
+        if (progress->firstLine) {
             const qreal textIndent = fixed(format.textIndent());
             if (dir == Qt::LeftToRight)
                 left += textIndent;
             else
                 right -= textIndent;
-            firstLine = false;
+            progress->firstLine = false;
         }
         line.setLineWidth(right - left);
         if (fixed(line.naturalTextWidth()) > right - left) {
@@ -269,30 +307,59 @@ HeightTree::Entry DocLayout::layOut(const QTextBlock &block) {
             }
         }
         const LineHeights h = lineHeights(format, line);
-        line.setPosition(QPointF(left - pg.left, y));
-        bottom = y + h.bottom;
-        y += h.advance;
+        line.setPosition(QPointF(left - pg.left, progress->y));
+        progress->bottom = progress->y + h.bottom;
+        progress->y += h.advance;
+        progress->end = line.textStart() + line.textLength();
         widest_ = std::max(widest_, pg.left + line.x() + line.naturalTextWidth() + rightMargin);
     }
-    tl->endLayout();
-    y = std::max(y, bottom);
     const qreal gap = gapBefore(block);
-    return {gap + y, gap, std::max(1, tl->lineCount()), true};
+    if (finished || progress->end >= length) {
+        if (!finished) // the last line is in; let Qt see there is no other
+            tl->createLine();
+        tl->endLayout();
+        const qreal height = std::max(progress->y, progress->bottom);
+        const int lines = std::max(1, tl->lineCount());
+        if (progress != &local)
+            progress->end = 0; // finished: a later layout starts afresh
+        return {gap + height, gap, lines, true};
+    }
+    // Not finished: the rest is estimated from what is laid out.
+    const qreal perChar = progress->y / std::max(1, progress->end);
+    const qreal rest = (length - progress->end) * perChar;
+    const int restLines = int(std::ceil(rest / std::max<qreal>(1, progress->y / tl->lineCount())));
+    return {gap + progress->y + rest, gap, tl->lineCount() + restLines, false};
 }
 
-QTextLayout *DocLayout::ensure(const QTextBlock &block, int index) {
+QTextLayout *DocLayout::ensure(const QTextBlock &block, int index, const Need &need) {
     const HeightTree::Entry old = tree_.at(index);
     if (old.exact)
         return block.layout();
+    QTextLayout *tl = block.layout();
+    if (tl->lineCount() > 0 && need.metBy(tl->lineAt(tl->lineCount() - 1).y(), lineEnd(tl), tl->lineCount())
+        && isOpen(block))
+        return tl; // a long paragraph, laid out far enough
     const qreal top = page().margin + tree_.heightBefore(index);
-    const HeightTree::Entry fresh = layOut(block);
+    const HeightTree::Entry fresh = layOut(block, need);
     tree_.set(index, fresh);
     if (fresh.height != old.height) {
         markDirty(top + std::min(old.height, fresh.height));
         if (top + old.height <= anchor_)
             pendingShift_ += fresh.height - old.height;
     }
-    return block.layout();
+    return tl;
+}
+
+QTextLayout *DocLayout::ensure(const QTextBlock &block, int index) { return ensure(block, index, Need()); }
+
+bool DocLayout::isOpen(const QTextBlock &block) const {
+    const auto *progress = dynamic_cast<const Progress *>(block.userData());
+    return progress && progress->generation == generation_ && progress->end > 0;
+}
+
+int DocLayout::lineEnd(const QTextLayout *tl) {
+    const QTextLine last = tl->lineAt(tl->lineCount() - 1);
+    return last.textStart() + last.textLength();
 }
 
 QTextLayout *DocLayout::laidOut(const QTextBlock &block) {
@@ -377,9 +444,15 @@ QRectF DocLayout::blockBoundingRect(const QTextBlock &block) const {
     if (!block.isValid() || document()->pageSize().isNull())
         return {};
     auto *self = const_cast<DocLayout *>(this);
-    self->ensureExactFor(block.blockNumber());
-    QTextLayout *tl = self->ensure(block, block.blockNumber());
-    tl->setPosition(QPointF(page().left, blockTop(block.blockNumber())));
+    const int index = block.blockNumber();
+    self->ensureExactFor(index);
+    // Qt asks this before it looks at the lines of the caret's paragraph, or of
+    // one it moves into: a long paragraph is laid out past the caret and the view.
+    Need need{.y = anchor_ + 3 * viewHeight_ - blockTop(index)};
+    if (block.contains(hint_))
+        need.position = hint_ - block.position() + kLongParagraph / 4;
+    QTextLayout *tl = self->ensure(block, index, need);
+    tl->setPosition(QPointF(page().left, blockTop(index)));
     self->flush();
     QRectF rect = tl->boundingRect();
     rect.moveTopLeft(tl->position());
@@ -399,7 +472,7 @@ int DocLayout::hitTest(const QPointF &point, Qt::HitTestAccuracy accuracy) const
     if (index < 0)
         return accuracy == Qt::ExactHit ? -1 : 0;
     QTextBlock block = document()->findBlockByNumber(index);
-    QTextLayout *tl = self->ensure(block, index);
+    QTextLayout *tl = self->ensure(block, index, Need{.y = p.y() - blockTop(index) + 1});
     QPointF origin(pg.left, blockTop(index));
     QRectF text = tl->boundingRect().translated(origin);
     if (p.y() <= text.top() && index > 0) {
@@ -451,7 +524,7 @@ int DocLayout::lineOfPosition(int pos) {
         return 0;
     const int index = block.blockNumber();
     ensureExactFor(index);
-    QTextLayout *tl = ensure(block, index);
+    QTextLayout *tl = ensure(block, index, Need{.position = pos - block.position()});
     int inBlock = 0;
     if (tl->lineCount() > 0) {
         const QTextLine line = tl->lineForTextPosition(pos - block.position());
@@ -469,7 +542,8 @@ int DocLayout::lineStart(int line) {
     // Laying the block out may change its count: look again until it holds.
     for (int round = 0; round < 8; ++round) {
         index = tree_.indexAtLine(line);
-        ensure(document()->findBlockByNumber(index), index);
+        const std::int64_t k = line - tree_.linesBefore(index);
+        ensure(document()->findBlockByNumber(index), index, Need{.line = int(std::min<std::int64_t>(k, INT_MAX - 1))});
         if (tree_.indexAtLine(line) == index)
             break;
     }
@@ -499,7 +573,7 @@ void DocLayout::draw(QPainter *painter, const PaintContext &context) {
     qreal y = margin + (i < 0 ? 0 : tree_.heightBefore(i));
     for (QTextBlock b = document()->findBlockByNumber(std::max(i, 0)); b.isValid() && y <= clip.bottom();
          b = b.next(), ++i) {
-        QTextLayout *tl = ensure(b, i);
+        QTextLayout *tl = ensure(b, i, Need{.y = clip.bottom() - y - tree_.at(i).gap});
         const HeightTree::Entry e = tree_.at(i);
         tl->setPosition(QPointF(page().left, y + e.gap));
         drawBlock(painter, context, b);
@@ -537,8 +611,9 @@ void DocLayout::drawBlock(QPainter *painter, const PaintContext &context, const 
     const QPen pen = painter->pen();
     painter->setPen(context.palette.color(QPalette::Text));
     tl->draw(painter, QPointF(), selections, context.clip);
-    if (context.cursorPosition >= start && context.cursorPosition < start + length)
-        tl->drawCursor(painter, QPointF(), context.cursorPosition - start, cursorWidth_);
+    const int caret = context.cursorPosition - start;
+    if (caret >= 0 && caret < length && tl->lineCount() > 0 && (caret < lineEnd(tl) || caret == length - 1))
+        tl->drawCursor(painter, QPointF(), caret, cursorWidth_);
     painter->setPen(pen);
 }
 

@@ -20,6 +20,7 @@
 #include <QAbstractTextDocumentLayout>
 #include <QHash>
 #include <QTextBlock>
+#include <climits>
 
 #include "editor/heighttree.h"
 
@@ -28,6 +29,8 @@ class DocLayout : public QAbstractTextDocumentLayout {
     Q_PROPERTY(int cursorWidth READ cursorWidth WRITE setCursorWidth)
 public:
     static constexpr int kExactChars = 256 * 1024;
+    // A paragraph longer than this is broken into lines only as far as needed.
+    static constexpr int kLongParagraph = 64 * 1024;
 
     explicit DocLayout(QTextDocument *doc);
     // Gives doc a DocLayout unless it has one, keeping the paint device.
@@ -50,8 +53,10 @@ public:
     // The block's display lines as laid out now (lays it out if needed).
     QTextLayout *laidOut(const QTextBlock &block);
 
-    // Document y of the top of the view; see viewShift.
-    void setAnchor(qreal y) { anchor_ = y; }
+    // The view: document y of its top (the anchor, see viewShift) and its
+    // height; and the caret, which a long paragraph is laid out beyond.
+    void setView(qreal top, qreal height) { anchor_ = top; viewHeight_ = height; }
+    void setCaret(int position) { hint_ = position; }
     // Lays out every paragraph that meets [top, bottom) (document y).
     void layOutRange(qreal top, qreal bottom);
 
@@ -88,11 +93,25 @@ private:
     qreal indentOf(const QTextBlockFormat &format) const;
     qreal gapBefore(const QTextBlock &block);
 
+    // How much of a paragraph a question needs laid out (the whole by default):
+    // lines down to y below its top, past text offset position, and more than
+    // `line` lines.
+    struct Need {
+        qreal y = 1e300;
+        int position = INT_MAX - 1;
+        int line = INT_MAX - 1;
+        bool metBy(qreal height, int end, int lines) const;
+    };
+
     void rebuild();
     HeightTree::Entry estimate(const QTextBlock &block);
-    HeightTree::Entry layOut(const QTextBlock &block);
-    // Lays out block (number index) unless it is laid out; returns its layout.
+    HeightTree::Entry layOut(const QTextBlock &block, const Need &need);
+    // Lays out block (number index) as far as need says unless that is done;
+    // returns its layout.
+    QTextLayout *ensure(const QTextBlock &block, int index, const Need &need);
     QTextLayout *ensure(const QTextBlock &block, int index);
+    bool isOpen(const QTextBlock &block) const;
+    static int lineEnd(const QTextLayout *layout);
     void ensureExactUpTo(int index);
     void ensureExactFor(int index) { if (exactLines()) ensureExactUpTo(index); }
     qreal blockTop(int index) const; // y of the block's first line
@@ -115,4 +134,7 @@ private:
     bool painting_ = false;
     bool flushQueued_ = false;
     int cursorWidth_ = 1;
+    int generation_ = 0;                 // of the settings; a change restarts long paragraphs
+    int hint_ = -1;                      // the caret's position, which layouts reach
+    qreal viewHeight_ = 0;
 };

@@ -70,6 +70,7 @@ TJRE::TJRE(QWidget *parent) : QTextEdit(parent) {
         if (atEnd_ && bar->value() != max)
             bar->setValue(max);
     });
+    connect(this, &QTextEdit::cursorPositionChanged, this, [this] { layout_->setCaret(textCursor().position()); });
     adoptDocument(document());
     applySelectionPalette();
 }
@@ -79,6 +80,7 @@ void TJRE::adoptDocument(QTextDocument *doc) {
     if (layout == layout_)
         return;
     layout_ = layout;
+    layout_->setView(verticalScrollBar()->value(), viewport()->height());
     connect(layout_, &DocLayout::viewShift, this, &TJRE::followShift);
 }
 
@@ -93,14 +95,14 @@ void TJRE::followShift(qreal delta) {
     shiftRest_ -= step;
     const QSignalBlocker quiet(bar);
     bar->setValue(bar->value() + step);
-    layout_->setAnchor(bar->value());
+    layout_->setView(bar->value(), viewport()->height());
 }
 
 void TJRE::scrollContentsBy(int dx, int dy) {
     QTextEdit::scrollContentsBy(dx, dy);
     const QScrollBar *bar = verticalScrollBar();
     atEnd_ = bar->maximum() > 0 && bar->value() == bar->maximum();
-    layout_->setAnchor(bar->value());
+    layout_->setView(bar->value(), viewport()->height());
 }
 
 // ---- positions ---------------------------------------------------------------
@@ -549,6 +551,7 @@ void TJRE::resizeEvent(QResizeEvent *event) {
     QScrollBar *bar = verticalScrollBar();
     const int top = bar->value();
     const int pos = top > 0 ? layout_->hitTest(QPointF(0, top), Qt::FuzzyHit) : -1;
+    layout_->setView(top, viewport()->height());
     QTextEdit::resizeEvent(event);
     if (pos >= 0 && !atEnd_) {
         const QTextBlock block = document()->findBlock(pos);
