@@ -52,7 +52,7 @@ QByteArray makeText(qsizetype bytes) {
 enum Where { Top, Middle, End };
 const char *const kWhere[] = {"top", "middle", "end"};
 constexpr int kDuringKeys = 20;
-constexpr int kAfterKeys = 31;
+constexpr int kAfterKeys = 101;
 constexpr qint64 kSettleCapMs = 60000;
 
 // Stops the process when one phase runs past the cap: a layout that needs
@@ -149,7 +149,13 @@ QString label(qsizetype bytes) {
                                 : QStringLiteral("%1 KB").arg(bytes / 1024);
 }
 
-Row measure(const QString &dir, qsizetype bytes, Watchdog &dog) {
+std::string table(const std::vector<Row> &rows);
+
+// Measures one size into the last row of rows; what is known so far is what
+// the watchdog prints if a phase runs past the cap.
+void measure(const QString &dir, std::vector<Row> &rows, Watchdog &dog) {
+    Row &row = rows.back();
+    const qsizetype bytes = row.bytes;
     const QString path = dir + QStringLiteral("/doc%1.txt").arg(bytes);
     {
         QFile f(path);
@@ -157,8 +163,6 @@ Row measure(const QString &dir, qsizetype bytes, Watchdog &dog) {
             std::printf("warning: could not write %s\n", qPrintable(path));
     }
     const std::string name = label(bytes).toStdString();
-    Row row;
-    row.bytes = bytes;
     for (Where w : {Top, Middle, End}) {
         TForm1 form(dir + QStringLiteral("/Tessarin.ini"));
         showForm(form);
@@ -168,6 +172,7 @@ Row measure(const QString &dir, qsizetype bytes, Watchdog &dog) {
         const std::vector<double> us = typeAt(*form.JRE, w, kDuringKeys);
         row.first[w] = us.front();
         row.during[w] = median(us);
+        dog.summary(table(rows));
     }
 
     // After opening: a fresh window whose event loop runs until nothing is pending.
@@ -184,6 +189,7 @@ Row measure(const QString &dir, qsizetype bytes, Watchdog &dog) {
     for (Where w : {Top, Middle, End}) {
         dog.phase(name + ", typing at the " + kWhere[w] + " after opening");
         row.after[w] = median(typeAt(*form.JRE, w, kAfterKeys));
+        dog.summary(table(rows));
     }
     dog.phase(name + ", change handler");
     QElapsedTimer c;
@@ -193,7 +199,6 @@ Row measure(const QString &dir, qsizetype bytes, Watchdog &dog) {
     const double changeUs = c.nsecsElapsed() / 1000.0 / 1000;
     std::printf("%-7s load %.0f ms; then the event loop %s %.0f ms; change handler %.2f us\n", name.c_str(),
                 loadMs, row.settled ? "ran for" : "DID NOT SETTLE within", settled.busyMs, changeUs);
-    return row;
 }
 
 // The matrix so far: median microseconds of a key and the ratio to the 10 KB
@@ -209,8 +214,16 @@ std::string table(const std::vector<Row> &rows) {
     for (const Row &r : rows) {
         for (Where w : {Top, Middle, End}) {
             const double d = r.during[w] / rows.front().during[w], a = r.after[w] / rows.front().after[w];
-            std::snprintf(line, sizeof line, "%-7s %-7s %15.1f us (%6.2f) %15.1f us (%6.2f)%s\n",
-                          qPrintable(label(r.bytes)), kWhere[w], r.during[w], d, r.after[w], a,
+            const auto cell = [](double us, double ratio) {
+                char text[64];
+                if (us > 0)
+                    std::snprintf(text, sizeof text, "%15.1f us (%6.2f)", us, ratio);
+                else
+                    std::snprintf(text, sizeof text, "%27s", "not measured");
+                return std::string(text);
+            };
+            std::snprintf(line, sizeof line, "%-7s %-7s %s %s%s\n", qPrintable(label(r.bytes)), kWhere[w],
+                          cell(r.during[w], d).c_str(), cell(r.after[w], a).c_str(),
                           r.settled ? "" : "  not settled");
             out += line;
             for (auto [ratio, phase] : {std::pair{d, "during"}, std::pair{a, "after"}})
@@ -225,6 +238,8 @@ std::string table(const std::vector<Row> &rows) {
     out += "first key after LoadFile, us:";
     for (const Row &r : rows)
         for (Where w : {Top, Middle, End}) {
+            if (r.first[w] <= 0)
+                continue;
             std::snprintf(line, sizeof line, " %s/%s %.0f", qPrintable(label(r.bytes)), kWhere[w], r.first[w]);
             out += line;
         }
@@ -267,8 +282,8 @@ int main(int argc, char **argv) {
     Watchdog dog(cap);
     std::vector<Row> rows;
     for (qsizetype bytes : sizes) {
-        rows.push_back(measure(dir.path(), bytes, dog));
-        dog.summary(table(rows));
+        rows.push_back(Row{bytes});
+        measure(dir.path(), rows, dog);
     }
     dog.phase({});
     std::printf("%s", table(rows).c_str());
