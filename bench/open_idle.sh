@@ -165,7 +165,7 @@ run_tessarin() { # name path
   xdotool windowactivate --sync "$win" 2>/dev/null || true
   sleep 1
   if [[ "$path" == *.txt ]]; then
-    xdotool key --window "$win" F8 # plain-text mode: the text is read as it is
+    xdotool key F8 # plain-text mode: the text is read as it is
     sleep 0.5
   fi
   xdotool key ctrl+o
@@ -181,7 +181,8 @@ run_tessarin() { # name path
   record "$name" tessarin "$secs" "$rss" "$state"
   import -window root "$out/$name-open.png"
   # The end of the document.
-  xdotool key --window "$win" ctrl+End 2>/dev/null || xdotool key ctrl+End
+  xdotool windowactivate --sync "$win" 2>/dev/null || true
+  xdotool key ctrl+End
   t0="$EPOCHREALTIME"
   r="$(idle "$pid" "$t0" "$cap")"
   read -r secs rss _ state <<<"$r"
