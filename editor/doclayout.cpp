@@ -274,8 +274,7 @@ HeightTree::Entry DocLayout::layOut(const QTextBlock &block, const Need &need) {
         tl->setTextOption(option);
         tl->beginLayout();
     }
-    const Need all;
-    const Need &goal = progress == &local ? all : need;
+    const Need goal = progress == &local ? Need::all() : need;
     bool finished = false;
     while (!goal.metBy(progress->y, progress->end, tl->lineCount())) {
         QTextLine line = tl->createLine();
@@ -350,7 +349,7 @@ QTextLayout *DocLayout::ensure(const QTextBlock &block, int index, const Need &n
     return tl;
 }
 
-QTextLayout *DocLayout::ensure(const QTextBlock &block, int index) { return ensure(block, index, Need()); }
+QTextLayout *DocLayout::ensure(const QTextBlock &block, int index) { return ensure(block, index, Need::all()); }
 
 bool DocLayout::isOpen(const QTextBlock &block) const {
     const auto *progress = dynamic_cast<const Progress *>(block.userData());
@@ -377,6 +376,20 @@ void DocLayout::ensureExactUpTo(int index) {
         for (; b.isValid() && i <= index && !tree_.at(i).exact; b = b.next(), ++i)
             ensure(b, i);
         i = tree_.firstEstimatedFrom(i);
+    }
+}
+
+// The caret's paragraph is about to be scrolled into view: what will show
+// above it is laid out first, so that its place is known when the view moves
+// there and does not change under the user's eyes once shown.
+void DocLayout::layOutAbove(QTextBlock block, int index, qreal height) {
+    for (qreal above = 0; above < height && index > 0;) {
+        block = block.previous();
+        --index;
+        if (block.length() > kLongParagraph && !tree_.at(index).exact)
+            break; // its end lines would cost the whole of it
+        ensure(block, index);
+        above += tree_.at(index).height;
     }
 }
 
@@ -449,8 +462,10 @@ QRectF DocLayout::blockBoundingRect(const QTextBlock &block) const {
     // Qt asks this before it looks at the lines of the caret's paragraph, or of
     // one it moves into: a long paragraph is laid out past the caret and the view.
     Need need{.y = anchor_ + 3 * viewHeight_ - blockTop(index)};
-    if (block.contains(hint_))
+    if (block.contains(hint_)) {
         need.position = hint_ - block.position() + kLongParagraph / 4;
+        self->layOutAbove(block, index, viewHeight_);
+    }
     QTextLayout *tl = self->ensure(block, index, need);
     tl->setPosition(QPointF(page().left, blockTop(index)));
     self->flush();

@@ -93,13 +93,13 @@ private:
     qreal indentOf(const QTextBlockFormat &format) const;
     qreal gapBefore(const QTextBlock &block);
 
-    // How much of a paragraph a question needs laid out (the whole by default):
-    // lines down to y below its top, past text offset position, and more than
-    // `line` lines.
+    // How much of a paragraph a question needs laid out: lines down to y below
+    // its top, past text offset position, and more than `line` lines.
     struct Need {
-        qreal y = 1e300;
-        int position = INT_MAX - 1;
-        int line = INT_MAX - 1;
+        qreal y = -1;
+        int position = -1;
+        int line = -1;
+        static Need all() { return {1e300, INT_MAX - 1, INT_MAX - 1}; }
         bool metBy(qreal height, int end, int lines) const;
     };
 
@@ -113,6 +113,7 @@ private:
     bool isOpen(const QTextBlock &block) const;
     static int lineEnd(const QTextLayout *layout);
     void ensureExactUpTo(int index);
+    void layOutAbove(QTextBlock block, int index, qreal height);
     void ensureExactFor(int index) { if (exactLines()) ensureExactUpTo(index); }
     qreal blockTop(int index) const; // y of the block's first line
     void markDirty(qreal y);

@@ -2,6 +2,7 @@
 // document laid out by QTextDocumentLayout the same way and compares every
 // block's lines, the document size, hit tests, caret rectangles and pixels.
 #include "editor/doclayout.h"
+#include "editor/heighttree.h"
 #include "editor/tjre.h"
 #include "tests/support/testsupport.h"
 
@@ -315,6 +316,21 @@ void scrollThrough(TJRE &editor) {
     }
 }
 
+// A shown editor of the given size holding text (plain, loaded from a file).
+void loadText(TJRE &editor, const QByteArray &text, QTemporaryDir &dir) {
+    const QString path = dir.filePath(QStringLiteral("doc.txt"));
+    testsupport::writeFile(path, text);
+    editor.SetPlainText(true);
+    editor.LoadFile(path);
+    editor.resize(520, 400);
+    editor.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&editor));
+}
+
+bool caretShown(TJRE &editor) {
+    return editor.viewport()->rect().contains(editor.cursorRect());
+}
+
 } // namespace
 
 class DocLayoutTest : public QObject {
@@ -396,6 +412,153 @@ private slots:
         const QSizeF size = pair.doc()->documentLayout()->documentSize();
         const QRectF band(0, 0, size.width(), size.height());
         QCOMPARE(render(pair.doc(), band), render(&pair.ref, band));
+    }
+
+    // The tree against a plain vector: random replacements and changes, then
+    // every question at every index.
+    void heightTreeAgreesWithAList() {
+        QRandomGenerator rng(5);
+        HeightTree tree;
+        std::vector<HeightTree::Entry> ref;
+        auto entry = [&] { return HeightTree::Entry{double(rng.bounded(40)), 0, rng.bounded(1, 5), rng.bounded(3) == 0}; };
+        for (int step = 0; step < 400; ++step) {
+            const int at = rng.bounded(int(ref.size()) + 1);
+            if (step % 50 == 0) {
+                std::vector<HeightTree::Entry> all(rng.bounded(300));
+                for (auto &e : all)
+                    e = entry();
+                tree.assign(all);
+                ref = all;
+            } else if (rng.bounded(3) == 0 && !ref.empty()) {
+                const int i = rng.bounded(int(ref.size()));
+                ref[i] = entry();
+                tree.set(i, ref[i]);
+            } else {
+                const int count = std::min(rng.bounded(4), int(ref.size()) - at);
+                std::vector<HeightTree::Entry> fresh(rng.bounded(5));
+                for (auto &e : fresh)
+                    e = entry();
+                tree.replace(at, count, fresh);
+                ref.erase(ref.begin() + at, ref.begin() + at + count);
+                ref.insert(ref.begin() + at, fresh.begin(), fresh.end());
+            }
+            QCOMPARE(tree.size(), int(ref.size()));
+            double y = 0;
+            std::int64_t lines = 0;
+            int exact = 0;
+            std::vector<int> exacts;
+            for (int i = 0; i < int(ref.size()); ++i) {
+                QCOMPARE(tree.at(i).height, ref[i].height);
+                QCOMPARE(tree.heightBefore(i), y);
+                QCOMPARE(tree.linesBefore(i), lines);
+                if (ref[i].height > 0)
+                    QCOMPARE(tree.indexAtHeight(y + ref[i].height / 2), i);
+                QCOMPARE(tree.indexAtLine(lines), i);
+                if (ref[i].exact)
+                    exacts.push_back(i);
+                else if (i == 0 || ref[i - 1].exact || exact == 0)
+                    QCOMPARE(tree.firstEstimatedFrom(i), i);
+                exact += ref[i].exact;
+                y += ref[i].height;
+                lines += ref[i].lines;
+            }
+            QCOMPARE(tree.totalHeight(), y);
+            QCOMPARE(tree.totalLines(), lines);
+            QCOMPARE(tree.exactCount(), exact);
+            std::vector<int> seen;
+            tree.forEachExact([&](int i) { seen.push_back(i); });
+            QCOMPARE(seen, exacts);
+        }
+    }
+
+    // One paragraph of a million characters: opening it lays out a few
+    // screens; Ctrl+End reaches its end; the lines are then Qt's.
+    void longParagraphIsLaidOutAsFarAsNeeded() {
+        QString text;
+        QRandomGenerator rng(3);
+        while (text.size() < 1000000)
+            text += kWords[rng.bounded(int(kWords.size()))] + QLatin1Char(' ');
+        TJRE editor;
+        QTemporaryDir dir;
+        loadText(editor, text.toLatin1(), dir);
+        QCoreApplication::processEvents();
+        const QTextBlock block = editor.document()->firstBlock();
+        auto *layout = qobject_cast<DocLayout *>(editor.document()->documentLayout());
+        QVERIFY(!layout->isLaidOut(block));
+        QVERIFY2(block.layout()->lineCount() < 500, qPrintable(QString::number(block.layout()->lineCount())));
+        QTest::keyClick(&editor, Qt::Key_End, Qt::ControlModifier);
+        QCoreApplication::processEvents();
+        QVERIFY(layout->isLaidOut(block));
+        QVERIFY(caretShown(editor));
+        QTextDocument ref;
+        ref.setDefaultFont(editor.document()->defaultFont());
+        ref.setDocumentMargin(editor.document()->documentMargin());
+        ref.setDefaultTextOption(editor.document()->defaultTextOption());
+        ref.documentLayout()->setPaintDevice(editor.viewport());
+        ref.setPageSize(editor.document()->pageSize());
+        QTextCursor(&ref).insertText(text);
+        const QTextLayout *a = block.layout(), *b = ref.firstBlock().layout();
+        ref.documentLayout()->blockBoundingRect(ref.firstBlock());
+        QCOMPARE(a->lineCount(), b->lineCount());
+        for (int i = 0; i < a->lineCount(); i += 97)
+            QCOMPARE(a->lineAt(i).rect(), b->lineAt(i).rect());
+    }
+
+    // A 64 MB text, taller than Qt's own layout can count (2^25 pixels):
+    // Ctrl+End shows its last line, and dragging the scroll bar to the end
+    // shows the end too.
+    void hugeDocumentReachesItsEnd() {
+        QByteArray line(1022, 'x');
+        for (int i = 0; i < line.size(); i += 7)
+            line[i] = ' ';
+        line += "\r\n";
+        QByteArray text;
+        text.reserve(64 << 20);
+        while (text.size() < (64 << 20))
+            text += line;
+        text += "the end";
+        TJRE editor;
+        editor.SetFont(QStringLiteral("DejaVu Sans"), 20);
+        QTemporaryDir dir;
+        loadText(editor, text, dir);
+        text.clear();
+        QVERIFY(editor.document()->documentLayout()->documentSize().height() > (1 << 25));
+        QTest::keyClick(&editor, Qt::Key_End, Qt::ControlModifier);
+        QCoreApplication::processEvents();
+        QVERIFY(caretShown(editor));
+        QCOMPARE(editor.document()->lastBlock().text(), QStringLiteral("the end"));
+
+        QScrollBar *bar = editor.verticalScrollBar();
+        bar->setValue(0);
+        QCoreApplication::processEvents();
+        bar->setValue(bar->maximum());
+        for (int i = 0; i < 10; ++i) // each paint lays out what it shows and the end may move
+            QCoreApplication::processEvents();
+        const QPoint bottom(10, editor.viewport()->height() - 5);
+        QCOMPARE(editor.cursorForPosition(bottom).block(), editor.document()->lastBlock());
+    }
+
+    // Paragraphs above the view laid out at last (their heights were guesses)
+    // move the view with them: the text at the top of the view stays there.
+    void refiningAboveTheViewMovesNothingInView() {
+        QByteArray text;
+        QRandomGenerator rng(11);
+        for (int i = 0; text.size() < 600000; ++i) {
+            text += QByteArray::number(i) + ':';
+            for (int k = rng.bounded(80); k > 0; --k)
+                text += kWords[rng.bounded(int(kWords.size()))].toLatin1() + ' ';
+            text += "\r\n";
+        }
+        TJRE editor;
+        QTemporaryDir dir;
+        loadText(editor, text, dir);
+        QScrollBar *bar = editor.verticalScrollBar();
+        bar->setValue(bar->maximum() / 2);
+        QCoreApplication::processEvents();
+        const int top = editor.cursorForPosition(QPoint(10, 2)).position();
+        QCOMPARE(editor.Lines().Texts().isEmpty(), false); // lays out every paragraph
+        QCoreApplication::processEvents();
+        QCOMPARE(editor.cursorForPosition(QPoint(10, 2)).position(), top);
     }
 
     // A document too long to lay out whole: random edits anywhere, then a
