@@ -16,6 +16,8 @@ echo "Depends: $depends"
 for p in libc6 libstdc++6 libqt6core6 libqt6gui6 libqt6widgets6 libx11-6 qt6-translations-l10n; do
   [[ ", $depends," == *", $p "* || ", $depends," == *", $p,"* ]] || fail "Depends lacks $p"
 done
+# Only Qt's public API is used: the package installs beside any Qt 6 from 6.4 on.
+[[ "$depends" != *qt6-base-abi* ]] || fail "Depends pins one Qt version: $depends"
 
 # Exactly these files, all under /usr.
 dpkg-deb -c "$deb" | awk '$1 !~ /^d/ {print $6}' | sort >"$out/files"
