@@ -74,7 +74,7 @@ qreal DocLayout::indentOf(const QTextBlockFormat &format) const {
     return indent * document()->indentWidth();
 }
 
-const DocLayout::Paragraph &DocLayout::paragraph(const QTextBlock &block) {
+DocLayout::Paragraph DocLayout::paragraph(const QTextBlock &block) {
     const int key = block.blockFormatIndex();
     auto it = paragraphs_.find(key);
     if (it == paragraphs_.end()) {
@@ -85,7 +85,7 @@ const DocLayout::Paragraph &DocLayout::paragraph(const QTextBlock &block) {
     return *it;
 }
 
-const DocLayout::FontMetrics &DocLayout::fontMetrics(const QTextBlock &block) {
+DocLayout::FontMetrics DocLayout::fontMetrics(const QTextBlock &block) {
     const QTextBlock::iterator first = block.begin();
     const bool empty = first.atEnd();
     const int key = empty ? block.charFormatIndex() : first.fragment().charFormatIndex();
@@ -114,8 +114,8 @@ qreal DocLayout::gapBefore(const QTextBlock &block) {
 
 HeightTree::Entry DocLayout::estimate(const QTextBlock &block) {
     const Page pg = page();
-    const Paragraph &p = paragraph(block);
-    const FontMetrics &m = fontMetrics(block);
+    const Paragraph p = paragraph(block);
+    const FontMetrics m = fontMetrics(block);
     int lines = 1;
     const qreal width = pg.right - pg.left - p.left - p.right;
     if (pg.wrap && width > 0) {
@@ -176,14 +176,12 @@ void DocLayout::documentChanged(int from, int charsRemoved, int charsAdded) {
     const qreal oldSpan = tree_.heightBefore(lastOld + 1) - (top - page().margin);
     std::vector<HeightTree::Entry> entries;
     entries.reserve(lastNew - first + 1);
-    if (delta == 0) {
-        // The same paragraphs, edited: their last heights are the best guess
-        // (typing rarely changes a paragraph's height).
-        for (int i = first; i <= lastNew; ++i) {
-            HeightTree::Entry e = tree_.at(i);
-            e.exact = false;
-            entries.push_back(e);
-        }
+    if (delta == 0 && first == lastNew) {
+        // One paragraph edited: its last height is the best guess (typing
+        // rarely changes a paragraph's height).
+        HeightTree::Entry e = tree_.at(first);
+        e.exact = false;
+        entries.push_back(e);
     } else {
         for (QTextBlock b = firstBlock; b.isValid() && b.blockNumber() <= lastNew; b = b.next())
             entries.push_back(estimate(b));
@@ -313,9 +311,7 @@ HeightTree::Entry DocLayout::layOut(const QTextBlock &block, const Need &need) {
         widest_ = std::max(widest_, pg.left + line.x() + line.naturalTextWidth() + rightMargin);
     }
     const qreal gap = gapBefore(block);
-    if (finished || progress->end >= length) {
-        if (!finished) // the last line is in; let Qt see there is no other
-            tl->createLine();
+    if (finished) {
         tl->endLayout();
         const qreal height = std::max(progress->y, progress->bottom);
         const int lines = std::max(1, tl->lineCount());

@@ -88,8 +88,8 @@ private:
     };
 
     Page page() const;
-    const Paragraph &paragraph(const QTextBlock &block);
-    const FontMetrics &fontMetrics(const QTextBlock &block);
+    Paragraph paragraph(const QTextBlock &block); // cached by format: values, as the caches grow
+    FontMetrics fontMetrics(const QTextBlock &block);
     qreal indentOf(const QTextBlockFormat &format) const;
     qreal gapBefore(const QTextBlock &block);
 
