@@ -85,23 +85,20 @@ DocLayout::Paragraph DocLayout::paragraph(const QTextBlock &block) {
     return *it;
 }
 
-DocLayout::FontMetrics DocLayout::fontMetrics(const QTextBlock &block) {
-    const QTextBlock::iterator first = block.begin();
-    const bool empty = first.atEnd();
-    const int key = empty ? block.charFormatIndex() : first.fragment().charFormatIndex();
-    auto it = fonts_.find(key);
-    if (it == fonts_.end()) {
-        const QTextCharFormat format = empty ? block.charFormat() : first.fragment().charFormat();
-        const QFont font = format.font().resolve(document()->defaultFont());
+// Estimates take the document's default font: finding a paragraph's own font
+// costs a search of the document, too much for every paragraph of a large one.
+DocLayout::FontMetrics DocLayout::fontMetrics() {
+    if (!fontMetrics_) {
+        const QFont font = document()->defaultFont();
         QTextLayout sample(QStringLiteral("Xg"), font, paintDevice());
         sample.beginLayout();
         QTextLine line = sample.createLine();
         line.setLeadingIncluded(true);
         sample.endLayout();
         const qreal advance = lineHeights(QTextBlockFormat(), line).advance;
-        it = fonts_.insert(key, {advance, QFontMetricsF(font, paintDevice()).averageCharWidth()});
+        fontMetrics_ = FontMetrics{advance, QFontMetricsF(font, paintDevice()).averageCharWidth()};
     }
-    return *it;
+    return *fontMetrics_;
 }
 
 qreal DocLayout::gapBefore(const QTextBlock &block) {
@@ -113,16 +110,21 @@ qreal DocLayout::gapBefore(const QTextBlock &block) {
 // ---- the height tree ---------------------------------------------------------
 
 HeightTree::Entry DocLayout::estimate(const QTextBlock &block) {
-    const Page pg = page();
+    const QTextBlock previous = block.previous();
+    return estimate(block, page(), previous.isValid() ? paragraph(previous).bottom : -1);
+}
+
+// previousBottom: the bottom margin of the paragraph before, -1 for the first.
+HeightTree::Entry DocLayout::estimate(const QTextBlock &block, const Page &pg, qreal previousBottom) {
     const Paragraph p = paragraph(block);
-    const FontMetrics m = fontMetrics(block);
+    const FontMetrics m = fontMetrics();
     int lines = 1;
     const qreal width = pg.right - pg.left - p.left - p.right;
     if (pg.wrap && width > 0) {
         const qreal text = (block.length() - 1) * m.average + p.textIndent;
         lines = std::max(1, int(std::min<qreal>(std::ceil(text / width), 1e9)));
     }
-    const qreal gap = gapBefore(block);
+    const qreal gap = std::max(p.top, previousBottom);
     return {gap + lines * m.advance, gap, lines, false};
 }
 
@@ -135,15 +137,18 @@ void DocLayout::rebuild() {
         if (QTextBlock b = doc->findBlockByNumber(i); b.isValid())
             b.layout()->clearLayout();
     paragraphs_.clear();
-    fonts_.clear();
+    fontMetrics_.reset();
     widest_ = 0;
     ++generation_;
     std::vector<HeightTree::Entry> entries;
     entries.reserve(doc->blockCount());
+    const Page pg = page();
+    qreal bottom = -1;
     for (QTextBlock b = doc->begin(); b.isValid(); b = b.next()) {
         if (b.userData() && b.layout()->lineCount() > 0) // a long paragraph laid out in part
             b.layout()->clearLayout();
-        entries.push_back(estimate(b));
+        entries.push_back(estimate(b, pg, bottom));
+        bottom = paragraph(b).bottom;
     }
     tree_.assign(entries);
 }

@@ -21,6 +21,7 @@
 #include <QHash>
 #include <QTextBlock>
 #include <climits>
+#include <optional>
 
 #include "editor/heighttree.h"
 
@@ -89,7 +90,7 @@ private:
 
     Page page() const;
     Paragraph paragraph(const QTextBlock &block); // cached by format: values, as the caches grow
-    FontMetrics fontMetrics(const QTextBlock &block);
+    FontMetrics fontMetrics();
     qreal indentOf(const QTextBlockFormat &format) const;
     qreal gapBefore(const QTextBlock &block);
 
@@ -105,6 +106,7 @@ private:
 
     void rebuild();
     HeightTree::Entry estimate(const QTextBlock &block);
+    HeightTree::Entry estimate(const QTextBlock &block, const Page &page, qreal previousBottom);
     HeightTree::Entry layOut(const QTextBlock &block, const Need &need);
     // Lays out block (number index) as far as need says unless that is done;
     // returns its layout.
@@ -126,7 +128,7 @@ private:
 
     HeightTree tree_;
     QHash<int, Paragraph> paragraphs_;   // by block format index
-    QHash<int, FontMetrics> fonts_;      // by character format index
+    std::optional<FontMetrics> fontMetrics_; // of the default font
     qreal widest_ = 0;                   // right edge of the widest line laid out
     qreal anchor_ = 0;
     qreal pendingShift_ = 0;
