@@ -27,10 +27,11 @@
 //                  ListUpperRoman; its number is the list's kListStart (1 when
 //                  not set) plus its place in the list, between the list's
 //                  numberPrefix() and numberSuffix(). (Qt 6.4 has no start of
-//                  its own: it draws every list from 1.)
-//   marker         Qt draws a list item's bullet or number in the block's own
-//                  character format (QTextBlock::charFormat()); the RTF reader
-//                  gives it the format at the paragraph mark.
+//                  its own; the editor's layout draws the numbers with
+//                  listLabel.)
+//   marker         A list item's bullet or number is drawn in the block's own
+//                  character format (QTextBlock::charFormat()), as Qt draws it;
+//                  the RTF reader gives it the format at the paragraph mark.
 // Paragraph breaks are block boundaries; there are no other objects in the
 // document (no tables, frames or images).
 #include <QTextBlockFormat>
