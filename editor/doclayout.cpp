@@ -59,6 +59,15 @@ bool DocLayout::isLaidOut(const QTextBlock &block) const {
 
 // ---- settings ----------------------------------------------------------------
 
+// What the layout of every paragraph depends on besides its own text and formats.
+DocLayout::Settings DocLayout::settings() const {
+    const QTextDocument *doc = document();
+    const QTextOption option = doc->defaultTextOption();
+    return {doc->pageSize(),           doc->documentMargin(), doc->indentWidth(), doc->defaultFont(),
+            option.wrapMode(),         option.alignment(),    option.tabStopDistance(),
+            option.tabs(),             doc->revision(),       doc->characterCount()};
+}
+
 DocLayout::Page DocLayout::page() const {
     const QTextDocument *doc = document();
     const qreal margin = doc->documentMargin();
@@ -164,7 +173,14 @@ void DocLayout::documentChanged(int from, int charsRemoved, int charsAdded) {
     const int first = firstBlock.blockNumber();
     const int lastNew = lastBlock.blockNumber();
     const int lastOld = lastNew - delta;
+    // Qt reports a change of its settings (page size, fonts, options) as a
+    // change of the whole text, also when nothing changed (QTextEdit sets the
+    // same page size several times while a document is opened).
     const bool everything = from == 0 && charsRemoved == 0 && charsAdded == doc->characterCount();
+    const Settings now = settings();
+    if (everything && now == settings_ && tree_.size() == newCount)
+        return;
+    settings_ = now;
     if (everything || tree_.size() == 0 || !firstBlock.isValid() || lastOld < first - 1 || lastOld >= tree_.size()) {
         rebuild();
         flush();

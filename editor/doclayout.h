@@ -80,6 +80,17 @@ private:
         qreal right;   // x where they end
         bool wrap;
     };
+    struct Settings {
+        QSizeF pageSize;
+        qreal margin, indentWidth;
+        QFont font;
+        QTextOption::WrapMode wrap;
+        Qt::Alignment alignment;
+        qreal tabStop;
+        QList<QTextOption::Tab> tabs;
+        int revision, characters; // the text itself, as far as cheaply known
+        bool operator==(const Settings &) const = default;
+    };
     struct Paragraph { // what estimating a paragraph needs of its block format
         qreal top, bottom, left, right, textIndent;
     };
@@ -89,6 +100,7 @@ private:
     };
 
     Page page() const;
+    Settings settings() const;
     Paragraph paragraph(const QTextBlock &block); // cached by format: values, as the caches grow
     FontMetrics fontMetrics();
     qreal indentOf(const QTextBlockFormat &format) const;
@@ -127,6 +139,7 @@ private:
                       const QTextCharFormat *selection) const;
 
     HeightTree tree_;
+    Settings settings_;
     QHash<int, Paragraph> paragraphs_;   // by block format index
     std::optional<FontMetrics> fontMetrics_; // of the default font
     qreal widest_ = 0;                   // right edge of the widest line laid out

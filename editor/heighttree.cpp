@@ -120,7 +120,7 @@ int HeightTree::build(const std::vector<Entry> &entries) {
 void HeightTree::assign(const std::vector<Entry> &entries) {
     nodes_.clear();
     free_.clear();
-    nodes_.reserve(entries.size());
+    nodes_.reserve(entries.size() + entries.size() / 4 + 64); // room to grow without a copy of them all
     root_ = build(entries);
 }
 
