@@ -410,20 +410,6 @@ void DocLayout::layOutAbove(QTextBlock block, int index, qreal height) {
     }
 }
 
-void DocLayout::layOutRange(qreal top, qreal bottom) {
-    ensureExactFor(tree_.size() - 1);
-    const qreal margin = page().margin;
-    int i = tree_.indexAtHeight(top - margin);
-    if (i < 0)
-        return;
-    qreal y = margin + tree_.heightBefore(i);
-    for (QTextBlock b = document()->findBlockByNumber(i); b.isValid() && y < bottom; b = b.next(), ++i) {
-        ensure(b, i);
-        y += tree_.at(i).height;
-    }
-    flush();
-}
-
 void DocLayout::flush() {
     if (painting_) {
         // Not while Qt paints: the scroll bars would change under it.

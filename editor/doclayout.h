@@ -1,8 +1,9 @@
 #pragma once
 // DocLayout: the editor's own layout of its document, on Qt's public layout
 // interface. Each paragraph is laid out (one QTextLayout, the block's own) only
-// when it is drawn, hit-tested or asked about; every other paragraph has an
-// estimated height from its length and font. Heights and display-line counts
+// when it is drawn, hit-tested or asked about, and a very long one only as far
+// as that needs; every other paragraph has a height estimated from its length
+// and the document's font. Heights and display-line counts
 // live in a HeightTree, so y -> paragraph, paragraph -> y and line ->
 // paragraph cost O(log n) in any length of document, and positions are
 // doubles that do not overflow.
@@ -51,15 +52,13 @@ public:
     int lineOfPosition(int pos);
     int lineStart(int line); // -1 when there is no such line
     int lineCount();
-    // The block's display lines as laid out now (lays it out if needed).
+    // The block's display lines, all of them (lays it out whole if needed).
     QTextLayout *laidOut(const QTextBlock &block);
 
     // The view: document y of its top (the anchor, see viewShift) and its
     // height; and the caret, which a long paragraph is laid out beyond.
     void setView(qreal top, qreal height) { anchor_ = top; viewHeight_ = height; }
     void setCaret(int position) { hint_ = position; }
-    // Lays out every paragraph that meets [top, bottom) (document y).
-    void layOutRange(qreal top, qreal bottom);
 
     // For tests and benchmarks.
     bool isLaidOut(const QTextBlock &block) const;
