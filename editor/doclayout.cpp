@@ -241,6 +241,7 @@ namespace {
 // QTextLayout takes more lines after the ones it has) until it is finished.
 struct Progress : QTextBlockUserData {
     int generation = -1;
+    int revision = -1;    // of the block's text
     bool firstLine = true;
     qreal y = 0;      // where the next line goes
     qreal bottom = 0; // the bottom of the last line
@@ -287,10 +288,15 @@ HeightTree::Entry DocLayout::layOut(const QTextBlock &block, const Need &need) {
         progress = new Progress;
         const_cast<QTextBlock &>(block).setUserData(progress);
     }
-    if (progress == &local || progress->generation != generation_ || progress->end == 0) {
+    if (progress == &local || progress->generation != generation_ || progress->revision != block.revision()
+        || progress->end == 0) {
         *progress = Progress();
         progress->generation = generation_;
+        progress->revision = block.revision();
         tl->setTextOption(option);
+        // An open layout must keep its shaped text between steps (drawing
+        // would free it otherwise).
+        tl->setCacheEnabled(progress != &local);
         tl->beginLayout();
     }
     const Need goal = progress == &local ? Need::all() : need;
@@ -333,6 +339,7 @@ HeightTree::Entry DocLayout::layOut(const QTextBlock &block, const Need &need) {
     }
     const qreal gap = gapBefore(block);
     if (finished) {
+        tl->setCacheEnabled(false);
         tl->endLayout();
         const qreal height = std::max(progress->y, progress->bottom);
         const int lines = std::max(1, tl->lineCount());
@@ -370,7 +377,8 @@ QTextLayout *DocLayout::ensure(const QTextBlock &block, int index) { return ensu
 
 bool DocLayout::isOpen(const QTextBlock &block) const {
     const auto *progress = dynamic_cast<const Progress *>(block.userData());
-    return progress && progress->generation == generation_ && progress->end > 0;
+    return progress && progress->generation == generation_ && progress->revision == block.revision()
+        && progress->end > 0;
 }
 
 int DocLayout::lineEnd(const QTextLayout *tl) {
