@@ -63,9 +63,8 @@ bool DocLayout::isLaidOut(const QTextBlock &block) const {
 DocLayout::Settings DocLayout::settings() const {
     const QTextDocument *doc = document();
     const QTextOption option = doc->defaultTextOption();
-    return {doc->pageSize(),           doc->documentMargin(), doc->indentWidth(), doc->defaultFont(),
-            option.wrapMode(),         option.alignment(),    option.tabStopDistance(),
-            option.tabs(),             doc->revision(),       doc->characterCount()};
+    return {doc->pageSize(),     doc->documentMargin(),    doc->indentWidth(), doc->defaultFont(),
+            option.wrapMode(),   option.alignment(),       option.tabStopDistance(), option.tabs()};
 }
 
 DocLayout::Page DocLayout::page() const {
@@ -145,6 +144,7 @@ void DocLayout::rebuild() {
     for (int i : laid)
         if (QTextBlock b = doc->findBlockByNumber(i); b.isValid())
             b.layout()->clearLayout();
+    settings_ = settings();
     paragraphs_.clear();
     fontMetrics_.reset();
     widest_ = 0;
@@ -175,12 +175,14 @@ void DocLayout::documentChanged(int from, int charsRemoved, int charsAdded) {
     const int lastOld = lastNew - delta;
     // Qt reports a change of its settings (page size, fonts, options) as a
     // change of the whole text, also when nothing changed (QTextEdit sets the
-    // same page size several times while a document is opened).
+    // same page size several times while a document is opened). The settings
+    // are compared only then, not on every keystroke.
     const bool everything = from == 0 && charsRemoved == 0 && charsAdded == doc->characterCount();
-    const Settings now = settings();
-    if (everything && now == settings_ && tree_.size() == newCount)
+    const bool sameText = revision_ == doc->revision() && characters_ == doc->characterCount();
+    revision_ = doc->revision();
+    characters_ = doc->characterCount();
+    if (everything && sameText && tree_.size() == newCount && settings() == settings_)
         return;
-    settings_ = now;
     if (everything || tree_.size() == 0 || !firstBlock.isValid() || lastOld < first - 1 || lastOld >= tree_.size()) {
         rebuild();
         flush();

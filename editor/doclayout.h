@@ -87,7 +87,6 @@ private:
         Qt::Alignment alignment;
         qreal tabStop;
         QList<QTextOption::Tab> tabs;
-        int revision, characters; // the text itself, as far as cheaply known
         bool operator==(const Settings &) const = default;
     };
     struct Paragraph { // what estimating a paragraph needs of its block format
@@ -138,7 +137,8 @@ private:
                       const QTextCharFormat *selection) const;
 
     HeightTree tree_;
-    Settings settings_;
+    Settings settings_;                  // those of the last rebuild
+    int revision_ = -1, characters_ = -1; // the text as the last change left it
     QHash<int, Paragraph> paragraphs_;   // by block format index
     std::optional<FontMetrics> fontMetrics_; // of the default font
     qreal widest_ = 0;                   // right edge of the widest line laid out

@@ -169,56 +169,43 @@ void HeightTree::set(int index, const Entry &entry) {
         pull(*it);
 }
 
-double HeightTree::heightBefore(int index) const {
-    double sum = 0;
+// The sum of one measure (height or lines) over the entries before index.
+template <typename Sum, typename Own>
+Sum HeightTree::sumBefore(int index, Sum Node::*sum, Own Entry::*own) const {
+    Sum total = 0;
     int n = root_;
     while (n >= 0) {
-        const int l = count(nodes_[n].left);
+        const Node &x = nodes_[n];
+        const int l = count(x.left);
         if (index <= l) {
-            n = nodes_[n].left;
+            n = x.left;
         } else {
-            if (nodes_[n].left >= 0)
-                sum += nodes_[nodes_[n].left].sumHeight;
-            sum += nodes_[n].entry.height;
+            if (x.left >= 0)
+                total += nodes_[x.left].*sum;
+            total += x.entry.*own;
             index -= l + 1;
-            n = nodes_[n].right;
+            n = x.right;
         }
     }
-    return sum;
+    return total;
 }
 
-std::int64_t HeightTree::linesBefore(int index) const {
-    std::int64_t sum = 0;
-    int n = root_;
-    while (n >= 0) {
-        const int l = count(nodes_[n].left);
-        if (index <= l) {
-            n = nodes_[n].left;
-        } else {
-            if (nodes_[n].left >= 0)
-                sum += nodes_[nodes_[n].left].sumLines;
-            sum += nodes_[n].entry.lines;
-            index -= l + 1;
-            n = nodes_[n].right;
-        }
-    }
-    return sum;
-}
-
-int HeightTree::indexAtHeight(double y) const {
+// The entry whose span of that measure covers value: the last one when past the end.
+template <typename Sum, typename Own>
+int HeightTree::indexAt(Sum value, Sum Node::*sum, Own Entry::*own) const {
     if (root_ < 0)
         return -1;
     int index = 0;
     int n = root_;
     while (n >= 0) {
         const Node &x = nodes_[n];
-        const double leftSum = x.left >= 0 ? nodes_[x.left].sumHeight : 0;
-        if (y < leftSum) {
+        const Sum leftSum = x.left >= 0 ? nodes_[x.left].*sum : 0;
+        if (value < leftSum) {
             n = x.left;
-        } else if (y < leftSum + x.entry.height || x.right < 0) {
+        } else if (value < leftSum + x.entry.*own || x.right < 0) {
             return index + count(x.left);
         } else {
-            y -= leftSum + x.entry.height;
+            value -= leftSum + x.entry.*own;
             index += count(x.left) + 1;
             n = x.right;
         }
@@ -226,26 +213,10 @@ int HeightTree::indexAtHeight(double y) const {
     return std::min(index, size() - 1);
 }
 
-int HeightTree::indexAtLine(std::int64_t line) const {
-    if (root_ < 0)
-        return -1;
-    int index = 0;
-    int n = root_;
-    while (n >= 0) {
-        const Node &x = nodes_[n];
-        const std::int64_t leftSum = x.left >= 0 ? nodes_[x.left].sumLines : 0;
-        if (line < leftSum) {
-            n = x.left;
-        } else if (line < leftSum + x.entry.lines || x.right < 0) {
-            return index + count(x.left);
-        } else {
-            line -= leftSum + x.entry.lines;
-            index += count(x.left) + 1;
-            n = x.right;
-        }
-    }
-    return std::min(index, size() - 1);
-}
+double HeightTree::heightBefore(int index) const { return sumBefore(index, &Node::sumHeight, &Entry::height); }
+std::int64_t HeightTree::linesBefore(int index) const { return sumBefore(index, &Node::sumLines, &Entry::lines); }
+int HeightTree::indexAtHeight(double y) const { return indexAt(y, &Node::sumHeight, &Entry::height); }
+int HeightTree::indexAtLine(std::int64_t line) const { return indexAt(line, &Node::sumLines, &Entry::lines); }
 
 int HeightTree::firstEstimatedFrom(int index) const {
     // Walk down keeping to subtrees that hold an estimated entry at or after index.

@@ -61,6 +61,8 @@ private:
     int merge(int a, int b);
     int build(const std::vector<Entry> &entries);
     int count(int n) const { return n < 0 ? 0 : nodes_[n].count; }
+    template <typename Sum, typename Own> Sum sumBefore(int index, Sum Node::*sum, Own Entry::*own) const;
+    template <typename Sum, typename Own> int indexAt(Sum value, Sum Node::*sum, Own Entry::*own) const;
     std::uint32_t nextPriority();
 
     std::vector<Node> nodes_;
