@@ -4,6 +4,7 @@
 
 #include "editor/file_dialogs.h"
 #include "editor/print_dialogs.h"
+#include "editor/recovery.h"
 #include "editor/tjre.h"
 #include "format/colorbox.h"
 #include "format/fontlist.h"
@@ -161,6 +162,7 @@ void TForm1::buildLayout() {
     connect(Timer1, &QTimer::timeout, this, [this] { guarded([this] { Timer1Timer(); }); });
     Timer1->start();
     createTrayIcon();
+    createRecovery();
 }
 
 void TForm1::buildToolBar2Controls() {
@@ -307,11 +309,15 @@ void TForm1::closeEvent(QCloseEvent *event) {
             return;
         }
         closed_ = true;
+        Recovery->Discard(); // the changes were saved, or the user chose to drop them
         FormClose();
         RemoveTrayIcon();
-        // Closed from the tray: no window is left to close, so Qt would not end the program.
-        if (isHidden())
-            QCoreApplication::quit();
+        emit Closed();
     }
     event->accept();
+}
+
+void TForm1::EndProgramOnClose() {
+    QGuiApplication::setQuitOnLastWindowClosed(false);
+    connect(this, &TForm1::Closed, qApp, &QCoreApplication::quit);
 }

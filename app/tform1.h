@@ -31,6 +31,9 @@ class TOpenDialog;
 class TPageSetupDialog;
 class TPrintDialog;
 class TStatusBar;
+namespace recovery {
+class Keeper;
+}
 
 class TForm1 : public QMainWindow {
     Q_OBJECT
@@ -78,6 +81,12 @@ public:
     // status bar describes the caret where the command left it.
     void RunCommand(void (TForm1::*handler)());
 
+    // The program ends when this window closes (its question answered), and
+    // only then: no other window or message box ends it by being closed,
+    // whatever is hidden in the tray. main() calls it; tests that run an event
+    // loop of their own too.
+    void EndProgramOnClose();
+
     // A menu item or toolbar button by its name ("N8", "ToolButton2"), or null.
     QAction *Action(const QString &name) const;
 
@@ -110,6 +119,10 @@ public:
     bool SaveChangesBeforeClosing();
     void ToolButton23Click(); // Insert file contents
     void ToolButton24Click(); // Insert file name
+    // The copy of the unsaved document kept against a crash, and the question
+    // at start about a copy a program that is gone left behind.
+    recovery::Keeper *Recovery = nullptr;
+    void OfferRecovery();
 
     // Printing (editor/printing.cpp).
     void ToolButton5Click();  // Printer setup
@@ -125,6 +138,7 @@ public:
     void ShowTrayMenu();
     void TrayIconActivated(QSystemTrayIcon::ActivationReason reason);
     void HandleSystemCommand(); // the window was minimised
+    bool TrayClickRestores() const { return trayClickRestores_; }
 
     // Edit commands and text tools (tools/edit_commands.cpp).
     void ToolButton8Click();  // Undo
@@ -213,6 +227,9 @@ public:
     // The window's outer geometry as the settings file stores it.
     QRect OuterGeometry() const;
 
+signals:
+    void Closed(); // the window closed for good: the settings are written
+
 protected:
     void resizeEvent(QResizeEvent *event) override;
     void closeEvent(QCloseEvent *event) override;
@@ -224,6 +241,7 @@ private:
     void createTrayIcon();     // app/tray.cpp
     void buildLayout();
     void createFileDialogs(); // editor/document_files.cpp
+    void createRecovery();    // editor/document_files.cpp
     void connectFormatting(); // format/formatting.cpp: the dialogs and the formatting controls
     void buildToolBar2Controls();
     void placeOverlays();
@@ -237,6 +255,7 @@ private:
     QRect trayRestoreGeometry_;           // where the window was before the tray
     QList<QPointer<QWidget>> trayHidden_; // the other windows the tray hid
     QTimer *trayClick_ = nullptr;         // a single click waits to be no double click
+    bool trayClickRestores_ = false;      // the notification area sends no double click
 };
 
 extern TForm1 *Form1;

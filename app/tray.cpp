@@ -2,10 +2,14 @@
 // arguments, hides the program's windows and shows the icon; a click on the
 // icon opens PopupMenu1, a double click brings the windows back. Where no
 // notification area runs, nothing goes to the tray: the window would have no
-// way back.
+// way back. A notification area that sends no double click (D-Bus) brings
+// the window back on a click, and opens the menu on the context click.
+// While a modal dialog or question is open, nothing goes to the tray: hiding
+// it would answer it.
 #include "app/tform1.h"
 
 #include "platform/guard.h"
+#include "platform/notifyarea.h"
 
 #include <QApplication>
 #include <QCursor>
@@ -22,6 +26,7 @@ void TForm1::createTrayIcon() {
     trayClick_->setInterval(QApplication::doubleClickInterval());
     connectGuarded(trayClick_, &QTimer::timeout, this, &TForm1::ShowTrayMenu);
     connect(qApp, &QCoreApplication::aboutToQuit, this, [this] { RemoveTrayIcon(); });
+    trayClickRestores_ = notifyarea::sendsNoDoubleClick();
 }
 
 void TForm1::AddTrayIcon() {
@@ -69,7 +74,12 @@ void TForm1::ShowTrayMenu() { PopupMenu1->popup(QCursor::pos()); }
 void TForm1::TrayIconActivated(QSystemTrayIcon::ActivationReason reason) {
     switch (reason) {
     case QSystemTrayIcon::Trigger:
-        trayClick_->start();
+        if (trayClickRestores_) {
+            RemoveTrayIcon();
+            RestoreFromTray();
+        } else {
+            trayClick_->start();
+        }
         break;
     case QSystemTrayIcon::Context:
         ShowTrayMenu();
@@ -85,7 +95,8 @@ void TForm1::TrayIconActivated(QSystemTrayIcon::ActivationReason reason) {
 }
 
 void TForm1::HandleSystemCommand() {
-    if (!isMinimized() || !isVisible() || !QSystemTrayIcon::isSystemTrayAvailable())
+    if (!isMinimized() || !isVisible() || !QSystemTrayIcon::isSystemTrayAvailable() ||
+        QApplication::activeModalWidget())
         return; // an ordinary minimise: the task-bar entry stays
     HideToTray();
     AddTrayIcon();
@@ -93,8 +104,9 @@ void TForm1::HandleSystemCommand() {
 
 // With command-line arguments the first activation sends the program to the
 // tray; later ones (the window brought back, a dialog closed) leave it alone.
+// A question open at that moment (recovery) is answered first.
 void TForm1::FormActivate() {
-    if (activated_)
+    if (activated_ || QApplication::activeModalWidget())
         return;
     activated_ = true;
     if (ArgumentCount > 0 && QSystemTrayIcon::isSystemTrayAvailable()) {

@@ -3,11 +3,13 @@
 #include "editor/cp1251.h"
 #include "editor/docio.h"
 #include "editor/file_dialogs.h"
+#include "editor/recovery.h"
 #include "editor/tjre.h"
 #include "format/statusbar.h"
 #include "platform/error.h"
 #include "platform/messages.h"
 
+#include <QCheckBox>
 #include <QScopeGuard>
 #include <QTextCursor>
 #include <QTextDocument>
@@ -54,6 +56,11 @@ void TForm1::createFileDialogs() {
 
     OpenDialog3 = new TOpenDialog(this, TOpenDialog::Kind::Open);
     OpenDialog3->Filter = QStringLiteral("Все файлы (*.*)|*.*");
+}
+
+void TForm1::createRecovery() {
+    Recovery = new recovery::Keeper(JRE, [this] { return OpenDialog1->FileName; }, this);
+    connect(CB2, &QCheckBox::toggled, Recovery, &recovery::Keeper::Changed); // the mode is kept too
 }
 
 // ---- commands ----------------------------------------------------------------
@@ -181,21 +188,61 @@ void TForm1::ToolButton7Click() { close(); }
 
 // Asked whenever the main window is about to close, by Exit or by any other
 // way. Unsaved changes: "Yes" saves through the Save As dialog, "No" drops
-// them. False keeps the window open: the user cancelled that dialog. A failed
-// save throws, and the window stays open too.
+// them. False keeps the window open: Esc or the box's close button (a reflex
+// Esc must not throw the document away), or a cancelled Save As dialog. A
+// failed save throws, and the window stays open too.
 bool TForm1::SaveChangesBeforeClosing() {
     if (!JRE->IsModified())
         return true;
     const int answer = messages::show(QStringLiteral("Warning"), QStringLiteral("Файл не сохранён! Сохранить?"),
                                       messages::Icon::Warning, messages::Yes | messages::No, messages::Yes,
-                                      messages::No);
+                                      messages::Cancel);
     if (answer != messages::Yes)
-        return true;
+        return answer == messages::No;
     if (!SaveDialog1->Execute())
         return false;
     JRE->SaveFile(SaveDialog1->FileName);
     JRE->SetModified(false);
     return true;
+}
+
+// At start: the copies that programs no longer running left behind are
+// offered, newest first, until one is taken. Yes loads it as the modified
+// document it was, in its mode and under its name; No deletes it; Esc or the
+// close button starts with an empty document and keeps it for the next start.
+// A damaged copy is not offered: it is set aside, and the user told so.
+void TForm1::OfferRecovery() {
+    const QString caption = QStringLiteral("Восстановление");
+    for (const std::unique_ptr<recovery::Orphan> &orphan : recovery::claimOrphans()) {
+        bool damaged = false;
+        const std::optional<recovery::Copy> copy = orphan->read(&damaged);
+        if (damaged) {
+            const QString aside = orphan->setAside();
+            messages::show(caption,
+                           QStringLiteral("Копия несохранённого документа предыдущего сеанса повреждена "
+                                          "и не может быть восстановлена. Она оставлена в файле %1.")
+                               .arg(aside),
+                           messages::Icon::Warning, messages::Ok, messages::Ok, messages::Ok);
+            continue;
+        }
+        if (!copy)
+            continue;
+        const int answer = messages::show(caption, QStringLiteral("Найден несохранённый документ предыдущего сеанса. Восстановить?"),
+                                          messages::Icon::Question, messages::Yes | messages::No, messages::Yes,
+                                          messages::Cancel);
+        if (answer == messages::Cancel)
+            return;
+        if (answer == messages::No) {
+            orphan->remove();
+            continue;
+        }
+        CB2->setChecked(!copy->plainText);
+        JRE->LoadBytes(copy->rtf, false);
+        OpenDialog1->FileName = copy->name;
+        JRE->SetModified(true);
+        Recovery->Adopt(*orphan);
+        return;
+    }
 }
 
 // Insert file contents: the file's bytes up to the first zero byte replace

@@ -82,6 +82,10 @@ void TJRE::adoptDocument(QTextDocument *doc) {
     layout_ = layout;
     layout_->setView(verticalScrollBar()->value(), viewport()->height());
     connect(layout_, &DocLayout::viewShift, this, &TJRE::followShift);
+    connect(doc, &QTextDocument::modificationChanged, this, [this, doc](bool modified) {
+        if (doc == document())
+            emit ModifiedChanged(modified);
+    });
 }
 
 // Paragraphs above the view were laid out and changed height: move the view
@@ -181,9 +185,22 @@ void TJRE::ReplaceSelection(const QString &text) {
 void TJRE::SelectAll() { selectAll(); }
 
 void TJRE::Clear() {
-    clear();
-    setCurrentCharFormat(defaultFormat_);
-    SetModified(false);
+    BulkEdit([this] {
+        QTextCursor c(document());
+        c.beginEditBlock();
+        c.select(QTextCursor::Document);
+        c.removeSelectedText();
+        // Out of any list, and justified as the window shows a fresh document,
+        // so that a resize finds nothing to change.
+        QTextBlockFormat fresh;
+        fresh.setAlignment(Qt::AlignJustify);
+        c.setBlockFormat(fresh);
+        c.setBlockCharFormat(QTextCharFormat());
+        c.endEditBlock();
+        setTextCursor(c);
+        setCurrentCharFormat(defaultFormat_);
+        SetModified(false);
+    });
 }
 
 // ---- formats -----------------------------------------------------------------
@@ -274,12 +291,24 @@ void TJRE::SetTabStops(const QList<int> &dialogUnits) {
 // ---- files -------------------------------------------------------------------
 
 void TJRE::LoadFile(const QString &path) {
+    replaceDocument([&](QTextDocument &doc, const QTextCharFormat &plainFormat) {
+        docio::load(path, plainText_, doc, plainFormat);
+    });
+}
+
+void TJRE::LoadBytes(const QByteArray &bytes, bool plainText) {
+    replaceDocument([&](QTextDocument &doc, const QTextCharFormat &plainFormat) {
+        docio::read(bytes, plainText, doc, plainFormat);
+    });
+}
+
+// A fresh document filled by fill (which throws to leave the old one as it was).
+void TJRE::replaceDocument(const std::function<void(QTextDocument &, const QTextCharFormat &)> &fill) {
     auto doc = std::make_unique<QTextDocument>(this);
     doc->setUndoRedoEnabled(false);
     doc->setDefaultFont(font());
     doc->setDefaultTextOption(document()->defaultTextOption());
-    QTextCharFormat plainFormat = defaultFormat_;
-    docio::load(path, plainText_, *doc, plainFormat); // throws; the document stays as it was
+    fill(*doc, defaultFormat_);
     doc->setUndoRedoEnabled(true);
     doc->setModified(false);
 
@@ -291,6 +320,7 @@ void TJRE::LoadFile(const QString &path) {
         delete old;
     adoptDocument(document());
     setCurrentCharFormat(defaultFormat_);
+    emit ModifiedChanged(false);
 }
 
 void TJRE::SaveFile(const QString &path) const { docio::save(path, plainText_, *document()); }

@@ -27,6 +27,8 @@ public:
     QString SelectedText() const;
     void ReplaceSelection(const QString &text);
     void SelectAll();
+    // Empties the document as one undo step: Undo brings the text and its
+    // formats back. Not modified afterwards; its one paragraph is justified.
     void Clear();
 
     // Formats.
@@ -51,6 +53,7 @@ public:
 
     // Files (errors are thrown as tessarin::Error with the messages of docio).
     void LoadFile(const QString &path);
+    void LoadBytes(const QByteArray &bytes, bool plainText); // LoadFile of bytes already read
     void SaveFile(const QString &path) const;
 
     // Modes.
@@ -125,6 +128,7 @@ public:
 
 signals:
     void Change();    // the text or its formatting changed
+    void ModifiedChanged(bool modified); // IsModified changed, or a document was loaded
     void MouseDown(); // a mouse press, after the control has moved the caret
 
 protected:
@@ -138,6 +142,7 @@ protected:
 
 private:
     void adoptDocument(QTextDocument *doc);
+    void replaceDocument(const std::function<void(QTextDocument &doc, const QTextCharFormat &plainFormat)> &fill);
     void applySelectionPalette();
     void followShift(qreal delta);
 

@@ -20,12 +20,15 @@ class Box : public QMessageBox {
 public:
     using QMessageBox::QMessageBox;
     bool escapeEnabled = false;
+    bool escapeDismisses = false; // Esc closes the box without pressing a button
     bool closedByFrame = false;
 
 protected:
     void keyPressEvent(QKeyEvent *event) override {
-        if (!escapeEnabled && event->matches(QKeySequence::Cancel)) {
+        if (event->matches(QKeySequence::Cancel) && (escapeDismisses || !escapeEnabled)) {
             event->accept();
+            if (escapeDismisses)
+                reject();
             return;
         }
         QMessageBox::keyPressEvent(event);
@@ -88,6 +91,9 @@ int show(const QString &caption, const QString &text, Icon icon, int buttons, in
         }
     }
 
+    if (escapeButton == Cancel)
+        box.escapeEnabled = box.escapeDismisses = true;
+
     const bool answered = modal::pendingAnswers() > 0;
     const int code = modal::exec(box);
     const int fallback = box.escapeEnabled ? escapeButton : int(No);
@@ -96,7 +102,8 @@ int show(const QString &caption, const QString &text, Icon icon, int buttons, in
             if (pushButtons[i] == clicked)
                 return choices[i].button;
     }
-    if (answered && !box.closedByFrame && (code == Yes || code == No || code == Ok) && (buttons & code))
+    if (answered && !box.closedByFrame && (code == Yes || code == No || code == Ok || code == Cancel) &&
+        ((buttons | escapeButton) & code))
         return code;
     return fallback;
 }

@@ -6,7 +6,7 @@
 namespace messages {
 
 enum class Icon { Warning, Question, Error, Information };
-enum Button { Yes = 1, No = 2, Ok = 4 };
+enum Button { Yes = 1, No = 2, Ok = 4, Cancel = 8 };
 
 // The application title: the caption of the standard error box.
 inline QString applicationTitle() { return QStringLiteral("Tessarin"); }
@@ -15,7 +15,9 @@ inline QString applicationTitle() { return QStringLiteral("Tessarin"); }
 // and buttons (an or-ed set of Button: "&Yes", "&No", "OK"). Enter presses
 // defaultButton (or the focused button); Esc presses escapeButton, or does
 // nothing when it is 0; the box's close button counts as escapeButton, or No
-// when there is none. Returns the Button pressed.
+// when there is none. An escapeButton of Cancel is no button of the box: Esc
+// and the close button then dismiss it and Cancel is returned. Returns the
+// Button pressed.
 // Shown through modal::exec: an answer queued with modal::answerNext gets the
 // QMessageBox and may click one of its buttons, or return the Button value.
 int show(const QString &caption, const QString &text, Icon icon, int buttons, int defaultButton,

@@ -451,7 +451,7 @@ private slots:
         QCOMPARE(box.icon, QMessageBox::Warning);
         QCOMPARE(box.buttons, (QStringList{QStringLiteral("&Yes"), QStringLiteral("&No")}));
         QCOMPARE(box.defaultButton, QStringLiteral("&Yes"));
-        QCOMPARE(box.escapeButton, QStringLiteral("&No"));
+        QCOMPARE(box.escapeButton, QString()); // Esc presses neither button
         if (answer == messages::Yes)
             QCOMPARE(seen.title, QStringLiteral("Сохранение текущего файла")); // not the document name
         const bool cancelled = answer == messages::Yes && !confirmSave;
@@ -464,19 +464,41 @@ private slots:
         QCOMPARE(form().OpenDialog1->FileName, path(QStringLiteral("current.rtf")));
     }
 
-    void exitQuestionEscapeMeansNo() {
+    // Esc and the box's close button go back to the document as it was, on
+    // every way out: Exit, the window's close box, the tray menu's "Выход".
+    void exitQuestionEscapeKeepsDocument_data() {
+        QTest::addColumn<int>("route");
+        QTest::addColumn<bool>("escape");
+        for (int route = 0; route < 3; ++route)
+            for (bool escape : {true, false})
+                QTest::addRow("route %d, %s", route, escape ? "Esc" : "close button") << route << escape;
+    }
+    void exitQuestionEscapeKeepsDocument() {
+        QFETCH(int, route);
+        QFETCH(bool, escape);
         type(QStringLiteral("changed"));
-        // What Esc does in the box: it presses the escape button. (A key sent to
-        // a box that is not on screen would reach the main window's Esc item.)
-        modal::answerNext([](QDialog &d) {
-            auto *box = qobject_cast<QMessageBox *>(&d);
-            if (box && box->escapeButton())
-                box->escapeButton()->click();
-            return d.result();
+        modal::answerNext([escape](QDialog &d) {
+            QTimer::singleShot(0, &d, [&d, escape] {
+                if (escape)
+                    QTest::keyClick(&d, Qt::Key_Escape);
+                else
+                    d.close();
+            });
+            return d.exec();
         });
-        run([&] { form().ToolButton7Click(); });
-        QVERIFY(!form().isVisible());
-        QCOMPARE(modal::shownTitles().size(), 1); // no Save dialog
+        run([&] {
+            if (route == 0)
+                form().ToolButton7Click();
+            else if (route == 1)
+                form().close();
+            else
+                form().Action(QStringLiteral("N67"))->trigger();
+        });
+        QVERIFY(form().isVisible());
+        QVERIFY(jre().IsModified());
+        QCOMPARE(jre().GetText(), QStringLiteral("changed"));
+        QCOMPARE(modal::shownTitles(), QStringList{QStringLiteral("Warning")}); // no Save dialog
+        QVERIFY(!QFile::exists(path(QStringLiteral("Tessarin.ini")))); // not closed
     }
 
     void exitSaveFailureKeepsWindowOpen() {
