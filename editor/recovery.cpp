@@ -78,6 +78,14 @@ bool writeAtomically(const QByteArray &temp, const QByteArray &path, const QByte
     return true;
 }
 
+// Of the header's lines before it and the RTF: any change to either shows.
+QByteArray checksum(QByteArrayView header, QByteArrayView rtf) {
+    QCryptographicHash hash(QCryptographicHash::Sha256);
+    hash.addData(header);
+    hash.addData(rtf);
+    return hash.result().toHex();
+}
+
 } // namespace
 
 QString folder() {
@@ -98,7 +106,7 @@ QByteArray encode(const Copy &copy) {
     out += "\nsize ";
     out += QByteArray::number(copy.rtf.size());
     out += "\nsha256 ";
-    out += QCryptographicHash::hash(copy.rtf, QCryptographicHash::Sha256).toHex();
+    out += checksum(out, copy.rtf);
     out += "\n\n";
     out += copy.rtf;
     return out;
@@ -123,7 +131,7 @@ std::optional<Copy> decode(const QByteArray &bytes) {
     bool sized = false;
     if ((values[0] != "rtf" && values[0] != "text") || values[1].contains(' ') ||
         values[2].toLongLong(&sized) != copy.rtf.size() || !sized ||
-        values[3] != QCryptographicHash::hash(copy.rtf, QCryptographicHash::Sha256).toHex())
+        values[3] != checksum(bytes.left(end - values[3].size()), copy.rtf))
         return std::nullopt;
     copy.plainText = values[0] == "text";
     copy.name = docio::decodePath(QByteArray::fromPercentEncoding(values[1]));

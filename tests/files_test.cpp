@@ -388,6 +388,19 @@ private slots:
         QCOMPARE(form().OpenDialog1->FileName, QString()); // a Save asks, the old file stays
         QCOMPARE(form().StatusBar1->Text(1), QString()); // nothing to save
         QCOMPARE(modal::shownTitles(), QStringList());
+
+        // New is one undo step: the text comes back with its formats, unsaved
+        // and without a name.
+        type(QStringLiteral("gone"));
+        jre().Select(1, 2);
+        run([&] { form().ToolButton30Click(); }); // bold
+        run([&] { form().ToolButton1Click(); });
+        run([&] { form().ToolButton8Click(); }); // undo
+        QCOMPARE(jre().GetText(), QStringLiteral("gone"));
+        jre().Select(1, 1);
+        QVERIFY(jre().SelectionFormat().fontWeight() == QFont::Bold);
+        QVERIFY(jre().IsModified());
+        QCOMPARE(form().OpenDialog1->FileName, QString());
     }
 
     // ---- Exit ------------------------------------------------------------------
