@@ -12,6 +12,8 @@
 #include <QAction>
 #include <QFrame>
 #include <QMenu>
+#include <QMessageBox>
+#include <QPushButton>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QtTest>
@@ -125,6 +127,63 @@ private slots:
         QCOMPARE(modal::shownTitles(), QStringList{QStringLiteral("Warning")});
         QVERIFY(!inTray(form->TrayIcon));
     }
+    // Only the main window's close ends the program: the statistics, the About
+    // window and an error box, opened and closed while the window is in the
+    // tray, leave it running.
+    void windowsClosedFromTrayKeepItRunning() {
+        auto form = shown(0);
+        form->EndProgramOnClose();
+        QVERIFY(QTest::qWaitForWindowActive(form.get()));
+        minimise(*form);
+        QTRY_VERIFY(!form->isVisible() && inTray(form->TrayIcon));
+        QStringList closed;
+        bool ended = false;
+        QTimer closer; // each window is closed with its close button once it is up
+        connect(&closer, &QTimer::timeout, [&] {
+            if (QWidget *w = QApplication::activeModalWidget()) {
+                closed << w->windowTitle();
+                w->close();
+            }
+        });
+        closer.start(300);
+        QTimer::singleShot(0, [&] {
+            form->RunCommand(&TForm1::N54Click);
+            form->RunCommand(&TForm1::ToolButton22Click);
+            messages::showError(QStringLiteral("Ошибка"));
+            QTimer::singleShot(500, [&] {
+                ended = true;
+                form->Action(QStringLiteral("N67"))->trigger(); // "Выход" of the tray menu
+            });
+        });
+        QTimer::singleShot(30000, qApp, &QCoreApplication::quit);
+        QApplication::exec();
+        QCOMPARE(closed, (QStringList{QStringLiteral("Статистика программы"), QStringLiteral("Tessarin 2.0"),
+                                      QStringLiteral("Tessarin")}));
+        QVERIFY(ended);
+    }
+
+    // Minimising while the Exit question is open leaves the question on its
+    // own, unanswered, until the user answers it.
+    void minimiseDuringQuestion() {
+        auto form = shown(0);
+        QVERIFY(QTest::qWaitForWindowActive(form.get()));
+        form->JRE->SetModified(true);
+        QPointer<QMessageBox> question;
+        bool stayed = false;
+        QTimer::singleShot(500, [&] {
+            question = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
+            minimise(*form);
+            QTimer::singleShot(1000, [&] {
+                stayed = question && question->isVisible() && !form->TrayIcon->isVisible();
+                if (question)
+                    question->buttons().at(1)->click(); // "&No"
+            });
+        });
+        form->ToolButton7Click();
+        QVERIFY(stayed);
+        QTRY_VERIFY(!form->isVisible()); // closed by the answer
+    }
+
     void cleanupTestCase() {
         setLayouts(QStringLiteral("us,ru"));
         for (QProcess *p : {&trayer_, &openbox_})
