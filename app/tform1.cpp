@@ -86,6 +86,8 @@ TForm1::TForm1(const QString &settingsPath, QWidget *parent)
 TForm1::~TForm1() {
     if (Form1 == this)
         Form1 = nullptr;
+    delete Recovery; // before the editor it watches
+    Recovery = nullptr;
     // Controls go after this window's own part: no signal of theirs (a font box
     // losing the focus reports a choice) may reach a handler of it meanwhile.
     for (QObject *child : findChildren<QObject *>())

@@ -240,6 +240,7 @@ void TForm1::OfferRecovery() {
         JRE->LoadBytes(copy->rtf, false);
         OpenDialog1->FileName = copy->name;
         JRE->SetModified(true);
+        JREChange(); // the status bar shows it unsaved
         Recovery->Adopt(*orphan);
         return;
     }

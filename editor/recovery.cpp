@@ -58,13 +58,15 @@ bool writeAll(int fd, const char *data, qint64 size) {
     return true;
 }
 
-// Writes bytes to temp, syncs it, and renames it over path: the copy is
+// Writes the copy to temp, syncs it, and renames it over path: the copy is
 // either the old one or the new one, whole.
-bool writeAtomically(const QByteArray &temp, const QByteArray &path, const QByteArray &bytes) {
+bool writeAtomically(const QByteArray &temp, const QByteArray &path, const Copy &copy) {
     const int fd = ::open(temp.constData(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
     if (fd < 0)
         return false;
-    const bool written = writeAll(fd, bytes.constData(), bytes.size()) && ::fsync(fd) == 0;
+    const QByteArray header = encodeHeader(copy);
+    const bool written = writeAll(fd, header.constData(), header.size()) &&
+                         writeAll(fd, copy.rtf.constData(), copy.rtf.size()) && ::fsync(fd) == 0;
     if (::close(fd) != 0 || !written || ::rename(temp.constData(), path.constData()) != 0) {
         ::unlink(temp.constData());
         return false;
@@ -97,7 +99,7 @@ QString folder() {
 
 // ---- the file ------------------------------------------------------------------
 
-QByteArray encode(const Copy &copy) {
+QByteArray encodeHeader(const Copy &copy) {
     QByteArray out = kMagic;
     out += "\nmode ";
     out += copy.plainText ? "text" : "rtf";
@@ -108,9 +110,10 @@ QByteArray encode(const Copy &copy) {
     out += "\nsha256 ";
     out += checksum(out, copy.rtf);
     out += "\n\n";
-    out += copy.rtf;
     return out;
 }
+
+QByteArray encode(const Copy &copy) { return encodeHeader(copy) + copy.rtf; }
 
 std::optional<Copy> decode(const QByteArray &bytes) {
     const qsizetype end = bytes.indexOf("\n\n");
@@ -205,8 +208,8 @@ Keeper::Keeper(TJRE *editor, std::function<QString()> documentName, QObject *par
     longest_ = new QTimer(this);
     longest_->setSingleShot(true);
     SetDelays(kQuietMs, kLongestMs);
-    connect(quiet_, &QTimer::timeout, this, &Keeper::startWrite);
-    connect(longest_, &QTimer::timeout, this, &Keeper::startWrite);
+    connect(quiet_, &QTimer::timeout, this, &Keeper::writeWhenDue);
+    connect(longest_, &QTimer::timeout, this, &Keeper::writeWhenDue);
     connect(editor_, &QTextEdit::textChanged, this, &Keeper::Changed);
     connect(editor_, &TJRE::ModifiedChanged, this, [this](bool modified) {
         if (modified)
@@ -223,7 +226,7 @@ Keeper::~Keeper() {
 }
 
 void Keeper::SetDelays(int quietMs, int longestMs) {
-    quiet_->setInterval(quietMs);
+    quietMs_ = quietMs;
     longest_->setInterval(longestMs);
 }
 
@@ -236,16 +239,9 @@ void Keeper::Changed() {
         again_ = true; // written once the write under way ends
         return;
     }
-    quiet_->start();
+    quiet_->start(quietMs_);
     if (!longest_->isActive())
         longest_->start();
-}
-
-void Keeper::WriteNow() {
-    if (child_ > 0)
-        again_ = true;
-    else
-        startWrite();
 }
 
 void Keeper::Discard() {
@@ -287,9 +283,27 @@ void Keeper::unlock() {
     lockFd_ = -1;
 }
 
+// A copy of a large document takes a while (about a second of CPU for 10 MB
+// of text): the next one waits until three times that has passed since, so
+// that copies never take more than a quarter of a processor, and at most 30 s.
+void Keeper::writeWhenDue() {
+    const qint64 rest = std::min(4 * lastWriteMs_, qint64(longest_->interval())) - sinceWrite_.elapsed();
+    if (sinceWrite_.isValid() && rest > 0) {
+        quiet_->stop();
+        longest_->stop();
+        quiet_->start(int(rest));
+        return;
+    }
+    startWrite();
+}
+
 void Keeper::startWrite() {
     quiet_->stop();
     longest_->stop();
+    if (child_ > 0) {
+        again_ = true;
+        return;
+    }
     if (!editor_->IsModified() || !lock())
         return;
     int fds[2];
@@ -309,7 +323,7 @@ void Keeper::startWrite() {
         ::setpriority(PRIO_PROCESS, 0, 10); // typing in the editor comes first
         Copy copy = header;
         copy.rtf = rtf::write(*editor_->document());
-        ::_exit(writeAtomically(temp, path, encode(copy)) ? 0 : 1);
+        ::_exit(writeAtomically(temp, path, copy) ? 0 : 1);
     }
     const qint64 ns = pause.nsecsElapsed();
     ::close(fds[1]);
@@ -318,6 +332,7 @@ void Keeper::startWrite() {
         longest_->start(); // tried again later
         return;
     }
+    sinceWrite_.start();
     stats_.pausesNs += ns;
     stats_.longestPauseNs = std::max(stats_.longestPauseNs, ns);
     child_ = pid;
@@ -335,6 +350,7 @@ void Keeper::reap() {
     stats_.childCpuUs += qint64(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) * 1000000 + usage.ru_utime.tv_usec +
                          usage.ru_stime.tv_usec;
     const bool ok = WIFEXITED(status) && WEXITSTATUS(status) == 0;
+    lastWriteMs_ = sinceWrite_.elapsed();
     stats_.writes += ok;
     delete childDone_;
     childDone_ = nullptr;

@@ -17,6 +17,7 @@
 // document as it was at the fork, whatever the editor does meanwhile, so the
 // editor pauses only for the fork, and the copy is the same RTF a save writes.
 #include <QByteArray>
+#include <QElapsedTimer>
 #include <QObject>
 #include <QString>
 
@@ -43,8 +44,9 @@ struct Copy {
 };
 
 // The bytes of a copy file: a header (a magic line, the mode, the name, the
-// RTF's size and SHA-256), an empty line, the RTF.
+// RTF's size, and the SHA-256 of all that and the RTF), an empty line, the RTF.
 QByteArray encode(const Copy &copy);
+QByteArray encodeHeader(const Copy &copy); // the file's bytes before the RTF
 // The copy the bytes hold; nothing when they are not one whole, intact copy.
 std::optional<Copy> decode(const QByteArray &bytes);
 
@@ -95,8 +97,6 @@ public:
     void Discard();
     // The orphan's copy, just loaded into the editor, is this program's copy.
     void Adopt(Orphan &orphan);
-    // Writes a copy now instead of waiting (tests, the benchmark).
-    void WriteNow();
 
     // The pause after the last change, and the longest a change waits.
     void SetDelays(int quietMs, int longestMs);
@@ -115,6 +115,7 @@ signals:
     void Written(bool ok); // a write has ended
 
 private:
+    void writeWhenDue();
     void startWrite();
     void reap();
     void stopChild();
@@ -129,8 +130,11 @@ private:
     int childPipe_ = -1;
     QSocketNotifier *childDone_ = nullptr;
     QTimer *quiet_ = nullptr;   // changes have stopped
+    int quietMs_ = 0;
     QTimer *longest_ = nullptr; // changes have gone on this long
     bool again_ = false;        // changed while a write ran
+    QElapsedTimer sinceWrite_;  // since the last write began
+    qint64 lastWriteMs_ = 0;    // how long it took
     Statistics stats_;
 };
 

@@ -6,6 +6,7 @@
 #include "editor/recovery.h"
 #include "editor/rtf/reader.h"
 #include "editor/tjre.h"
+#include "format/statusbar.h"
 #include "platform/messages.h"
 #include "platform/modal.h"
 #include "tests/support/testsupport.h"
@@ -170,6 +171,7 @@ private slots:
             QCOMPARE(e.SelectionFormat().fontWeight(), int(QFont::Bold));
             QVERIFY(e.IsModified() && e.PlainText() && !form().CB2->isChecked());
             QCOMPARE(form().OpenDialog1->FileName, name);
+            QCOMPARE(form().StatusBar1->Text(1), QStringLiteral("Изменён"));
             // Its copy is now this program's own.
             const QString id = QFileInfo(form().Recovery->CopyPath()).completeBaseName();
             QCOMPARE(files(), (QStringList{id + ".lock", id + ".recovery"}));
