@@ -142,9 +142,13 @@ void replaceSelectionAsOneStep(TJRE *editor, const QString &text) {
 } // namespace
 
 // New: an empty document without a name, so that the next Save asks for one
-// instead of overwriting the file opened before; the mode stays.
+// instead of overwriting the file opened before; the mode stays. One undo
+// step, which brings the text back. The paragraph is justified as in a fresh
+// window, so that a resize finds nothing to change.
 void TForm1::ToolButton1Click() {
-    JRE->Clear();
+    QTextBlockFormat justified;
+    justified.setAlignment(Qt::AlignJustify);
+    JRE->Clear(justified);
     OpenDialog1->FileName.clear();
 }
 

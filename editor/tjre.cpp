@@ -184,17 +184,13 @@ void TJRE::ReplaceSelection(const QString &text) {
 
 void TJRE::SelectAll() { selectAll(); }
 
-void TJRE::Clear() {
-    BulkEdit([this] {
+void TJRE::Clear(const QTextBlockFormat &paragraph) {
+    BulkEdit([&] {
         QTextCursor c(document());
         c.beginEditBlock();
         c.select(QTextCursor::Document);
         c.removeSelectedText();
-        // Out of any list, and justified as the window shows a fresh document,
-        // so that a resize finds nothing to change.
-        QTextBlockFormat fresh;
-        fresh.setAlignment(Qt::AlignJustify);
-        c.setBlockFormat(fresh);
+        c.setBlockFormat(paragraph); // out of any list
         c.setBlockCharFormat(QTextCharFormat());
         c.endEditBlock();
         setTextCursor(c);

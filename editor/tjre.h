@@ -28,8 +28,9 @@ public:
     void ReplaceSelection(const QString &text);
     void SelectAll();
     // Empties the document as one undo step: Undo brings the text and its
-    // formats back. Not modified afterwards; its one paragraph is justified.
-    void Clear();
+    // formats back. Not modified afterwards; its one paragraph has the format
+    // given.
+    void Clear(const QTextBlockFormat &paragraph = QTextBlockFormat());
 
     // Formats.
     QTextCharFormat SelectionFormat() const;
