@@ -29,6 +29,7 @@ namespace {
 const QByteArray kMagic = QByteArrayLiteral("TESSARIN-RECOVERY 1");
 constexpr int kQuietMs = 2000;    // a copy this long after the typing stops...
 constexpr int kLongestMs = 30000; // ...and at least this often while it goes on
+constexpr int kHungMs = 300000;   // a write still running after this is stopped
 
 QByteArray native(const QString &path) { return QFile::encodeName(path); }
 
@@ -87,6 +88,15 @@ QByteArray checksum(QByteArrayView header, QByteArrayView rtf) {
     hash.addData(rtf);
     return hash.result().toHex();
 }
+
+// The keepers made by this process so far: part of each one's id.
+int keepers() {
+    static int made = 0;
+    return ++made;
+}
+
+// A file of the program id in the folder.
+QString fileOf(const QString &id, const char *suffix) { return folder() + u'/' + id + QLatin1String(suffix); }
 
 } // namespace
 
@@ -150,11 +160,7 @@ Orphan::~Orphan() {
         ::close(lockFd_);
 }
 
-QString Orphan::file(const char *suffix) const {
-    return folder() + u'/' + id_ + QLatin1String(suffix);
-}
-
-QString Orphan::path() const { return file(".recovery"); }
+QString Orphan::path() const { return fileOf(id_, ".recovery"); }
 
 std::optional<Copy> Orphan::read(bool *damaged) const {
     *damaged = false;
@@ -168,13 +174,13 @@ std::optional<Copy> Orphan::read(bool *damaged) const {
 
 void Orphan::remove() {
     for (const char *suffix : {".recovery", ".tmp", ".lock"})
-        ::unlink(native(file(suffix)).constData());
+        ::unlink(native(fileOf(id_, suffix)).constData());
 }
 
 QString Orphan::setAside() {
-    const QString aside = file(".damaged");
+    const QString aside = fileOf(id_, ".damaged");
     ::rename(native(path()).constData(), native(aside).constData());
-    ::unlink(native(file(".lock")).constData());
+    ::unlink(native(fileOf(id_, ".lock")).constData());
     return aside;
 }
 
@@ -190,10 +196,8 @@ std::vector<std::unique_ptr<Orphan>> claimOrphans() {
     for (const QFileInfo &lock : dir.entryInfoList({QStringLiteral("*.lock")}, QDir::Files)) {
         if (dir.exists(lock.completeBaseName() + QStringLiteral(".recovery")))
             continue;
-        const int fd = tryLock(lock.filePath());
-        if (fd >= 0) {
+        if (const int fd = tryLock(lock.filePath()); fd >= 0)
             Orphan(lock.completeBaseName(), fd).remove();
-        }
     }
     return orphans;
 }
@@ -202,7 +206,7 @@ std::vector<std::unique_ptr<Orphan>> claimOrphans() {
 
 Keeper::Keeper(TJRE *editor, std::function<QString()> documentName, QObject *parent)
     : QObject(parent), editor_(editor), documentName_(std::move(documentName)),
-      id_(QStringLiteral("%1-%2").arg(::getpid()).arg(QDateTime::currentMSecsSinceEpoch())) {
+      id_(QStringLiteral("%1-%2-%3").arg(::getpid()).arg(QDateTime::currentMSecsSinceEpoch()).arg(keepers())) {
     quiet_ = new QTimer(this);
     quiet_->setSingleShot(true);
     longest_ = new QTimer(this);
@@ -210,6 +214,13 @@ Keeper::Keeper(TJRE *editor, std::function<QString()> documentName, QObject *par
     SetDelays(kQuietMs, kLongestMs);
     connect(quiet_, &QTimer::timeout, this, &Keeper::writeWhenDue);
     connect(longest_, &QTimer::timeout, this, &Keeper::writeWhenDue);
+    hung_ = new QTimer(this);
+    hung_->setSingleShot(true);
+    hung_->setInterval(kHungMs);
+    connect(hung_, &QTimer::timeout, this, [this] {
+        stopChild(); // stuck: tried again later
+        longest_->start();
+    });
     connect(editor_, &QTextEdit::textChanged, this, &Keeper::Changed);
     connect(editor_, &TJRE::ModifiedChanged, this, [this](bool modified) {
         if (modified)
@@ -230,7 +241,7 @@ void Keeper::SetDelays(int quietMs, int longestMs) {
     longest_->setInterval(longestMs);
 }
 
-QString Keeper::CopyPath() const { return folder() + u'/' + id_ + QStringLiteral(".recovery"); }
+QString Keeper::CopyPath() const { return fileOf(id_, ".recovery"); }
 
 void Keeper::Changed() {
     if (!editor_->IsModified())
@@ -267,7 +278,7 @@ bool Keeper::lock() {
     if (!QDir().mkpath(folder()))
         return false;
     ::chmod(native(folder()).constData(), 0700); // documents are nobody else's business
-    lockFd_ = tryLock(folder() + u'/' + id_ + QStringLiteral(".lock"));
+    lockFd_ = tryLock(fileOf(id_, ".lock"));
     return lockFd_ >= 0;
 }
 
@@ -276,9 +287,8 @@ bool Keeper::lock() {
 void Keeper::unlock() {
     if (lockFd_ < 0)
         return;
-    const QString base = folder() + u'/' + id_;
     for (const char *suffix : {".recovery", ".tmp", ".lock"})
-        ::unlink(native(base + QLatin1String(suffix)).constData());
+        ::unlink(native(fileOf(id_, suffix)).constData());
     ::close(lockFd_);
     lockFd_ = -1;
 }
@@ -310,7 +320,7 @@ void Keeper::startWrite() {
     if (::pipe2(fds, O_CLOEXEC) != 0)
         return;
     const Copy header{editor_->PlainText(), documentName_(), {}};
-    const QByteArray temp = native(folder() + u'/' + id_ + QStringLiteral(".tmp"));
+    const QByteArray temp = native(fileOf(id_, ".tmp"));
     const QByteArray path = native(CopyPath());
 
     QElapsedTimer pause;
@@ -340,6 +350,7 @@ void Keeper::startWrite() {
     // The pipe's other end closes when the child ends, however it ends.
     childDone_ = new QSocketNotifier(childPipe_, QSocketNotifier::Read, this);
     connect(childDone_, &QSocketNotifier::activated, this, &Keeper::reap);
+    hung_->start();
 }
 
 void Keeper::reap() {
@@ -352,6 +363,7 @@ void Keeper::reap() {
     const bool ok = WIFEXITED(status) && WEXITSTATUS(status) == 0;
     lastWriteMs_ = sinceWrite_.elapsed();
     stats_.writes += ok;
+    hung_->stop();
     delete childDone_;
     childDone_ = nullptr;
     ::close(childPipe_);
@@ -367,6 +379,7 @@ void Keeper::reap() {
 
 // A write under way is stopped, and what it left half-written goes.
 void Keeper::stopChild() {
+    hung_->stop();
     if (child_ <= 0)
         return;
     ::kill(child_, SIGKILL);
@@ -376,7 +389,7 @@ void Keeper::stopChild() {
     childDone_ = nullptr;
     ::close(childPipe_);
     child_ = -1;
-    ::unlink(native(folder() + u'/' + id_ + QStringLiteral(".tmp")).constData());
+    ::unlink(native(fileOf(id_, ".tmp")).constData());
 }
 
 } // namespace recovery

@@ -8,7 +8,7 @@
 //   <id>.lock      locked (flock) for as long as the program keeps a copy
 //   <id>.recovery  the copy: a short header, then the document as RTF
 //   <id>.tmp       a copy being written, renamed over the copy when whole
-// <id> is the process id and the start time, so two programs running at
+// <id> is the process id, the start time and a count, so two programs running at
 // once never share a copy, and a copy whose lock nobody holds belongs to a
 // program that is no longer running (the kernel drops the lock of a dead
 // process, whatever killed it).
@@ -69,8 +69,6 @@ public:
     QString setAside();
 
 private:
-    friend class Keeper;
-    QString file(const char *suffix) const;
     QString id_;
     int lockFd_;
 };
@@ -132,6 +130,7 @@ private:
     QTimer *quiet_ = nullptr;   // changes have stopped
     int quietMs_ = 0;
     QTimer *longest_ = nullptr; // changes have gone on this long
+    QTimer *hung_ = nullptr;    // a write has run far too long
     bool again_ = false;        // changed while a write ran
     QElapsedTimer sinceWrite_;  // since the last write began
     qint64 lastWriteMs_ = 0;    // how long it took
