@@ -51,31 +51,6 @@ int fromUnicode(char32_t cp) {
     return b ? b : -1;
 }
 
-char16_t foldChar(char32_t cp) {
-    return fromUnicode(cp) >= 0 ? static_cast<char16_t>(cp) : u'?';
-}
-
-bool isFolded(QStringView s) {
-    for (QChar c : s)
-        if (fromUnicode(c.unicode()) < 0)
-            return false;
-    return true;
-}
-
-QString fold(QStringView s) {
-    if (isFolded(s))
-        return s.toString();
-    QString out;
-    out.reserve(s.size());
-    for (qsizetype i = 0; i < s.size(); ++i) {
-        const QChar c = s[i];
-        if (c.isHighSurrogate() && i + 1 < s.size() && s[i + 1].isLowSurrogate())
-            ++i; // one character, one '?'
-        out.append(QChar(foldChar(c.unicode())));
-    }
-    return out;
-}
-
 QString decode(std::string_view bytes) {
     QString out(static_cast<qsizetype>(bytes.size()), Qt::Uninitialized);
     QChar *d = out.data();

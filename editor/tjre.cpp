@@ -1,6 +1,5 @@
 #include "editor/tjre.h"
 
-#include "editor/cp1251.h"
 #include "editor/doclayout.h"
 #include "editor/docformat.h"
 #include "editor/docio.h"
@@ -27,24 +26,6 @@ constexpr int kLineBuffer = 4096;  // characters read of one line
 constexpr double kPixelsPerDialogUnit = 2.0; // the system font's base unit of 8 pixels, in quarters
 constexpr double kDefaultTabPixels = 48.0;   // half an inch at 96 pixels per inch
 const QString kRtfMime = QStringLiteral("text/rtf");
-
-// Replaces every character outside the alphabet, keeping each run's format.
-void foldDocument(QTextDocument &doc) {
-    struct Run { int pos, len; QString text; QTextCharFormat fmt; };
-    std::vector<Run> runs;
-    for (QTextBlock b = doc.begin(); b.isValid(); b = b.next())
-        for (auto it = b.begin(); !it.atEnd(); ++it) {
-            const QTextFragment f = it.fragment();
-            if (!cp1251::isFolded(f.text()))
-                runs.push_back({f.position(), f.length(), cp1251::fold(f.text()), f.charFormat()});
-        }
-    QTextCursor c(&doc);
-    for (auto r = runs.rbegin(); r != runs.rend(); ++r) {
-        c.setPosition(r->pos);
-        c.setPosition(r->pos + r->len, QTextCursor::KeepAnchor);
-        c.insertText(r->text, r->fmt);
-    }
-}
 
 } // namespace
 
@@ -178,7 +159,7 @@ QString TJRE::SelectedText() const {
 
 void TJRE::ReplaceSelection(const QString &text) {
     QTextCursor c = textCursor();
-    c.insertText(cp1251::fold(text));
+    c.insertText(text);
     setTextCursor(c);
 }
 
@@ -427,7 +408,7 @@ QStringList TJRE::TLines::Texts() const {
 void TJRE::TLines::Add(const QString &line) {
     QTextCursor c(editor_->document());
     c.movePosition(QTextCursor::End);
-    c.insertText(cp1251::fold(line) + QLatin1String("\r\n"), editor_->DefaultFormat());
+    c.insertText(line + QLatin1String("\r\n"), editor_->DefaultFormat());
 }
 
 void TJRE::ApplyJustify(Justify kind) {
@@ -510,30 +491,7 @@ void TJRE::BulkEdit(const std::function<void()> &edit) {
     edit();
 }
 
-// ---- input, always folded into the alphabet ------------------------------------
-
-void TJRE::keyPressEvent(QKeyEvent *event) {
-    if (event->text().isEmpty() || cp1251::isFolded(event->text())) {
-        QTextEdit::keyPressEvent(event);
-        return;
-    }
-    QKeyEvent folded(event->type(), event->key(), event->modifiers(), cp1251::fold(event->text()),
-                     event->isAutoRepeat(), event->count());
-    QTextEdit::keyPressEvent(&folded);
-    event->setAccepted(folded.isAccepted());
-}
-
-void TJRE::inputMethodEvent(QInputMethodEvent *event) {
-    if (cp1251::isFolded(event->commitString())) {
-        QTextEdit::inputMethodEvent(event);
-        return;
-    }
-    QInputMethodEvent folded(event->preeditString(), event->attributes());
-    folded.setCommitString(cp1251::fold(event->commitString()), event->replacementStart(),
-                           event->replacementLength());
-    QTextEdit::inputMethodEvent(&folded);
-    event->setAccepted(folded.isAccepted());
-}
+// ---- clipboard ---------------------------------------------------------------
 
 QMimeData *TJRE::createMimeDataFromSelection() const {
     QMimeData *mime = QTextEdit::createMimeDataFromSelection();
@@ -552,14 +510,13 @@ void TJRE::insertFromMimeData(const QMimeData *source) {
         rich = rtf::read(source->data(kRtfMime), incoming);
     if (!rich && source->hasHtml()) {
         incoming.setHtml(source->html());
-        foldDocument(incoming);
         rich = true;
     }
     QTextCursor c = textCursor();
     if (rich)
         c.insertFragment(QTextDocumentFragment(&incoming));
     else if (source->hasText())
-        c.insertText(cp1251::fold(source->text()));
+        c.insertText(source->text());
     setTextCursor(c);
     ensureCursorVisible();
 }

@@ -1,8 +1,8 @@
 #pragma once
 // TJRE, the editor control: a QTextEdit that speaks the vocabulary the rest of
 // the program uses. Positions are 0-based and count a paragraph break as two
-// characters (CR LF), exactly as GetText returns the text; every character
-// that enters the document is folded into the Windows-1251 alphabet.
+// characters (CR LF), exactly as GetText returns the text. The document holds
+// any Unicode character; a position is a UTF-16 code unit, as Qt counts.
 #include <QTextBlockFormat>
 #include <QTextCharFormat>
 #include <QTextEdit>
@@ -133,8 +133,6 @@ signals:
     void MouseDown(); // a mouse press, after the control has moved the caret
 
 protected:
-    void keyPressEvent(QKeyEvent *event) override;
-    void inputMethodEvent(QInputMethodEvent *event) override;
     QMimeData *createMimeDataFromSelection() const override;
     void insertFromMimeData(const QMimeData *source) override;
     void mousePressEvent(QMouseEvent *event) override;

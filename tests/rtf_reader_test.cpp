@@ -128,8 +128,8 @@ private slots:
         row("stray closing in group", "{\\rtf1 {a}}}b", "a");
         // Unicode
         row("u with fallback", "{\\rtf1 \\u1055?\\u1088\\'3f}", QStringLiteral("Пр"));
-        row("u negative", "{\\rtf1 \\uc0\\u-1 x}", "?x");
-        row("u folded", "{\\rtf1 \\u26085?\\u8364?}", QStringLiteral("?€"));
+        row("u negative", "{\\rtf1 \\uc0\\u-1 x}", QString(QChar(0xFFFF)) + u'x');
+        row("u any character", "{\\rtf1 \\u26085?\\u8364?}", QStringLiteral("日€"));
         row("uc0", "{\\rtf1 \\uc0\\u1055 ab}", QStringLiteral("Пab"));
         row("uc2 skips hex escapes", "{\\rtf1 \\uc2\\u1055\\'3f\\'3fab}", QStringLiteral("Пab"));
         row("uc skips a control word as one", "{\\rtf1 \\uc1\\u1055\\tab x}", QStringLiteral("Пx"));
@@ -138,13 +138,14 @@ private slots:
         row("uc skip stops at closing brace", "{\\rtf1 {\\uc3\\u1055}ab}", QStringLiteral("Пab"));
         row("uc scoped to group", "{\\rtf1 {\\uc2\\u1055 ab}\\u1055 cd}", QStringLiteral("ППd"));
         row("uc skips bin", "{\\rtf1 \\uc1\\u1055\\bin3 }}}x}", QStringLiteral("Пx"));
-        row("surrogate pair one char", "{\\rtf1 a\\u-10179?\\u-8704?b}", "a?b");
-        row("surrogate pair above 32767", "{\\rtf1 a\\u55357?\\u56832?b}", "a?b");
-        row("lone high surrogate", "{\\rtf1 a\\u55357?b}", "a?b");
-        row("lone low surrogate", "{\\rtf1 a\\u56832?b}", "a?b");
-        row("high then high", "{\\rtf1 \\u55357?\\u55357?\\u56832?}", "??");
+        row("surrogate pair one char", "{\\rtf1 a\\u-10179?\\u-8704?b}", QStringLiteral("a😀b"));
+        row("surrogate pair above 32767", "{\\rtf1 a\\u55357?\\u56832?b}", QStringLiteral("a😀b"));
+        row("lone high surrogate", "{\\rtf1 a\\u55357?b}", QStringLiteral("a\uFFFDb"));
+        row("lone low surrogate", "{\\rtf1 a\\u56832?b}", QStringLiteral("a\uFFFDb"));
+        row("u beyond Unicode", "{\\rtf1 a\\u1114112?b}", QStringLiteral("a\uFFFDb"));
+        row("high then high", "{\\rtf1 \\u55357?\\u55357?\\u56832?}", QStringLiteral("\uFFFD😀"));
         row("u nul dropped", "{\\rtf1 a\\u0 b}", "a");
-        row("u out of range", "{\\rtf1 \\uc0\\u2000000 x}", "?x");
+        row("u out of range", "{\\rtf1 \\uc0\\u2000000 x}", QStringLiteral("\uFFFDx"));
         // Code pages
         row("font charset beats ansicpg",
             "{\\rtf1\\ansi\\ansicpg1252{\\fonttbl{\\f0\\fcharset204 Arial;}}\\f0 \\'cf\\'f0 \xcf}",
@@ -152,22 +153,22 @@ private slots:
         row("charset 0 is 1252 under ansicpg1251",
             "{\\rtf1\\ansi\\ansicpg1251{\\fonttbl{\\f0\\fcharset0 Arial;}}\\f0 \\'80}", QStringLiteral("€"));
         row("no font: ansicpg", "{\\rtf1\\ansi\\ansicpg1251 \\'80\\'cf}", QStringLiteral("ЂП"));
-        row("no ansicpg: 1252", "{\\rtf1\\ansi \\'80\\'cf}", QStringLiteral("€?"));
+        row("no ansicpg: 1252", "{\\rtf1\\ansi \\'80\\'cf}", QStringLiteral("€Ï"));
         row("unknown charset: ansicpg",
             "{\\rtf1\\ansi\\ansicpg1251{\\fonttbl{\\f0\\fcharset1 X;}}\\f0 \\'cf}", QStringLiteral("П"));
         row("cpg beats charset",
             "{\\rtf1\\ansi{\\fonttbl{\\f0\\fcharset0\\cpg1251 X;}}\\f0 \\'cf}", QStringLiteral("П"));
         row("deff font charset",
             "{\\rtf1\\ansi\\deff1{\\fonttbl{\\f0\\fcharset0 A;}{\\f1\\fcharset204 B;}}\\'cf\\f0\\'cf\\plain\\'cf}",
-            QStringLiteral("П?П"));
+            QStringLiteral("ПÏП"));
         row("symbol font bullet", "{\\rtf1{\\fonttbl{\\f1\\fcharset2 Symbol;}}\\f1\\'b7\\u-3913?\\u61623?a}",
-            QStringLiteral("•••?"));
+            QStringLiteral("•••α"));
         row("mac cyrillic", "{\\rtf1{\\fonttbl{\\f0\\fcharset89 X;}}\\f0\\'80\\'9f}", QStringLiteral("АЯ"));
         row("mac header", "{\\rtf1\\mac \\'a5}", QStringLiteral("•"));
         row("pc header", "{\\rtf1\\pc \\'f8}", QStringLiteral("°"));
-        row("greek", "{\\rtf1{\\fonttbl{\\f0\\fcharset161 X;}}\\f0\\'80\\'e1}", QStringLiteral("€?"));
+        row("greek", "{\\rtf1{\\fonttbl{\\f0\\fcharset161 X;}}\\f0\\'80\\'e1}", QStringLiteral("€α"));
         row("shift-jis pair", "{\\rtf1{\\fonttbl{\\f0\\fcharset128 X;}}\\f0\\'84\\'40\\'83\\'41}",
-            QStringLiteral("А?"));
+            QStringLiteral("Аア"));
         row("shift-jis raw trail", "{\\rtf1{\\fonttbl{\\f0\\fcharset128 X;}}\\f0\\'84@\x84\x40}",
             QStringLiteral("АА"));
         row("shift-jis ascii kept", "{\\rtf1{\\fonttbl{\\f0\\fcharset128 X;}}\\f0 ab}", "ab");

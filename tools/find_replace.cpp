@@ -1,7 +1,6 @@
 #include "tools/find_replace.h"
 
 #include "app/tform1.h"
-#include "editor/cp1251.h"
 #include "editor/tjre.h"
 #include "platform/error.h"
 #include "platform/messages.h"
@@ -36,8 +35,14 @@ QString firstLine(const QString &s) {
     return s;
 }
 
-// A dialog text as the handlers use it: folded into the document's alphabet.
-QString usable(const QString &typed) { return cp1251::fold(firstLine(typed).left(TFindDialog::kMaxText)); }
+// A dialog text as the handlers use it: its first line, at most kMaxText code
+// units, a character of two units kept whole or left out.
+QString usable(const QString &typed) {
+    QString s = firstLine(typed).left(TFindDialog::kMaxText);
+    if (!s.isEmpty() && s.back().isHighSurrogate())
+        s.chop(1);
+    return s;
+}
 
 std::u16string_view view(const QString &s) {
     return std::u16string_view(QStringView(s).utf16(), static_cast<std::size_t>(s.size()));

@@ -116,8 +116,9 @@ long decodeOne(iconv_t cd, const unsigned char *bytes, size_t n) {
     return op == reinterpret_cast<char *>(out) ? 0 : static_cast<long>(out[0]);
 }
 
-char16_t foldedOrQuestion(long cp) {
-    return cp > 0 ? cp1251::foldChar(static_cast<char32_t>(cp)) : u'?';
+// A decoded character, or '?' for a byte sequence the page does not assign.
+char16_t charOrQuestion(long cp) {
+    return cp > 0 && cp <= 0xFFFF ? static_cast<char16_t>(cp) : u'?';
 }
 
 std::unique_ptr<CodePage> build(int number) {
@@ -132,7 +133,7 @@ std::unique_ptr<CodePage> build(int number) {
     }
     if (number == kSymbol) {
         for (int b = 0x20; b < 256; ++b)
-            page->map[b] = foldedOrQuestion(kSymbolTable[b - 0x20]);
+            page->map[b] = charOrQuestion(kSymbolTable[b - 0x20]);
         return page;
     }
     const char *iname = iconvName(number);
@@ -149,7 +150,7 @@ std::unique_ptr<CodePage> build(int number) {
             page->dbcs = true;
             page->map[b] = u'?';
         } else {
-            page->map[b] = foldedOrQuestion(cp);
+            page->map[b] = charOrQuestion(cp);
         }
     }
     if (page->dbcs) {
@@ -163,7 +164,7 @@ std::unique_ptr<CodePage> build(int number) {
                 }
                 const unsigned char two[2] = {static_cast<unsigned char>(l), static_cast<unsigned char>(t)};
                 const long cp = decodeOne(cd, two, 2);
-                row[t] = foldedOrQuestion(cp);
+                row[t] = charOrQuestion(cp);
             }
         }
     }

@@ -1,7 +1,7 @@
 #pragma once
 // Byte-to-character tables for the code pages RTF text can be written in. Each
-// table is built once per process (from glibc iconv) and already folded into
-// the document's Windows-1251 alphabet, so decoding is one lookup per byte.
+// table is built once per process (from glibc iconv), so decoding is one
+// lookup per byte.
 #include <cstdint>
 #include <memory>
 
@@ -9,10 +9,10 @@ namespace rtf::detail {
 
 struct CodePage {
     int number = 0;           // Windows code page number; kSymbol for the Symbol font
-    char16_t map[256] = {};   // folded character of each single byte; controls map to themselves
+    char16_t map[256] = {};   // character of each single byte ('?' unassigned); controls map to themselves
     bool dbcs = false;        // double-byte page: lead bytes start a pair
     bool lead[256] = {};      // lead bytes of a double-byte page
-    // Folded character of a lead/trail pair: pairs[(lead - 0x80) * 256 + trail].
+    // Character of a lead/trail pair: pairs[(lead - 0x80) * 256 + trail].
     std::unique_ptr<char16_t[]> pairs;
 
     char16_t pair(unsigned char leadByte, unsigned char trail) const {
@@ -30,7 +30,7 @@ const CodePage &codePage(int number);
 // document's \ansicpg applies then).
 int codePageOfCharset(int charset);
 
-// Unicode character of a Symbol-font byte (before folding), 0 when unassigned.
+// Unicode character of a Symbol-font byte, 0 when unassigned.
 char32_t symbolChar(unsigned char byte);
 
 } // namespace rtf::detail

@@ -1,6 +1,5 @@
 #include "editor/rtf/parser.h"
 
-#include "editor/cp1251.h"
 #include "editor/rtf/codepage.h"
 
 #include <algorithm>
@@ -243,6 +242,8 @@ const ByteClasses kBytes;
 // Characters a paragraph can hold: every one of the alphabet but zero, and CR
 // and LF, which only paragraph breaks stand for.
 inline bool isText(char16_t c) { return c != 0 && c != u'\r' && c != u'\n'; }
+
+constexpr char16_t kReplacement = u'\uFFFD'; // what a broken \u stands for
 
 inline bool isAlpha(uint8_t c) { return static_cast<uint8_t>((c | 0x20) - 'a') < 26; }
 inline bool isDigit(uint8_t c) { return static_cast<uint8_t>(c - '0') < 10; }
@@ -689,7 +690,7 @@ private:
                 pendingHigh_ = 0;
                 emitCodePoint(full);
             } else {
-                emitChar(u'?');
+                emitChar(kReplacement); // a low surrogate alone
             }
         } else {
             emitCodePoint(cp);
@@ -699,7 +700,7 @@ private:
 
     void emitCodePoint(int64_t cp) {
         if (cp < 0 || cp > 0x10FFFF) {
-            emitChar(u'?');
+            emitChar(kReplacement);
             return;
         }
         // Symbol-font characters written as Unicode sit at U+F020..U+F0FF.
@@ -707,12 +708,18 @@ private:
             const char32_t s = symbolChar(static_cast<uint8_t>(cp - 0xF000));
             cp = s ? s : u'?';
         }
-        emitChar(cp1251::foldChar(static_cast<char32_t>(cp)));
+        if (cp > 0xFFFF) {
+            emitChar(static_cast<char16_t>(0xD7C0 + (cp >> 10))); // the surrogate pair
+            emitChar(static_cast<char16_t>(0xDC00 + (cp & 0x3FF)));
+        } else {
+            emitChar(static_cast<char16_t>(cp));
+        }
     }
 
+    // A high surrogate with no low one after it.
     void flushHigh() {
         pendingHigh_ = 0;
-        emitChar(u'?');
+        emitChar(kReplacement);
     }
 
     // --- output -------------------------------------------------------------

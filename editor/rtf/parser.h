@@ -1,6 +1,6 @@
 #pragma once
 // The RTF tokenizer and destination state machine. Plain C++: it emits runs of
-// text (already folded into Windows-1251) and paragraph ends to a Sink, which
+// text (UTF-16, any character) and paragraph ends to a Sink, which
 // builds whatever it wants from them.
 #include <cstddef>
 #include <cstdint>

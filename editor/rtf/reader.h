@@ -16,7 +16,7 @@ bool isRtf(QByteArrayView bytes);
 
 // Reads an RTF stream and appends its content at the end of doc (its first
 // paragraph continues the document's last block), following the rules of
-// editor/docformat.h; every character is folded into Windows-1251. The insertion
+// editor/docformat.h; any Unicode character is kept. The insertion
 // is one edit block; a caller loading a whole file should turn the document's
 // undo off first, for speed and memory. Returns false, leaving doc untouched,
 // when the bytes are not RTF.
