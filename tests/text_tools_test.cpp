@@ -13,6 +13,9 @@ private slots:
         QCOMPARE(text_tools::reversed(u"x"), QStringLiteral("x"));
         QCOMPARE(text_tools::reversed(u"ab\r\ncd"), QStringLiteral("dc\n\rba"));
         QCOMPARE(text_tools::reversed(u"Привет, мир"), QStringLiteral("рим ,тевирП"));
+        // Two code units, and a letter with its combining marks, stay whole.
+        QCOMPARE(text_tools::reversed(u"a😀b"), QStringLiteral("b😀a"));
+        QCOMPARE(text_tools::reversed(u"ёe\u0301\u0302x🇷"), QStringLiteral("🇷xe\u0301\u0302ё"));
     }
 
     void repetition() {

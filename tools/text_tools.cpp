@@ -7,9 +7,35 @@
 
 namespace text_tools {
 
+namespace {
+
+bool isPair(QStringView s, qsizetype i) {
+    return s[i].isHighSurrogate() && i + 1 < s.size() && s[i + 1].isLowSurrogate();
+}
+
+// A combining mark at i: it belongs to the character before it.
+bool isMarkAt(QStringView s, qsizetype i) {
+    const char32_t cp = isPair(s, i) ? QChar::surrogateToUcs4(s[i], s[i + 1]) : s[i].unicode();
+    const QChar::Category c = QChar::category(cp);
+    return c == QChar::Mark_NonSpacing || c == QChar::Mark_SpacingCombining || c == QChar::Mark_Enclosing;
+}
+
+} // namespace
+
 QString reversed(QStringView text) {
     QString out(text.size(), Qt::Uninitialized);
-    std::reverse_copy(text.begin(), text.end(), out.begin());
+    QChar *to = out.data() + out.size();
+    // Character by character from the front, each written at the back: a
+    // surrogate pair, or a character with its combining marks, stays whole.
+    for (qsizetype i = 0; i < text.size();) {
+        qsizetype end = i;
+        do {
+            end += isPair(text, end) ? 2 : 1;
+        } while (end < text.size() && isMarkAt(text, end));
+        to -= end - i;
+        std::copy(text.begin() + i, text.begin() + end, to);
+        i = end;
+    }
     return out;
 }
 

@@ -13,8 +13,9 @@ namespace text_tools {
 // real use, and still a text that memory and the layout cope with.
 constexpr qint64 kMaxResult = qint64(64) << 20;
 
-// The characters of text in reverse order: character i of the result is
-// character (length - 1 - i) of text, so a CR LF pair comes out as LF CR.
+// The characters of text in reverse order, so a CR LF pair comes out as LF CR.
+// A character of two code units, and a character with its combining marks,
+// stays whole.
 QString reversed(QStringView text);
 
 // count copies of text back to back; a count of 0 or less gives "".
