@@ -117,6 +117,7 @@ public:
     void ToolButton4Click();  // Save As
     void ToolButton7Click();  // Exit
     bool SaveChangesBeforeClosing();
+    bool ConfirmLossySave();
     void ToolButton23Click(); // Insert file contents
     void ToolButton24Click(); // Insert file name
     // The copy of the unsaved document kept against a crash, and the question

@@ -23,21 +23,29 @@
 namespace {
 
 const char kUsage[] =
-    "Usage: tessarin-convert [--from rtf|text] --to rtf|text INPUT OUTPUT\n"
-    "Convert a document between RTF and Windows-1251 plain text as the Tessarin\n"
-    "editor loads and saves it.\n"
+    "Usage: tessarin-convert [--from rtf|text] --to rtf|text [--encoding utf-8|cp1251]\n"
+    "                        [--lossy] INPUT OUTPUT\n"
+    "Convert a document between RTF and plain text as the Tessarin editor loads\n"
+    "and saves it.\n"
     "\n"
     "  --from rtf   read INPUT as RTF, or as plain text when it is not RTF (default)\n"
     "  --from text  read INPUT as plain text (RTF markup stays text)\n"
     "  --to rtf     write OUTPUT as RTF\n"
-    "  --to text    write OUTPUT as Windows-1251 plain text with CR LF line ends;\n"
-    "               list items start with their number or bullet and a tab\n"
+    "  --to text    write OUTPUT as plain text with CR LF line ends, in the encoding\n"
+    "               plain text was read in (Windows-1251 for RTF); list items start\n"
+    "               with their number or bullet and a tab\n"
+    "  --encoding   read and write plain text in this encoding; without it, a text\n"
+    "               that is valid UTF-8 (or starts with its byte order mark) is\n"
+    "               read as UTF-8, any other as Windows-1251\n"
+    "  --lossy      write characters that Windows-1251 lacks as '?' instead of\n"
+    "               failing\n"
     "  -h, --help   display this help and exit\n"
     "      --version  output version information and exit\n"
     "\n"
     "Exit status:\n"
     " 0  if OK,\n"
-    " 1  if INPUT cannot be read or OUTPUT cannot be written,\n"
+    " 1  if INPUT cannot be read or OUTPUT cannot be written, or the text holds\n"
+    "    characters Windows-1251 lacks (without --lossy),\n"
     " 2  if the command line is wrong.\n"
     "\n"
     "Tessarin home page: <https://tessarin.example.org/>\n";
@@ -71,10 +79,24 @@ QTextCharFormat plainFormat() {
     return f;
 }
 
+// Fails when a Windows-1251 text would lose characters, unless that is allowed.
+void checkLoss(const QString &text, plaintext::Encoding encoding, bool lossy) {
+    if (lossy || encoding != plaintext::Encoding::Cp1251)
+        return;
+    const cp1251::Missing missing = cp1251::missing(text);
+    if (missing.count)
+        throw tessarin::Error(QStringLiteral("%1 characters are not in Windows-1251 (%2): use --encoding utf-8, or "
+                                             "--lossy to write them as '?'")
+                                  .arg(missing.count)
+                                  .arg(missing.first.join(QStringLiteral(", "))));
+}
+
 } // namespace
 
 int main(int argc, char **argv) {
     std::optional<bool> fromText = false, toText;
+    std::optional<plaintext::Encoding> encoding;
+    bool lossy = false;
     QList<QString> files;
     for (int i = 1; i < argc; ++i) {
         const char *a = argv[i];
@@ -93,6 +115,18 @@ int main(int argc, char **argv) {
             if (!mode)
                 return usageError("invalid format '" + QByteArray(argv[i]) + "': rtf or text");
             (a[2] == 'f' ? fromText : toText) = mode;
+        } else if (std::strcmp(a, "--encoding") == 0) {
+            if (i + 1 >= argc)
+                return usageError("option '--encoding' requires an argument");
+            const QByteArray name = QByteArray(argv[++i]).toLower();
+            if (name == "utf-8" || name == "utf8")
+                encoding = plaintext::Encoding::Utf8;
+            else if (name == "cp1251" || name == "windows-1251")
+                encoding = plaintext::Encoding::Cp1251;
+            else
+                return usageError("invalid encoding '" + QByteArray(argv[i]) + "': utf-8 or cp1251");
+        } else if (std::strcmp(a, "--lossy") == 0) {
+            lossy = true;
         } else if (std::strncmp(a, "--", 2) == 0 && a[2]) {
             return usageError("unrecognized option '" + QByteArray(a) + "'");
         } else {
@@ -110,15 +144,19 @@ int main(int argc, char **argv) {
         // plain-text save would write of the document, list labels included.
         if (!*fromText && *toText) {
             if (std::optional<QString> text = rtf::readText(input, rtf::ListLabels::Shown)) {
-                docio::writeFile(files[1], cp1251::encode(*text));
+                const plaintext::Encoding out = encoding.value_or(plaintext::Encoding::Cp1251);
+                checkLoss(*text, out, lossy);
+                docio::writeFile(files[1], out == plaintext::Encoding::Cp1251 ? cp1251::encode(*text) : text->toUtf8());
                 return 0;
             }
         }
         QTextDocument doc;
         doc.setUndoRedoEnabled(false);
         doc.setDefaultFont(baseFont());
-        docio::read(input, *fromText, doc, plainFormat());
-        docio::save(files[1], *toText, doc);
+        const plaintext::Encoding out = encoding.value_or(docio::read(input, *fromText, doc, plainFormat(), encoding));
+        if (*toText)
+            checkLoss(plaintext::labelledText(doc), out, lossy);
+        docio::save(files[1], *toText, doc, out);
     } catch (const tessarin::Error &e) {
         std::fprintf(stderr, "%s\n", e.message().toLocal8Bit().constData());
         return 1;

@@ -51,6 +51,23 @@ int fromUnicode(char32_t cp) {
     return b ? b : -1;
 }
 
+Missing missing(QStringView s, int few) {
+    Missing m;
+    for (qsizetype i = 0; i < s.size(); ++i) {
+        if (s[i].unicode() < 0x80)
+            continue;
+        const bool pair = s[i].isHighSurrogate() && i + 1 < s.size() && s[i + 1].isLowSurrogate();
+        if (!pair && fromUnicode(s[i].unicode()) >= 0)
+            continue;
+        const QString c = s.mid(i, pair ? 2 : 1).toString();
+        ++m.count;
+        if (m.first.size() < few && !m.first.contains(c))
+            m.first << c;
+        i += pair;
+    }
+    return m;
+}
+
 QString decode(std::string_view bytes) {
     QString out(static_cast<qsizetype>(bytes.size()), Qt::Uninitialized);
     QChar *d = out.data();

@@ -4,6 +4,7 @@
 // value survives a round trip.
 #include <QByteArray>
 #include <QString>
+#include <QStringList>
 #include <string_view>
 
 namespace cp1251 {
@@ -13,6 +14,14 @@ char16_t toUnicode(unsigned char byte);
 
 // Windows-1251 byte of a Unicode code point, or -1 when it has none.
 int fromUnicode(char32_t cp);
+
+// The characters of s that Windows-1251 lacks: how many there are (a
+// surrogate pair is one), and the first few different ones.
+struct Missing {
+    qsizetype count = 0;
+    QStringList first;
+};
+Missing missing(QStringView s, int few = 5);
 
 QString decode(std::string_view bytes);
 QString decode(const QByteArray &bytes);

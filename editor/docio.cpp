@@ -196,11 +196,14 @@ QByteArray readFile(const QString &path) {
     return bytes;
 }
 
-void load(const QString &path, bool plainText, QTextDocument &doc, const QTextCharFormat &plainFormat) {
-    read(readFile(path), plainText, doc, plainFormat);
+plaintext::Encoding load(const QString &path, bool plainText, QTextDocument &doc, const QTextCharFormat &plainFormat,
+                         std::optional<plaintext::Encoding> encoding) {
+    return read(readFile(path), plainText, doc, plainFormat, encoding);
 }
 
-void read(const QByteArray &bytes, bool plainText, QTextDocument &doc, const QTextCharFormat &plainFormat) {
+plaintext::Encoding read(const QByteArray &bytes, bool plainText, QTextDocument &doc,
+                         const QTextCharFormat &plainFormat, std::optional<plaintext::Encoding> encoding) {
+    plaintext::Encoding used = plaintext::Encoding::Cp1251;
     const bool undo = doc.isUndoRedoEnabled();
     doc.setUndoRedoEnabled(false); // also drops the old undo history
     try {
@@ -214,7 +217,8 @@ void read(const QByteArray &bytes, bool plainText, QTextDocument &doc, const QTe
         }
         if (!done) {
             QTextCursor(&doc).setBlockCharFormat(plainFormat); // an empty file still types in it
-            plaintext::read(bytes, doc, plainFormat);
+            used = encoding.value_or(plaintext::detect(bytes));
+            plaintext::read(bytes, doc, plainFormat, used);
         }
     } catch (const std::bad_alloc &) {
         doc.clear();
@@ -222,10 +226,11 @@ void read(const QByteArray &bytes, bool plainText, QTextDocument &doc, const QTe
         failedToLoad();
     }
     doc.setUndoRedoEnabled(undo);
+    return used;
 }
 
-QByteArray serialize(const QTextDocument &doc, bool plainText) {
-    return plainText ? plaintext::write(doc) : rtf::write(doc);
+QByteArray serialize(const QTextDocument &doc, bool plainText, plaintext::Encoding encoding) {
+    return plainText ? plaintext::write(doc, encoding) : rtf::write(doc);
 }
 
 void writeFile(const QString &path, const QByteArray &bytes) {
@@ -236,10 +241,10 @@ void writeFile(const QString &path, const QByteArray &bytes) {
         failedToSave();
 }
 
-void save(const QString &path, bool plainText, const QTextDocument &doc) {
+void save(const QString &path, bool plainText, const QTextDocument &doc, plaintext::Encoding encoding) {
     QByteArray bytes;
     try {
-        bytes = serialize(doc, plainText);
+        bytes = serialize(doc, plainText, encoding);
     } catch (const std::bad_alloc &) {
         failedToSave();
     }

@@ -5,23 +5,35 @@
 #include <QString>
 #include <QTextCharFormat>
 
+#include "editor/plaintext.h"
+
+#include <optional>
+
 class QTextDocument;
 
 namespace docio {
 
 // Reads a whole file into a fresh document. plainText: read the bytes as
-// Windows-1251 text; otherwise RTF, and when the bytes are not RTF, plain text.
+// plain text; otherwise RTF, and when the bytes are not RTF, plain text.
+// Plain text is read in the encoding given, or else in the one
+// plaintext::detect finds; that encoding is returned (Windows-1251 for RTF).
 // plainFormat is the character format plain text gets. Throws tessarin::Error
 // with "Cannot open file \"<full native path>\". <reason>" when the file cannot
 // be opened or read (the document is then untouched), "Failed to Load Stream"
 // when it cannot be read in either form (larger than 0x7FFFFFF0 characters).
-void load(const QString &path, bool plainText, QTextDocument &doc, const QTextCharFormat &plainFormat = {});
+plaintext::Encoding load(const QString &path, bool plainText, QTextDocument &doc,
+                         const QTextCharFormat &plainFormat = {},
+                         std::optional<plaintext::Encoding> encoding = std::nullopt);
 
 // load() of bytes already read.
-void read(const QByteArray &bytes, bool plainText, QTextDocument &doc, const QTextCharFormat &plainFormat = {});
+plaintext::Encoding read(const QByteArray &bytes, bool plainText, QTextDocument &doc,
+                         const QTextCharFormat &plainFormat = {},
+                         std::optional<plaintext::Encoding> encoding = std::nullopt);
 
-// The bytes a save writes in each mode: rtf::write, or plaintext::write.
-QByteArray serialize(const QTextDocument &doc, bool plainText);
+// The bytes a save writes in each mode: rtf::write, or plaintext::write in
+// the encoding.
+QByteArray serialize(const QTextDocument &doc, bool plainText,
+                     plaintext::Encoding encoding = plaintext::Encoding::Cp1251);
 
 // Writes through SafeWriter (platform/safewrite.h): atomically where that is
 // safe, so a failed save leaves the old file whole, else in place, as
@@ -29,7 +41,8 @@ QByteArray serialize(const QTextDocument &doc, bool plainText);
 // file's permissions survive. Throws tessarin::Error with "Cannot create file
 // \"%s\". %s" when it cannot be created (a FIFO nobody reads: at once),
 // "Failed to Save Stream" when writing fails.
-void save(const QString &path, bool plainText, const QTextDocument &doc);
+void save(const QString &path, bool plainText, const QTextDocument &doc,
+          plaintext::Encoding encoding = plaintext::Encoding::Cp1251);
 
 // Opens a regular file for reading and returns its descriptor, which the
 // caller closes; size, when asked, gets its size. Anything else (a folder,

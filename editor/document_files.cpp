@@ -3,6 +3,7 @@
 #include "editor/cp1251.h"
 #include "editor/docio.h"
 #include "editor/file_dialogs.h"
+#include "editor/plaintext.h"
 #include "editor/recovery.h"
 #include "editor/tjre.h"
 #include "format/statusbar.h"
@@ -67,7 +68,8 @@ void TForm1::createRecovery() {
 
 namespace {
 
-// The text of a file up to its first zero byte, as Windows-1251 characters.
+// The text of a file up to its first zero byte, read as UTF-8 or Windows-1251
+// as plaintext::detect decides.
 // Reading stops at that byte, so a huge file whose text ends early costs
 // nothing more. No value when the file cannot be opened or read (anything but
 // a regular file is refused at once), or when its text would not fit the
@@ -99,6 +101,11 @@ std::optional<QString> fileText(const QString &path) {
                 return std::nullopt;
             if (zero || n == 0)
                 break;
+        }
+        switch (plaintext::detect(bytes)) {
+        case plaintext::Encoding::Utf8Bom: return QString::fromUtf8(bytes.sliced(3));
+        case plaintext::Encoding::Utf8: return QString::fromUtf8(bytes);
+        case plaintext::Encoding::Cp1251: break;
         }
         return cp1251::decode(bytes);
     } catch (const std::bad_alloc &) {
@@ -149,6 +156,7 @@ void TForm1::ToolButton1Click() {
     QTextBlockFormat justified;
     justified.setAlignment(Qt::AlignJustify);
     JRE->Clear(justified);
+    JRE->SetEncoding(plaintext::Encoding::Cp1251);
     OpenDialog1->FileName.clear();
 }
 
@@ -168,10 +176,14 @@ void TForm1::ToolButton2Click() {
 void TForm1::ToolButton3Click() {
     if (OpenDialog1->FileName.isEmpty()) {
         if (OpenDialog1->Execute()) {
+            if (!ConfirmLossySave())
+                return;
             JRE->SaveFile(OpenDialog1->FileName);
             JRE->SetModified(false);
         }
     } else {
+        if (!ConfirmLossySave())
+            return;
         JRE->SaveFile(OpenDialog1->FileName);
         JRE->SetModified(false);
     }
@@ -181,6 +193,8 @@ void TForm1::ToolButton3Click() {
 // Save As: to a path of its own; the document name stays.
 void TForm1::ToolButton4Click() {
     if (SaveDialog1->Execute()) {
+        if (!ConfirmLossySave())
+            return;
         JRE->SaveFile(SaveDialog1->FileName);
         JRE->SetModified(false);
     }
@@ -203,11 +217,28 @@ bool TForm1::SaveChangesBeforeClosing() {
                                       messages::Cancel);
     if (answer != messages::Yes)
         return answer == messages::No;
-    if (!SaveDialog1->Execute())
+    if (!SaveDialog1->Execute() || !ConfirmLossySave())
         return false;
     JRE->SaveFile(SaveDialog1->FileName);
     JRE->SetModified(false);
     return true;
+}
+
+// Before a plain-text save in Windows-1251: characters the code page lacks
+// would become '?'. The user is asked first; No saves nothing.
+bool TForm1::ConfirmLossySave() {
+    if (!JRE->PlainText() || JRE->Encoding() != plaintext::Encoding::Cp1251)
+        return true;
+    const cp1251::Missing missing = cp1251::missing(plaintext::labelledText(*JRE->document()));
+    if (!missing.count)
+        return true;
+    const QString text = QStringLiteral("Символов документа, которых нет в кодировке Windows-1251: %1 (%2%3). "
+                                        "В файле они будут заменены знаком «?». Сохранить?")
+                             .arg(missing.count)
+                             .arg(missing.first.join(QStringLiteral(", ")),
+                                  missing.count > missing.first.size() ? QStringLiteral(", …") : QString());
+    return messages::show(QStringLiteral("Warning"), text, messages::Icon::Warning, messages::Yes | messages::No,
+                          messages::No, messages::No) == messages::Yes;
 }
 
 // At start: the copies that programs no longer running left behind are
@@ -242,6 +273,7 @@ void TForm1::OfferRecovery() {
         }
         CB2->setChecked(!copy->plainText);
         JRE->LoadBytes(copy->rtf, false);
+        JRE->SetEncoding(copy->encoding);
         OpenDialog1->FileName = copy->name;
         JRE->SetModified(true);
         JREChange(); // the status bar shows it unsaved

@@ -4,6 +4,7 @@
 #include "editor/docformat.h"
 
 #include <QHash>
+#include <cstring>
 #include <QTextBlock>
 #include <QTextCursor>
 #include <QTextDocument>
@@ -22,8 +23,71 @@ QString text(const QTextDocument &doc) {
     return out;
 }
 
-void read(QByteArrayView bytes, QTextDocument &doc, const QTextCharFormat &fmt) {
-    QString s = cp1251::decode(std::string_view(bytes.data(), static_cast<size_t>(bytes.size())));
+namespace {
+
+const QByteArray kBom = QByteArrayLiteral("\xEF\xBB\xBF");
+
+// The length of the valid UTF-8 sequence at p (at most end), 0 when there is none.
+int utf8Sequence(const unsigned char *p, const unsigned char *end) {
+    const unsigned char b = *p;
+    int n = 0;
+    char32_t min = 0;
+    if (b >= 0xC2 && b <= 0xDF)
+        n = 2, min = 0x80;
+    else if (b >= 0xE0 && b <= 0xEF)
+        n = 3, min = 0x800;
+    else if (b >= 0xF0 && b <= 0xF4)
+        n = 4, min = 0x10000;
+    else
+        return 0;
+    if (end - p < n)
+        return 0;
+    char32_t cp = b & (0x7F >> n);
+    for (int i = 1; i < n; ++i) {
+        if ((p[i] & 0xC0) != 0x80)
+            return 0;
+        cp = (cp << 6) | (p[i] & 0x3F);
+    }
+    return cp >= min && cp <= 0x10FFFF && (cp < 0xD800 || cp > 0xDFFF) ? n : 0;
+}
+
+} // namespace
+
+Encoding detect(QByteArrayView bytes) {
+    if (bytes.startsWith(kBom))
+        return Encoding::Utf8Bom;
+    const auto *p = reinterpret_cast<const unsigned char *>(bytes.data());
+    const auto *end = p + bytes.size();
+    bool multiByte = false;
+    while (p < end) {
+        // ASCII eight bytes at a time: most of any text.
+        if (end - p >= 8) {
+            quint64 word;
+            std::memcpy(&word, p, 8);
+            if (!(word & 0x8080808080808080ULL)) {
+                p += 8;
+                continue;
+            }
+        }
+        if (*p < 0x80) {
+            ++p;
+            continue;
+        }
+        const int n = utf8Sequence(p, end);
+        if (!n)
+            return Encoding::Cp1251;
+        multiByte = true;
+        p += n;
+    }
+    return multiByte ? Encoding::Utf8 : Encoding::Cp1251;
+}
+
+void read(QByteArrayView bytes, QTextDocument &doc, const QTextCharFormat &fmt, Encoding encoding) {
+    if (encoding == Encoding::Utf8Bom && bytes.startsWith(kBom))
+        bytes = bytes.sliced(kBom.size());
+    QString s = encoding == Encoding::Cp1251
+                    ? cp1251::decode(std::string_view(bytes.data(), static_cast<size_t>(bytes.size())))
+                    : QString::fromUtf8(bytes);
     s.remove(QChar(0));
     QTextCursor c(&doc);
     c.movePosition(QTextCursor::End);
@@ -46,8 +110,14 @@ QString labelledText(const QTextDocument &doc) {
     return out;
 }
 
-QByteArray write(const QTextDocument &doc) {
-    return cp1251::encode(labelledText(doc));
+QByteArray write(const QTextDocument &doc, Encoding encoding) {
+    const QString text = labelledText(doc);
+    switch (encoding) {
+    case Encoding::Utf8Bom: return kBom + text.toUtf8();
+    case Encoding::Utf8: return text.toUtf8();
+    case Encoding::Cp1251: break;
+    }
+    return cp1251::encode(text);
 }
 
 } // namespace plaintext

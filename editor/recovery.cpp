@@ -12,6 +12,7 @@
 #include <QSocketNotifier>
 #include <QTimer>
 
+#include <algorithm>
 #include <cerrno>
 #include <csignal>
 #include <cstring>
@@ -27,6 +28,7 @@ namespace recovery {
 namespace {
 
 const QByteArray kMagic = QByteArrayLiteral("TESSARIN-RECOVERY 1");
+const char *const kEncodings[] = {"cp1251", "utf-8", "utf-8-bom"}; // in the order of plaintext::Encoding
 constexpr int kQuietMs = 2000;    // a copy this long after the typing stops...
 constexpr int kLongestMs = 30000; // ...and at least this often while it goes on
 constexpr int kHungMs = 300000;   // a write still running after this is stopped
@@ -113,6 +115,8 @@ QByteArray encodeHeader(const Copy &copy) {
     QByteArray out = kMagic;
     out += "\nmode ";
     out += copy.plainText ? "text" : "rtf";
+    out += "\nencoding ";
+    out += kEncodings[int(copy.encoding)];
     out += "\nname ";
     out += docio::encodePath(copy.name).toPercentEncoding();
     out += "\nsize ";
@@ -130,11 +134,11 @@ std::optional<Copy> decode(const QByteArray &bytes) {
     if (end < 0)
         return std::nullopt;
     const QList<QByteArray> lines = bytes.left(end).split('\n');
-    const char *const keys[] = {"mode ", "name ", "size ", "sha256 "};
-    if (lines.size() != 5 || lines[0] != kMagic)
+    const char *const keys[] = {"mode ", "encoding ", "name ", "size ", "sha256 "};
+    if (lines.size() != 6 || lines[0] != kMagic)
         return std::nullopt;
-    QByteArray values[4];
-    for (int i = 0; i < 4; ++i) {
+    QByteArray values[5];
+    for (int i = 0; i < 5; ++i) {
         if (!lines[i + 1].startsWith(keys[i]))
             return std::nullopt;
         values[i] = lines[i + 1].mid(qsizetype(std::strlen(keys[i])));
@@ -142,12 +146,14 @@ std::optional<Copy> decode(const QByteArray &bytes) {
     Copy copy;
     copy.rtf = bytes.mid(end + 2);
     bool sized = false;
-    if ((values[0] != "rtf" && values[0] != "text") || values[1].contains(' ') ||
-        values[2].toLongLong(&sized) != copy.rtf.size() || !sized ||
-        values[3] != checksum(bytes.left(end - values[3].size()), copy.rtf))
+    const auto encoding = std::find(std::begin(kEncodings), std::end(kEncodings), values[1]);
+    if ((values[0] != "rtf" && values[0] != "text") || encoding == std::end(kEncodings) || values[2].contains(' ') ||
+        values[3].toLongLong(&sized) != copy.rtf.size() || !sized ||
+        values[4] != checksum(bytes.left(end - values[4].size()), copy.rtf))
         return std::nullopt;
     copy.plainText = values[0] == "text";
-    copy.name = docio::decodePath(QByteArray::fromPercentEncoding(values[1]));
+    copy.encoding = plaintext::Encoding(encoding - std::begin(kEncodings));
+    copy.name = docio::decodePath(QByteArray::fromPercentEncoding(values[2]));
     return copy;
 }
 
@@ -319,7 +325,7 @@ void Keeper::startWrite() {
     int fds[2];
     if (::pipe2(fds, O_CLOEXEC) != 0)
         return;
-    const Copy header{editor_->PlainText(), documentName_(), {}};
+    const Copy header{editor_->PlainText(), editor_->Encoding(), documentName_(), {}};
     const QByteArray temp = native(fileOf(id_, ".tmp"));
     const QByteArray path = native(CopyPath());
 

@@ -21,6 +21,8 @@
 #include <QObject>
 #include <QString>
 
+#include "editor/plaintext.h"
+
 #include <functional>
 #include <memory>
 #include <optional>
@@ -39,11 +41,12 @@ QString folder();
 
 struct Copy {
     bool plainText = false; // the editor mode
+    plaintext::Encoding encoding = plaintext::Encoding::Cp1251; // of plain-text saves
     QString name;           // the document name, empty when it has none
     QByteArray rtf;         // the document, as RTF
 };
 
-// The bytes of a copy file: a header (a magic line, the mode, the name, the
+// The bytes of a copy file: a header (a magic line, the mode, the encoding, the name, the
 // RTF's size, and the SHA-256 of all that and the RTF), an empty line, the RTF.
 QByteArray encode(const Copy &copy);
 QByteArray encodeHeader(const Copy &copy); // the file's bytes before the RTF

@@ -269,23 +269,23 @@ void TJRE::SetTabStops(const QList<int> &dialogUnits) {
 
 void TJRE::LoadFile(const QString &path) {
     replaceDocument([&](QTextDocument &doc, const QTextCharFormat &plainFormat) {
-        docio::load(path, plainText_, doc, plainFormat);
+        return docio::load(path, plainText_, doc, plainFormat);
     });
 }
 
 void TJRE::LoadBytes(const QByteArray &bytes, bool plainText) {
     replaceDocument([&](QTextDocument &doc, const QTextCharFormat &plainFormat) {
-        docio::read(bytes, plainText, doc, plainFormat);
+        return docio::read(bytes, plainText, doc, plainFormat);
     });
 }
 
 // A fresh document filled by fill (which throws to leave the old one as it was).
-void TJRE::replaceDocument(const std::function<void(QTextDocument &, const QTextCharFormat &)> &fill) {
+void TJRE::replaceDocument(const std::function<plaintext::Encoding(QTextDocument &, const QTextCharFormat &)> &fill) {
     auto doc = std::make_unique<QTextDocument>(this);
     doc->setUndoRedoEnabled(false);
     doc->setDefaultFont(font());
     doc->setDefaultTextOption(document()->defaultTextOption());
-    fill(*doc, defaultFormat_);
+    const plaintext::Encoding encoding = fill(*doc, defaultFormat_);
     doc->setUndoRedoEnabled(true);
     doc->setModified(false);
 
@@ -297,10 +297,11 @@ void TJRE::replaceDocument(const std::function<void(QTextDocument &, const QText
         delete old;
     adoptDocument(document());
     setCurrentCharFormat(defaultFormat_);
+    encoding_ = encoding;
     emit ModifiedChanged(false);
 }
 
-void TJRE::SaveFile(const QString &path) const { docio::save(path, plainText_, *document()); }
+void TJRE::SaveFile(const QString &path) const { docio::save(path, plainText_, *document(), encoding_); }
 
 // ---- modes -------------------------------------------------------------------
 

@@ -6,6 +6,9 @@
 #include <QTextBlockFormat>
 #include <QTextCharFormat>
 #include <QTextEdit>
+
+#include "editor/plaintext.h"
+
 #include <functional>
 
 class DocLayout;
@@ -56,6 +59,10 @@ public:
     void LoadFile(const QString &path);
     void LoadBytes(const QByteArray &bytes, bool plainText); // LoadFile of bytes already read
     void SaveFile(const QString &path) const;
+    // The encoding plain-text saves write: the one the document was read in
+    // as plain text, else Windows-1251.
+    plaintext::Encoding Encoding() const { return encoding_; }
+    void SetEncoding(plaintext::Encoding encoding) { encoding_ = encoding; }
 
     // Modes.
     bool PlainText() const { return plainText_; }
@@ -141,7 +148,8 @@ protected:
 
 private:
     void adoptDocument(QTextDocument *doc);
-    void replaceDocument(const std::function<void(QTextDocument &doc, const QTextCharFormat &plainFormat)> &fill);
+    void replaceDocument(
+        const std::function<plaintext::Encoding(QTextDocument &doc, const QTextCharFormat &plainFormat)> &fill);
     void applySelectionPalette();
     void followShift(qreal delta);
 
@@ -149,6 +157,7 @@ private:
     bool atEnd_ = false;       // the view shows the end of the document
     qreal shiftRest_ = 0;      // the part of view shifts smaller than a pixel
     bool plainText_ = false;
+    plaintext::Encoding encoding_ = plaintext::Encoding::Cp1251;
     bool hideSelection_ = true;
     QTextCharFormat defaultFormat_;
     int changeHolds_ = 0;     // ChangeBatch scopes alive

@@ -51,8 +51,8 @@ QTextCharFormat plainFormat() {
 QByteArray editorBytes(const QString &path, bool fromText, bool toText) {
     QTextDocument doc;
     doc.setDefaultFont(QFont(QStringLiteral("MS Sans Serif"), 12));
-    docio::load(path, fromText, doc, plainFormat());
-    return docio::serialize(doc, toText);
+    const plaintext::Encoding encoding = docio::load(path, fromText, doc, plainFormat());
+    return docio::serialize(doc, toText, encoding);
 }
 
 } // namespace
@@ -72,7 +72,8 @@ private slots:
     void usage() {
         const Run help = convert({QStringLiteral("--help")});
         QCOMPARE(help.exitCode, 0);
-        QVERIFY(help.out.startsWith("Usage: tessarin-convert [--from rtf|text] --to rtf|text INPUT OUTPUT"));
+        QVERIFY(help.out.startsWith("Usage: tessarin-convert [--from rtf|text] --to rtf|text [--encoding utf-8|cp1251]\n"
+                                    "                        [--lossy] INPUT OUTPUT"));
         QVERIFY(help.out.contains("\n      --version  output version information and exit\n"));
         const Run version = convert({QStringLiteral("--version")});
         QCOMPARE(version.exitCode, 0);
@@ -112,8 +113,9 @@ private slots:
         for (bool fromText : {false, true}) {
             for (bool toText : {false, true}) {
                 const QString out = path(QStringLiteral("out"));
-                QStringList args{QStringLiteral("--to"), toText ? QStringLiteral("text") : QStringLiteral("rtf"), input,
-                                 out};
+                // As the editor saves after Yes to its question about characters Windows-1251 lacks.
+                QStringList args{QStringLiteral("--lossy"), QStringLiteral("--to"),
+                                 toText ? QStringLiteral("text") : QStringLiteral("rtf"), input, out};
                 if (fromText || toText) // without it, --from rtf
                     args = QStringList{QStringLiteral("--from"), fromText ? QStringLiteral("text") : QStringLiteral("rtf")} + args;
                 const Run r = convert(args);
@@ -122,6 +124,30 @@ private slots:
                 QCOMPARE(readFile(out), editorBytes(input, fromText, toText));
             }
         }
+    }
+
+    // Plain text keeps its encoding: UTF-8 (with or without its mark) and
+    // Windows-1251 come back byte for byte; a Windows-1251 output that would
+    // lose characters fails unless --lossy, and --encoding forces one.
+    void plainTextEncodings() {
+        const QString out = path(QStringLiteral("enc.out"));
+        const QByteArray russian = QByteArrayLiteral("Съешь же ещё этих мягких французских булок\r\nда выпей чаю");
+        for (const QByteArray &bytes : {russian, QByteArray("\xEF\xBB\xBF") + russian, cp1251::encode(QString::fromUtf8(russian)),
+                                        QByteArray("\xEF\xBB\xBF")}) {
+            writeFile(path(QStringLiteral("in.txt")), bytes);
+            QCOMPARE(convert({"--from", "text", "--to", "text", path(QStringLiteral("in.txt")), out}).exitCode, 0);
+            QCOMPARE(readFile(out), bytes);
+        }
+        const QString rtf = testsupport::dataPath(QStringLiteral("corpus/pandoc.rtf"));
+        QFile::remove(out);
+        const Run lossy = convert({"--to", "text", rtf, out});
+        QCOMPARE(lossy.exitCode, 1);
+        QVERIFY2(lossy.err.startsWith("7 characters are not in Windows-1251 (α, β, γ, 日, 本)"), lossy.err.constData());
+        QVERIFY(!QFile::exists(out));
+        QCOMPARE(convert({"--to", "text", "--encoding", "utf-8", rtf, out}).exitCode, 0);
+        QVERIFY(readFile(out).contains("греческие αβγ, иероглифы 日本, знак ≠"));
+        QCOMPARE(convert({"--from", "text", "--encoding", "cp1251", "--to", "text", path(QStringLiteral("in.txt")), out}).exitCode, 0);
+        QCOMPARE(readFile(out), QByteArray("\xEF\xBB\xBF") ); // the mark as three Windows-1251 letters, back as they were
     }
 
     // The text shows each list item's number or bullet and a tab, as a word

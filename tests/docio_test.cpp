@@ -2,6 +2,7 @@
 #include "editor/docformat.h"
 #include "editor/docio.h"
 #include "editor/plaintext.h"
+#include "editor/rtf/reader.h"
 #include "editor/rtf/writer.h"
 #include "platform/error.h"
 #include "tests/support/doccompare.h"
@@ -9,6 +10,8 @@
 
 #include <QDir>
 #include <QElapsedTimer>
+#include <QRandomGenerator>
+#include <QRegularExpression>
 #include <QFileInfo>
 #include <QTemporaryDir>
 #include <QTextBlock>
@@ -71,6 +74,40 @@ private:
 
 private slots:
     void initTestCase() { QVERIFY(dir_.isValid()); }
+
+    // The encoding decision against Qt's UTF-8 decoder, on random bytes rich
+    // in sequences, broken ones among them; and on real text: Russian in
+    // Windows-1251 is never taken for UTF-8, and the same text in UTF-8 is.
+    void encodingDecision() {
+        using plaintext::Encoding;
+        QRandomGenerator rng(1251);
+        const char *const pieces[] = {"a", " ", "\xD0\x96", "\xE2\x82\xAC", "\xF0\x9F\x98\x80", "\xC0\xAF",
+                                      "\xED\xA0\x80", "\xF4\x90\x80\x80", "\xE2\x82", "\x80", "\xFF", "\xC6", "\xEF\xBB\xBF"};
+        for (int n = 0; n < 20000; ++n) {
+            QByteArray bytes;
+            for (int k = rng.bounded(12); k > 0; --k)
+                bytes += pieces[rng.bounded(int(std::size(pieces)))];
+            const bool valid = QString::fromUtf8(bytes).toUtf8() == bytes;
+            const bool multiByte = std::any_of(bytes.begin(), bytes.end(), [](char c) { return c & 0x80; });
+            const Encoding expected = bytes.startsWith("\xEF\xBB\xBF") ? Encoding::Utf8Bom
+                                      : valid && multiByte             ? Encoding::Utf8
+                                                                       : Encoding::Cp1251;
+            QVERIFY2(plaintext::detect(bytes) == expected, bytes.toHex().constData());
+        }
+        QStringList texts; // the help, and the text exports of other word processors
+        texts << *rtf::readText(testsupport::readFile(testsupport::dataPath(QStringLiteral("../../share/tessarin/README.rtf"))));
+        for (const char *name : {"libreoffice.txt", "abiword-ru.txt", "pandoc.txt"})
+            texts << QString::fromUtf8(testsupport::readFile(testsupport::dataPath(QStringLiteral("corpus/") + QLatin1String(name))))
+                         .remove(QChar(0xFEFF));
+        QVERIFY(texts.front().size() > 5000);
+        for (QString &text : texts) {
+            text.remove(QRegularExpression(QStringLiteral("[^\\x{0}-\\x{7f}\\x{400}-\\x{4ff}«»—–…№ ]"))); // what Windows-1251 has
+            QCOMPARE(plaintext::detect(cp1251::encode(text)), Encoding::Cp1251);
+            QCOMPARE(plaintext::detect(text.toUtf8()), Encoding::Utf8);
+            // One bad byte at the very end makes the whole file Windows-1251.
+            QCOMPARE(plaintext::detect(text.toUtf8() + "\xE9"), Encoding::Cp1251);
+        }
+    }
 
     void loadsRtfByMode() {
         QTextDocument doc;

@@ -156,9 +156,11 @@ class FilesTest : public QObject {
 
     // Types as the user does, which marks the document modified.
     void type(const QString &text) {
-        for (QChar c : text) {
-            QKeyEvent press(QEvent::KeyPress, Qt::Key_unknown, Qt::NoModifier, QString(c));
+        for (qsizetype i = 0; i < text.size(); ++i) {
+            const qsizetype n = text[i].isHighSurrogate() ? 2 : 1; // a character of two units is one key
+            QKeyEvent press(QEvent::KeyPress, Qt::Key_unknown, Qt::NoModifier, text.mid(i, n));
             QApplication::sendEvent(&jre(), &press);
+            i += n - 1;
         }
     }
 
@@ -401,6 +403,68 @@ private slots:
         QVERIFY(jre().SelectionFormat().fontWeight() == QFont::Bold);
         QVERIFY(jre().IsModified());
         QCOMPARE(form().OpenDialog1->FileName, QString());
+    }
+
+    // Plain-text mode keeps a file's encoding: UTF-8, with or without its
+    // mark, and Windows-1251 come back byte for byte; New writes Windows-1251.
+    void plainTextKeepsTheEncoding() {
+        form().CB2->setChecked(false);
+        const QByteArray russian = QByteArrayLiteral("Съешь же ещё этих мягких булок\r\nда выпей чаю");
+        const QString file = path(QStringLiteral("enc.txt"));
+        form().OpenDialog1->FileName = file;
+        for (const QByteArray &bytes : {russian, QByteArray("\xEF\xBB\xBF") + russian, cp1251::encode(QString::fromUtf8(russian))}) {
+            testsupport::writeFile(file, bytes);
+            jre().LoadFile(file);
+            QCOMPARE(jre().GetText(), QString::fromUtf8(russian));
+            jre().SetModified(true);
+            run([&] { form().ToolButton3Click(); });
+            QCOMPARE(testsupport::readFile(file), bytes);
+        }
+        run([&] { form().ToolButton1Click(); });
+        type(QStringLiteral("ё"));
+        choose(path(QStringLiteral("new.txt")));
+        run([&] { form().ToolButton3Click(); });
+        QCOMPARE(testsupport::readFile(path(QStringLiteral("new.txt"))), QByteArray("\xB8"));
+    }
+
+    // A Windows-1251 save that would lose characters asks first: Yes writes
+    // '?' for them; No and Esc write nothing and leave the document unsaved.
+    void lossySaveAsks_data() {
+        QTest::addColumn<int>("answer");
+        QTest::newRow("Yes") << int(messages::Yes);
+        QTest::newRow("No") << int(messages::No);
+        QTest::newRow("Esc") << int(messages::Cancel);
+    }
+    void lossySaveAsks() {
+        QFETCH(int, answer);
+        form().CB2->setChecked(false);
+        const QString file = path(QStringLiteral("lossy.txt"));
+        form().OpenDialog1->FileName = file;
+        type(QString::fromUtf8("日本 α ё 😀"));
+        SeenBox box;
+        if (answer == messages::Cancel) {
+            modal::answerNext([&box](QDialog &d) {
+                box.caption = d.windowTitle();
+                QTimer::singleShot(0, &d, [&d] { QTest::keyClick(&d, Qt::Key_Escape); });
+                return d.exec();
+            });
+        } else {
+            answerBox(answer, &box);
+        }
+        run([&] { form().ToolButton3Click(); });
+        QCOMPARE(box.caption, QStringLiteral("Warning"));
+        if (answer == messages::Yes) {
+            QCOMPARE(box.text, QString::fromUtf8("Символов документа, которых нет в кодировке Windows-1251: 4 (日, 本, α, 😀). "
+                                                 "В файле они будут заменены знаком «?». Сохранить?"));
+            QCOMPARE(box.defaultButton, QStringLiteral("&No"));
+            QCOMPARE(box.escapeButton, QStringLiteral("&No"));
+        }
+        const bool saved = answer == messages::Yes;
+        QCOMPARE(QFile::exists(file), saved);
+        if (saved)
+            QCOMPARE(testsupport::readFile(file), QByteArray("?? ? \xB8 ?"));
+        QCOMPARE(jre().IsModified(), !saved);
+        QCOMPARE(jre().GetText(), QString::fromUtf8("日本 α ё 😀")); // the document keeps them
     }
 
     // ---- Exit ------------------------------------------------------------------

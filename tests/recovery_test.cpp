@@ -79,10 +79,12 @@ private slots:
 
     // Every cut and every changed byte of a copy is found out.
     void damageIsFound() {
-        const recovery::Copy copy{true, QString::fromUtf8("/home/u/Письмо \xff.rtf"), "{\\rtf1 text\\par}"};
+        const recovery::Copy copy{true, plaintext::Encoding::Utf8Bom, QString::fromUtf8("/home/u/Письмо \xff.rtf"),
+                                  "{\\rtf1 text\\par}"};
         const QByteArray bytes = recovery::encode(copy);
         const std::optional<recovery::Copy> back = recovery::decode(bytes);
-        QVERIFY(back && back->plainText && back->name == copy.name && back->rtf == copy.rtf);
+        QVERIFY(back && back->plainText && back->encoding == copy.encoding && back->name == copy.name &&
+                back->rtf == copy.rtf);
         for (qsizetype i = 0; i < bytes.size(); ++i) {
             QVERIFY2(!recovery::decode(bytes.left(i)), qPrintable(QString::number(i)));
             QByteArray flipped = bytes;
@@ -159,7 +161,7 @@ private slots:
     void offered() {
         QFETCH(int, button);
         const QString name = state_.filePath(QStringLiteral("letter.rtf"));
-        const QString orphan = leaveCopy(QStringLiteral("1-1"), {true, name, "{\\rtf1\\ansi\\ansicpg1251 {\\b \\'ca\\'e5\\'ef}\\par}"});
+        const QString orphan = leaveCopy(QStringLiteral("1-1"), {true, plaintext::Encoding::Utf8, name, "{\\rtf1\\ansi\\ansicpg1251 {\\b \\'ca\\'e5\\'ef}\\par}"});
         QStringList seen;
         answer(button, &seen);
         form().OfferRecovery();
@@ -170,6 +172,7 @@ private slots:
             e.Select(0, 1);
             QCOMPARE(e.SelectionFormat().fontWeight(), int(QFont::Bold));
             QVERIFY(e.IsModified() && e.PlainText() && !form().CB2->isChecked());
+            QCOMPARE(e.Encoding(), plaintext::Encoding::Utf8);
             QCOMPARE(form().OpenDialog1->FileName, name);
             QCOMPARE(form().StatusBar1->Text(1), QStringLiteral("Изменён"));
             // Its copy is now this program's own.
@@ -185,11 +188,11 @@ private slots:
     // A copy whose program still runs is not offered; a damaged one is set
     // aside with a word to the user, and the next one is offered.
     void lockedAndDamagedCopies() {
-        const QString live = leaveCopy(QStringLiteral("2-2"), {false, {}, "{\\rtf1 live\\par}"});
+        const QString live = leaveCopy(QStringLiteral("2-2"), {false, {}, {}, "{\\rtf1 live\\par}"});
         const int fd = ::open(QFile::encodeName(recovery::folder() + QStringLiteral("/2-2.lock")).constData(), O_RDWR);
         QVERIFY(fd >= 0 && ::flock(fd, LOCK_EX) == 0); // as its program holds it
-        const QString good = leaveCopy(QStringLiteral("3-3"), {false, {}, "{\\rtf1 good\\par}"});
-        const QString broken = leaveCopy(QStringLiteral("4-4"), {false, {}, "{\\rtf1 broken\\par}"});
+        const QString good = leaveCopy(QStringLiteral("3-3"), {false, {}, {}, "{\\rtf1 good\\par}"});
+        const QString broken = leaveCopy(QStringLiteral("4-4"), {false, {}, {}, "{\\rtf1 broken\\par}"});
         QByteArray bytes = testsupport::readFile(broken);
         testsupport::writeFile(broken, bytes.left(bytes.size() - 3)); // a copy cut short
         QFile older(good);
