@@ -27,28 +27,26 @@ namespace {
 
 const QByteArray kBom = QByteArrayLiteral("\xEF\xBB\xBF");
 
-// The length of the valid UTF-8 sequence at p (at most end), 0 when there is none.
-int utf8Sequence(const unsigned char *p, const unsigned char *end) {
+// The length of the valid UTF-8 sequence at p (at most end), 0 when there is
+// none: no overlong forms, no surrogates, nothing past U+10FFFF.
+inline int utf8Sequence(const unsigned char *p, const unsigned char *end) {
     const unsigned char b = *p;
-    int n = 0;
-    char32_t min = 0;
+    const auto cont = [](unsigned char c) { return (c & 0xC0) == 0x80; };
     if (b >= 0xC2 && b <= 0xDF)
-        n = 2, min = 0x80;
-    else if (b >= 0xE0 && b <= 0xEF)
-        n = 3, min = 0x800;
-    else if (b >= 0xF0 && b <= 0xF4)
-        n = 4, min = 0x10000;
-    else
-        return 0;
-    if (end - p < n)
-        return 0;
-    char32_t cp = b & (0x7F >> n);
-    for (int i = 1; i < n; ++i) {
-        if ((p[i] & 0xC0) != 0x80)
+        return end - p >= 2 && cont(p[1]) ? 2 : 0;
+    if (b >= 0xE0 && b <= 0xEF) {
+        if (end - p < 3 || !cont(p[2]))
             return 0;
-        cp = (cp << 6) | (p[i] & 0x3F);
+        const unsigned char lo = b == 0xE0 ? 0xA0 : 0x80, hi = b == 0xED ? 0x9F : 0xBF;
+        return p[1] >= lo && p[1] <= hi ? 3 : 0;
     }
-    return cp >= min && cp <= 0x10FFFF && (cp < 0xD800 || cp > 0xDFFF) ? n : 0;
+    if (b >= 0xF0 && b <= 0xF4) {
+        if (end - p < 4 || !cont(p[2]) || !cont(p[3]))
+            return 0;
+        const unsigned char lo = b == 0xF0 ? 0x90 : 0x80, hi = b == 0xF4 ? 0x8F : 0xBF;
+        return p[1] >= lo && p[1] <= hi ? 4 : 0;
+    }
+    return 0;
 }
 
 } // namespace

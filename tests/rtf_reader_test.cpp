@@ -143,6 +143,7 @@ private slots:
         row("lone high surrogate", "{\\rtf1 a\\u55357?b}", QStringLiteral("a\uFFFDb"));
         row("lone low surrogate", "{\\rtf1 a\\u56832?b}", QStringLiteral("a\uFFFDb"));
         row("u beyond Unicode", "{\\rtf1 a\\u1114112?b}", QStringLiteral("a\uFFFDb"));
+        row("uc of a million", "{\\rtf1\\uc1000000\\u945 abc}", QStringLiteral("α")); // at most 255 skipped
         row("high then high", "{\\rtf1 \\u55357?\\u55357?\\u56832?}", QStringLiteral("\uFFFD😀"));
         row("u nul dropped", "{\\rtf1 a\\u0 b}", "a");
         row("u out of range", "{\\rtf1 \\uc0\\u2000000 x}", QStringLiteral("\uFFFDx"));
