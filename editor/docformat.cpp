@@ -130,4 +130,57 @@ bool isBold(const QTextCharFormat &f) { return f.fontWeight() >= QFont::Bold; }
 
 bool hasColor(const QTextCharFormat &f) { return f.hasProperty(QTextFormat::ForegroundBrush); }
 
+QString field(const QTextCharFormat &f) { return f.stringProperty(kField); }
+
+void setField(QTextCharFormat &f, const QString &instruction) {
+    f.setProperty(kField, instruction);
+    const QString target = hyperlinkTarget(instruction);
+    if (!target.isEmpty()) {
+        f.setAnchor(true);
+        f.setAnchorHref(target);
+    }
+}
+
+QString hyperlinkTarget(const QString &instruction) {
+    const QString s = instruction.trimmed();
+    if (!s.startsWith(QLatin1String("HYPERLINK"), Qt::CaseInsensitive))
+        return {};
+    // The words after HYPERLINK: switches (\o "tip", \t frame...), a \l
+    // bookmark, and the target, quoted or not.
+    QString target, bookmark;
+    bool local = false, skipNext = false;
+    for (qsizetype i = 9; i < s.size();) {
+        while (i < s.size() && s[i].isSpace())
+            ++i;
+        if (i >= s.size())
+            break;
+        QString word;
+        if (s[i] == u'"') {
+            const qsizetype end = s.indexOf(u'"', i + 1);
+            word = s.mid(i + 1, end < 0 ? -1 : end - i - 1);
+            i = end < 0 ? s.size() : end + 1;
+        } else {
+            qsizetype end = i;
+            while (end < s.size() && !s[end].isSpace())
+                ++end;
+            word = s.mid(i, end - i);
+            i = end;
+        }
+        if (word.startsWith(u'\\') && word.size() == 2) {
+            local = word[1] == u'l';
+            skipNext = !local && (word[1] == u'o' || word[1] == u't');
+            continue;
+        }
+        if (skipNext) {
+            skipNext = false;
+        } else if (local) {
+            bookmark = word;
+            local = false;
+        } else if (target.isEmpty()) {
+            target = word;
+        }
+    }
+    return !target.isEmpty() ? target : bookmark.isEmpty() ? QString() : u'#' + bookmark;
+}
+
 } // namespace docformat

@@ -46,6 +46,7 @@ namespace docformat {
 constexpr int kStartIndent = QTextFormat::UserProperty + 1; // twips
 constexpr int kOffset = QTextFormat::UserProperty + 2;      // twips
 constexpr int kListStart = QTextFormat::UserProperty + 3;   // of a QTextListFormat
+constexpr int kField = QTextFormat::UserProperty + 4;       // a field's instruction, on its result's characters
 
 constexpr int kTwipsPerPoint = 20;
 
@@ -72,5 +73,14 @@ QString fontName(const QTextCharFormat &f);
 void setFontName(QTextCharFormat &f, const QString &name);
 bool isBold(const QTextCharFormat &f);
 bool hasColor(const QTextCharFormat &f); // false: automatic colour
+
+// Fields: the characters of a field's result carry its instruction
+// ("HYPERLINK \"https://...\""), which a save writes back around them. A
+// HYPERLINK field's characters are also an anchor to its target.
+QString field(const QTextCharFormat &f);
+void setField(QTextCharFormat &f, const QString &instruction);
+// The target of a HYPERLINK instruction ("#name" for a \l bookmark); empty
+// for any other field.
+QString hyperlinkTarget(const QString &instruction);
 
 } // namespace docformat

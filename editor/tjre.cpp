@@ -6,6 +6,7 @@
 #include "editor/plaintext.h"
 #include "editor/rtf/reader.h"
 #include "editor/rtf/writer.h"
+#include "platform/shell.h"
 
 #include <QAbstractTextDocumentLayout>
 #include <QKeyEvent>
@@ -523,6 +524,15 @@ void TJRE::insertFromMimeData(const QMimeData *source) {
 }
 
 // ---- events ------------------------------------------------------------------
+
+void TJRE::mouseReleaseEvent(QMouseEvent *event) {
+    QTextEdit::mouseReleaseEvent(event);
+    if (event->button() != Qt::LeftButton || !(event->modifiers() & Qt::ControlModifier))
+        return;
+    const QString target = anchorAt(event->position().toPoint());
+    if (!target.isEmpty())
+        shell::open(QUrl(target));
+}
 
 void TJRE::mousePressEvent(QMouseEvent *event) {
     QTextEdit::mousePressEvent(event);

@@ -46,6 +46,34 @@ void checkRoundTrip(const QTextDocument &doc) {
 class RtfWriterTest : public QObject {
     Q_OBJECT
 private slots:
+    // A field's result is shown with its instruction kept: a save writes the
+    // field back around it, and a HYPERLINK's result is a link to its target.
+    void fieldsAreKept() {
+        const QByteArray in = "{\\rtf1\\ansi\\ansicpg1251{\\colortbl;\\red0\\green0\\blue255;}a "
+                              "{\\field{\\*\\fldinst {HYPERLINK \"https://example.org/\\'e6\" \\\\o \"tip\"}}"
+                              "{\\fldrslt {\\ul\\cf1 link}}} b {\\field{\\*\\fldinst PAGE}{\\fldrslt 7}}\\par}";
+        const auto fieldOf = [](const QTextDocument &doc, int position) {
+            QTextCursor c(const_cast<QTextDocument *>(&doc));
+            c.setPosition(position + 1);
+            return c.charFormat();
+        };
+        QTextDocument doc;
+        QVERIFY(rtf::read(in, doc));
+        for (int round = 0; round < 2; ++round) {
+            QCOMPARE(doc.toPlainText(), QStringLiteral("a link b 7"));
+            const QTextCharFormat link = fieldOf(doc, 3), page = fieldOf(doc, 9), plain = fieldOf(doc, 7);
+            QCOMPARE(docformat::field(link), QStringLiteral("HYPERLINK \"https://example.org/ж\" \\o \"tip\""));
+            QCOMPARE(link.anchorHref(), QStringLiteral("https://example.org/ж"));
+            QVERIFY(link.fontUnderline());
+            QCOMPARE(docformat::field(page), QStringLiteral("PAGE"));
+            QVERIFY(!page.isAnchor() && docformat::field(plain).isEmpty());
+            const QByteArray out = rtf::write(doc);
+            QVERIFY2(out.contains("{\\field{\\*\\fldinst HYPERLINK \"https://example.org/\\'e6\" \\\\o \"tip\"}{\\fldrslt "),
+                     out.constData());
+            doc.clear();
+            QVERIFY(rtf::read(out, doc)); // and once more from what we wrote
+        }
+    }
     void headerAndTables() {
         QTextDocument doc;
         QTextCursor c(&doc);

@@ -3,6 +3,7 @@
 #include "editor/docformat.h"
 #include "editor/tjre.h"
 #include "platform/error.h"
+#include "platform/shell.h"
 #include "tests/support/testsupport.h"
 
 #include <QApplication>
@@ -59,6 +60,19 @@ private slots:
         QCOMPARE(e->GetText(), QString::fromUtf8("aЖ日😀c"));
         QCOMPARE(e->SelectionStart(), 5); // the emoji is two positions
         QCOMPARE(e->SelectionLength(), 0);
+    }
+
+    // Ctrl+click on a link opens its target; a plain click only moves the caret.
+    void ctrlClickOpensLink() {
+        auto e = editor();
+        e->LoadBytes("{\\rtf1 go {\\field{\\*\\fldinst HYPERLINK \"https://example.org/\"}{\\fldrslt here}} now\\par}", false);
+        QTextCursor c(e->document());
+        c.setPosition(5);
+        const QPoint at = e->cursorRect(c).center();
+        shell::startCapture();
+        QTest::mouseClick(e->viewport(), Qt::LeftButton, Qt::NoModifier, at);
+        QTest::mouseClick(e->viewport(), Qt::LeftButton, Qt::ControlModifier, at);
+        QCOMPARE(shell::capturedTargets(), QStringList{QStringLiteral("https://example.org/")});
     }
 
     void typedAndPastedTextKeepsAnyCharacter() {

@@ -35,7 +35,7 @@ enum class Kw : uint8_t {
     rtf, ansi, mac, pc, pca, ansicpg, deff,
     // destinations we read
     fonttbl, colortbl, listtable, listoverridetable, pn, pntext, listtext, hide, show, textbox,
-    field, fldrslt, leveltext, levelnumbers, pntxtb, pntxta,
+    field, fldrslt, fldinst, leveltext, levelnumbers, pntxtb, pntxta,
     // destinations skipped whole
     skip,
     // character format
@@ -89,7 +89,7 @@ constexpr KwEntry kKeywords[] = {
     {"headerr", Kw::skip, Kind::Skip}, {"headerf", Kw::skip, Kind::Skip},
     {"footer", Kw::skip, Kind::Skip}, {"footerl", Kw::skip, Kind::Skip},
     {"footerr", Kw::skip, Kind::Skip}, {"footerf", Kw::skip, Kind::Skip},
-    {"footnote", Kw::skip, Kind::Skip}, {"fldinst", Kw::skip, Kind::Skip},
+    {"footnote", Kw::skip, Kind::Skip}, {"fldinst", Kw::fldinst, Kind::Destination},
     {"themedata", Kw::skip, Kind::Skip}, {"colorschememapping", Kw::skip, Kind::Skip},
     {"latentstyles", Kw::skip, Kind::Skip}, {"datastore", Kw::skip, Kind::Skip},
     {"xmlnstbl", Kw::skip, Kind::Skip}, {"rsidtbl", Kw::skip, Kind::Skip},
@@ -244,6 +244,7 @@ const ByteClasses kBytes;
 inline bool isText(char16_t c) { return c != 0 && c != u'\r' && c != u'\n'; }
 
 constexpr char16_t kReplacement = u'\uFFFD'; // what a broken \u stands for
+constexpr size_t kMaxFieldInst = 4096;       // characters of a field's instruction kept
 
 inline bool isAlpha(uint8_t c) { return static_cast<uint8_t>((c | 0x20) - 'a') < 26; }
 inline bool isDigit(uint8_t c) { return static_cast<uint8_t>(c - '0') < 10; }
@@ -253,7 +254,7 @@ inline bool isDigit(uint8_t c) { return static_cast<uint8_t>(c - '0') < 10; }
 
 // The last four collect the text of list labels (see listText()).
 enum class Dest : uint8_t {
-    Normal, FontTable, ColorTable, ListTable, OverrideTable, Pn, Marker, Discard,
+    Normal, FontTable, ColorTable, ListTable, OverrideTable, Pn, Marker, Discard, FieldInst,
     LevelText, LevelNumbers, PnBefore, PnAfter
 };
 enum class Pn : uint8_t { None, Bullet, Number };
@@ -281,6 +282,7 @@ struct State {
     Dest shownDest = Dest::Normal; // where the shown part of a hidden group sends its text
     bool hiding = false;           // inside \upr, \do or \shp
     bool textBox = false;          // the text of a text box or shape: paragraphs of its own
+    const std::u16string *field = nullptr; // the instruction of the field whose result this is
     Para para;
 };
 
@@ -752,6 +754,10 @@ private:
             else if (c >= 0x20 && curFont_->name.size() < kMaxFontName)
                 curFont_->name.push_back(c);
             break;
+        case Dest::FieldInst:
+            if (fieldInst_.size() < kMaxFieldInst)
+                fieldInst_.push_back(c);
+            break;
         case Dest::ColorTable:
             if (c == u';') {
                 colors_.push_back(curColor_);
@@ -834,6 +840,7 @@ private:
         f.italic = st_->flags & kItalic;
         f.underline = st_->flags & kUnderline;
         f.strike = st_->flags & kStrike;
+        f.field = st_->field;
         const int32_t c = st_->color;
         if (c > 0 && static_cast<size_t>(c) < colors_.size() && colors_[c].set) {
             f.hasColor = true;
@@ -1220,7 +1227,19 @@ private:
             }
             break;
         case Kw::field:
+            break;
+        case Kw::fldinst: // a field's instruction, kept with the result it gives
+            if (s.dest != Dest::Normal)
+                skipGroup();
+            else if (enter(Dest::FieldInst)) // else skipped, too deep
+                fieldInst_.clear();
+            break;
         case Kw::fldrslt:
+            if (!fieldInst_.empty() && s.dest == Dest::Normal) {
+                fields_.push_back(std::move(fieldInst_));
+                s.field = &fields_.back();
+            }
+            fieldInst_.clear();
             break;
         case Kw::skip:
             skipGroup();
@@ -1451,6 +1470,8 @@ private:
     int pendingLead_ = -1;
     const CodePage *leadPage_ = nullptr;
     char32_t pendingHigh_ = 0;
+    std::u16string fieldInst_;          // the instruction being read
+    std::deque<std::u16string> fields_; // the instructions of the fields read
 
     // document tables
     int ansiCpg_ = 1252;

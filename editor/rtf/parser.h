@@ -19,6 +19,7 @@ struct RunFormat {
     bool italic = false;
     bool underline = false;
     bool strike = false;
+    const std::u16string *field = nullptr; // the field's instruction, when the run is a field's result
 
     bool operator==(const RunFormat &) const = default;
 };

@@ -33,6 +33,7 @@ struct RunFormatHash {
         h = h * 31 + f.rgb;
         h = h * 31 + f.halfPoints;
         h = h * 31 + (f.hasColor | f.bold << 1 | f.italic << 2 | f.underline << 3 | f.strike << 4);
+        h = h * 31 + std::hash<const void *>()(f.field);
         return h;
     }
 };
@@ -200,6 +201,8 @@ private:
             cf.setFontStrikeOut(true);
         if (f.hasColor)
             cf.setForeground(QColor(QRgb(f.rgb)));
+        if (f.field)
+            docformat::setField(cf, QString::fromStdU16String(*f.field));
         return cf;
     }
 

@@ -111,9 +111,11 @@ public:
                 if (frag.length() == 0)
                     continue;
                 empty = false;
+                setField(docformat::field(frag.charFormat()));
                 setChar(charAttrs(frag));
                 writeText(frag.text());
             }
+            setField({}); // a field ends with its paragraph at the latest
             // An empty paragraph shows its mark's format: keep it.
             if (empty)
                 setChar(charAttrs(b));
@@ -213,6 +215,27 @@ private:
         appendInt(out_, v);
         needDelim_ = true;
     }
+    // Opens the group of a field whose result the next runs are, or closes
+    // the one open: {\field{\*\fldinst INSTRUCTION}{\fldrslt RUNS}}. The
+    // character attributes set inside end with the group.
+    void setField(const QString &instruction) {
+        if (instruction == field_)
+            return;
+        if (!field_.isEmpty()) {
+            out_ += "}}";
+            cur_ = beforeField_;
+            needDelim_ = false;
+        }
+        field_ = instruction;
+        if (field_.isEmpty())
+            return;
+        out_ += "{\\field{\\*\\fldinst ";
+        appendName(out_, field_, false);
+        out_ += "}{\\fldrslt ";
+        beforeField_ = cur_;
+        needDelim_ = false;
+    }
+
     void toggle(const char *w, bool on) {
         out_ += w;
         if (!on)
@@ -499,6 +522,8 @@ private:
     std::string out_;
     bool needDelim_ = false;
     CharAttrs cur_ = {-1, -1, 0}; // what a reader has now; -1: unknown, so written
+    QString field_;                // the instruction of the field open, empty when none
+    CharAttrs beforeField_;        // cur_ when it opened
     std::vector<Slot<CharAttrs>> charCache_;
     std::vector<Slot<ParaAttrs>> paraCache_;
     QList<QString> fonts_;
