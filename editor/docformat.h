@@ -47,6 +47,9 @@ constexpr int kStartIndent = QTextFormat::UserProperty + 1; // twips
 constexpr int kOffset = QTextFormat::UserProperty + 2;      // twips
 constexpr int kListStart = QTextFormat::UserProperty + 3;   // of a QTextListFormat
 constexpr int kField = QTextFormat::UserProperty + 4;       // a field's instruction, on its result's characters
+// RTF the document holds without showing it (headers, footers, document
+// information, page setup), on its root frame; a save writes it back.
+constexpr int kKept = QTextFormat::UserProperty + 5;
 
 constexpr int kTwipsPerPoint = 20;
 

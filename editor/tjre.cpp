@@ -17,6 +17,7 @@
 #include <QTextBlock>
 #include <QTextCursor>
 #include <QTextDocumentFragment>
+#include <QTextFrame>
 #include <QTextLayout>
 #include <algorithm>
 #include <memory>
@@ -173,6 +174,9 @@ void TJRE::Clear(const QTextBlockFormat &paragraph) {
         c.select(QTextCursor::Document);
         c.removeSelectedText();
         c.setBlockFormat(paragraph); // out of any list
+        QTextFrameFormat root = document()->rootFrame()->frameFormat();
+        root.clearProperty(docformat::kKept); // no headers or page setup of the document before
+        document()->rootFrame()->setFrameFormat(root);
         c.setBlockCharFormat(QTextCharFormat());
         c.endEditBlock();
         setTextCursor(c);

@@ -48,6 +48,26 @@ class RtfWriterTest : public QObject {
 private slots:
     // A field's result is shown with its instruction kept: a save writes the
     // field back around it, and a HYPERLINK's result is a link to its target.
+    // Headers, footers, document information and page setup are kept and
+    // written back, without their references to the original's tables.
+    void pageFurnitureIsKept() {
+        const QByteArray header = "{\\header \\pard\\plain \\s5\\f2\\fs20 Page {\\field{\\*\\fldinst PAGE}{\\fldrslt 1}}\\par}";
+        const QByteArray in = "{\\rtf1\\ansi{\\fonttbl{\\f2 Arial;}}{\\info{\\title T}}\\paperw11906\\paperh16838\\margl1134"
+                              "\\landscape " + header + "{\\*\\footerf \\cf3 last}\\pard body\\par}";
+        QTextDocument doc;
+        QVERIFY(rtf::read(in, doc));
+        QCOMPARE(doc.toPlainText(), QStringLiteral("body"));
+        const QByteArray out = rtf::write(doc);
+        for (const char *part : {"{\\info{\\title T}}", "\\paperw11906 \\paperh16838 \\margl1134 \\landscape ",
+                                 "{\\header \\pard\\plain \\fs20 Page {\\field{\\*\\fldinst PAGE}{\\fldrslt 1}}\\par}",
+                                 "{\\*\\footerf last}"})
+            QVERIFY2(out.contains(part), out.constData());
+        QTextDocument back;
+        QVERIFY(rtf::read(out, back));
+        QCOMPARE(back.toPlainText(), QStringLiteral("body"));
+        QCOMPARE(rtf::write(back), out); // the same again
+    }
+
     void fieldsAreKept() {
         const QByteArray in = "{\\rtf1\\ansi\\ansicpg1251{\\colortbl;\\red0\\green0\\blue255;}a "
                               "{\\field{\\*\\fldinst {HYPERLINK \"https://example.org/\\'e6\" \\\\o \"tip\"}}"

@@ -35,7 +35,7 @@ enum class Kw : uint8_t {
     rtf, ansi, mac, pc, pca, ansicpg, deff,
     // destinations we read
     fonttbl, colortbl, listtable, listoverridetable, pn, pntext, listtext, hide, show, textbox,
-    field, fldrslt, fldinst, leveltext, levelnumbers, pntxtb, pntxta,
+    field, fldrslt, fldinst, keep, pageSetup, leveltext, levelnumbers, pntxtb, pntxta,
     // destinations skipped whole
     skip,
     // character format
@@ -83,12 +83,12 @@ constexpr KwEntry kKeywords[] = {
     // Never shown: document data, pictures, objects, page furniture, notes,
     // field instructions, bookmarks, index entries, the fallback of nested
     // tables (read from \itap and \nestcell instead), a shape's picture form.
-    {"stylesheet", Kw::skip, Kind::Skip}, {"info", Kw::skip, Kind::Skip},
+    {"stylesheet", Kw::skip, Kind::Skip}, {"info", Kw::keep, Kind::Destination},
     {"pict", Kw::skip, Kind::Skip}, {"object", Kw::skip, Kind::Skip},
-    {"header", Kw::skip, Kind::Skip}, {"headerl", Kw::skip, Kind::Skip},
-    {"headerr", Kw::skip, Kind::Skip}, {"headerf", Kw::skip, Kind::Skip},
-    {"footer", Kw::skip, Kind::Skip}, {"footerl", Kw::skip, Kind::Skip},
-    {"footerr", Kw::skip, Kind::Skip}, {"footerf", Kw::skip, Kind::Skip},
+    {"header", Kw::keep, Kind::Destination}, {"headerl", Kw::keep, Kind::Destination},
+    {"headerr", Kw::keep, Kind::Destination}, {"headerf", Kw::keep, Kind::Destination},
+    {"footer", Kw::keep, Kind::Destination}, {"footerl", Kw::keep, Kind::Destination},
+    {"footerr", Kw::keep, Kind::Destination}, {"footerf", Kw::keep, Kind::Destination},
     {"footnote", Kw::skip, Kind::Skip}, {"fldinst", Kw::fldinst, Kind::Destination},
     {"themedata", Kw::skip, Kind::Skip}, {"colorschememapping", Kw::skip, Kind::Skip},
     {"latentstyles", Kw::skip, Kind::Skip}, {"datastore", Kw::skip, Kind::Skip},
@@ -125,6 +125,12 @@ constexpr KwEntry kKeywords[] = {
     {"filetbl", Kw::skip, Kind::Skip}, {"formfield", Kw::skip, Kind::Skip},
     {"datafield", Kw::skip, Kind::Skip}, {"background", Kw::skip, Kind::Skip},
     {"nesttableprops", Kw::skip, Kind::Skip}, {"private", Kw::skip, Kind::Skip},
+
+    // Page setup, kept as written.
+    {"paperw", Kw::pageSetup, Kind::Plain}, {"paperh", Kw::pageSetup, Kind::Plain},
+    {"margl", Kw::pageSetup, Kind::Plain}, {"margr", Kw::pageSetup, Kind::Plain},
+    {"margt", Kw::pageSetup, Kind::Plain}, {"margb", Kw::pageSetup, Kind::Plain},
+    {"landscape", Kw::pageSetup, Kind::Plain},
 
     {"b", Kw::b, Kind::Plain}, {"i", Kw::i, Kind::Plain},
     {"ul", Kw::ul, Kind::Plain}, {"uld", Kw::ul, Kind::Plain}, {"uldash", Kw::ul, Kind::Plain},
@@ -245,6 +251,7 @@ inline bool isText(char16_t c) { return c != 0 && c != u'\r' && c != u'\n'; }
 
 constexpr char16_t kReplacement = u'\uFFFD'; // what a broken \u stands for
 constexpr size_t kMaxFieldInst = 4096;       // characters of a field's instruction kept
+constexpr size_t kMaxKept = size_t(64) << 20; // bytes of kept groups
 
 inline bool isAlpha(uint8_t c) { return static_cast<uint8_t>((c | 0x20) - 'a') < 26; }
 inline bool isDigit(uint8_t c) { return static_cast<uint8_t>(c - '0') < 10; }
@@ -476,6 +483,7 @@ private:
     }
 
     void openGroup() {
+        groupStart_ = p_ - 1;
         if (pendingLead_ >= 0)
             flushLead();
         ucSkip_ = 0;
@@ -1062,6 +1070,8 @@ private:
         flushRun();
         if (open)
             sink_.endParagraph(paraFormat(st_->para), wantFormat_ ? resolveRun() : RunFormat{});
+        if (!kept_.empty())
+            sink_.kept(kept_);
     }
 
     // --- destinations -------------------------------------------------------
@@ -1243,6 +1253,25 @@ private:
             break;
         case Kw::skip:
             skipGroup();
+            break;
+        case Kw::keep: // headers, footers, document information: kept as read
+            if (s.dest != Dest::Normal || flatDepth_ > 0 || !groupStart_) {
+                skipGroup();
+            } else {
+                const uint8_t *start = groupStart_;
+                skipGroup();
+                if (kept_.size() < kMaxKept)
+                    kept_.append(reinterpret_cast<const char *>(start), static_cast<size_t>(p_ - start));
+            }
+            break;
+        case Kw::pageSetup:
+            if (s.dest == Dest::Normal && kept_.size() < kMaxKept) {
+                kept_ += '\\';
+                kept_.append(reinterpret_cast<const char *>(w.name), w.len);
+                if (w.hasParam)
+                    kept_ += std::to_string(w.param);
+                kept_ += ' ';
+            }
             break;
 
         case Kw::b:
@@ -1471,6 +1500,8 @@ private:
     const CodePage *leadPage_ = nullptr;
     char32_t pendingHigh_ = 0;
     std::u16string fieldInst_;          // the instruction being read
+    const uint8_t *groupStart_ = nullptr; // the '{' of the group opened last
+    std::string kept_;                  // what the editor keeps without showing it
     std::deque<std::u16string> fields_; // the instructions of the fields read
 
     // document tables

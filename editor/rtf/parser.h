@@ -65,6 +65,10 @@ public:
     // markFormat: the character format at the paragraph mark (what an empty
     // paragraph shows).
     virtual void endParagraph(const ParaFormat &format, const RunFormat &markFormat) = 0;
+    // At the end: what the document holds that the editor keeps without
+    // showing it, as RTF to write back (headers, footers, document
+    // information, page setup).
+    virtual void kept(std::string_view) {}
 };
 
 // Reads the RTF stream into the sink. The caller has checked that it is RTF.

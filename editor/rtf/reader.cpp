@@ -7,7 +7,9 @@
 #include <QFont>
 #include <QPointer>
 #include <QTextBlock>
+#include <QRegularExpression>
 #include <QTextCursor>
+#include <QTextFrame>
 #include <QTextDocument>
 #include <QTextList>
 #include <cstring>
@@ -75,6 +77,20 @@ public:
         cursor_.insertText(QString(reinterpret_cast<const QChar *>(chars), static_cast<qsizetype>(n)),
                            charFormat(format));
         emptyBlock_ = false;
+    }
+
+    // Kept in the document's root frame, which a save writes back. Their
+    // references to the font, colour, style and list tables are dropped: the
+    // tables a save writes are the editor's own.
+    void kept(std::string_view rtf) override {
+        static const QRegularExpression refs(
+            QStringLiteral("(?<!\\\\)\\\\(?:f|cf|cb|highlight|chcbpat|chcfpat|s|cs|ds|ts|ls|ilvl)-?\\d+ ?"));
+        QString latin1 = QString::fromLatin1(rtf.data(), qsizetype(rtf.size()));
+        latin1.remove(refs);
+        QTextFrame *root = cursor_.document()->rootFrame();
+        QTextFrameFormat f = root->frameFormat();
+        f.setProperty(docformat::kKept, f.property(docformat::kKept).toByteArray() + latin1.toLatin1());
+        root->setFrameFormat(f);
     }
 
     void endParagraph(const ParaFormat &format, const RunFormat &markFormat) override {

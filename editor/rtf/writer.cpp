@@ -6,6 +6,7 @@
 #include <QHash>
 #include <QTextBlock>
 #include <QTextDocument>
+#include <QTextFrame>
 #include <QTextFragment>
 #include <QTextList>
 
@@ -92,6 +93,8 @@ public:
 
         out_.reserve(size_t(doc_.characterCount()) * 2 + 1024);
         writeTables();
+        const QByteArray kept = doc_.rootFrame()->frameFormat().property(docformat::kKept).toByteArray();
+        out_.append(kept.constData(), size_t(kept.size()));
         out_ += "\\viewkind4\\uc1";
         needDelim_ = true;
         bool first = true;
