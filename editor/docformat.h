@@ -50,6 +50,10 @@ constexpr int kField = QTextFormat::UserProperty + 4;       // a field's instruc
 // RTF the document holds without showing it (headers, footers, document
 // information, page setup), on its root frame; a save writes it back.
 constexpr int kKept = QTextFormat::UserProperty + 5;
+// A footnote or endnote, as RTF, on the characters of its mark (its number),
+// and that mark's text; a save writes the note where its mark stands.
+constexpr int kNote = QTextFormat::UserProperty + 6;
+constexpr int kNoteMark = QTextFormat::UserProperty + 7;
 
 constexpr int kTwipsPerPoint = 20;
 

@@ -9,7 +9,9 @@
 #include "platform/shell.h"
 
 #include <QAbstractTextDocumentLayout>
+#include <QHelpEvent>
 #include <QKeyEvent>
+#include <QToolTip>
 #include <QMimeData>
 #include <QPointer>
 #include <QScrollBar>
@@ -528,6 +530,23 @@ void TJRE::insertFromMimeData(const QMimeData *source) {
 }
 
 // ---- events ------------------------------------------------------------------
+
+bool TJRE::viewportEvent(QEvent *event) {
+    if (event->type() != QEvent::ToolTip)
+        return QTextEdit::viewportEvent(event);
+    const auto *help = static_cast<QHelpEvent *>(event);
+    QTextCursor c = cursorForPosition(help->pos());
+    const QRect caret = cursorRect(c);
+    // The character on whichever side of the caret the pointer is.
+    if (help->pos().x() >= caret.left() && !c.atBlockEnd())
+        c.movePosition(QTextCursor::NextCharacter);
+    const QString tip = c.charFormat().toolTip();
+    if (tip.isEmpty())
+        QToolTip::hideText();
+    else
+        QToolTip::showText(help->globalPos(), tip, viewport());
+    return true;
+}
 
 void TJRE::mouseReleaseEvent(QMouseEvent *event) {
     QTextEdit::mouseReleaseEvent(event);

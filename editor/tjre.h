@@ -144,6 +144,7 @@ protected:
     void insertFromMimeData(const QMimeData *source) override;
     void mousePressEvent(QMouseEvent *event) override;
     void mouseReleaseEvent(QMouseEvent *event) override; // Ctrl+click on a link opens it
+    bool viewportEvent(QEvent *event) override;          // a note's text over its mark
     void resizeEvent(QResizeEvent *event) override;
     void scrollContentsBy(int dx, int dy) override;
 

@@ -68,6 +68,41 @@ private slots:
         QCOMPARE(rtf::write(back), out); // the same again
     }
 
+    // A note shows as its number (footnotes 1, 2..., endnotes i, ii...) with
+    // its text as the mark's tooltip, and is written back where it stands;
+    // text typed into the mark stays text.
+    void notesAreKept() {
+        const QByteArray in = "{\\rtf1\\ansi Text{\\super\\chftn}{\\*\\footnote\\chftn\\pard\\plain {\\super\\chftn} Note one.}"
+                              " more{\\super\\chftn}{\\footnote\\ftnalt\\pard End note.}\\par}";
+        QTextDocument doc;
+        QVERIFY(rtf::read(in, doc));
+        const auto charAt = [&doc](int position) {
+            QTextCursor c(&doc);
+            c.setPosition(position + 1);
+            return c.charFormat();
+        };
+        QCOMPARE(doc.toPlainText(), QStringLiteral("Text1 morei"));
+        QCOMPARE(charAt(4).toolTip(), QStringLiteral("Note one."));
+        QCOMPARE(charAt(4).verticalAlignment(), QTextCharFormat::AlignSuperScript);
+        QCOMPARE(charAt(10).toolTip(), QStringLiteral("End note."));
+        QVERIFY(!charAt(5).hasProperty(docformat::kNote));
+        const QByteArray out = rtf::write(doc);
+        QVERIFY2(out.contains("Text{\\super\\chftn}{\\*\\footnote\\chftn\\pard\\plain {\\super\\chftn} Note one.} more"
+                              "{\\super\\chftn}{\\footnote\\ftnalt\\pard End note.}\\par"),
+                 out.constData());
+        QTextDocument back;
+        QVERIFY(rtf::read(out, back));
+        QCOMPARE(back.toPlainText(), doc.toPlainText());
+        QCOMPARE(rtf::write(back), out);
+
+        QTextCursor typed(&doc);
+        typed.setPosition(5);
+        typed.insertText(QStringLiteral("X"), charAt(4)); // inside the mark's format
+        QTextDocument again;
+        QVERIFY(rtf::read(rtf::write(doc), again));
+        QCOMPARE(again.toPlainText(), QStringLiteral("Text1X morei"));
+    }
+
     void fieldsAreKept() {
         const QByteArray in = "{\\rtf1\\ansi\\ansicpg1251{\\colortbl;\\red0\\green0\\blue255;}a "
                               "{\\field{\\*\\fldinst {HYPERLINK \"https://example.org/\\'e6\" \\\\o \"tip\"}}"

@@ -35,7 +35,7 @@ enum class Kw : uint8_t {
     rtf, ansi, mac, pc, pca, ansicpg, deff,
     // destinations we read
     fonttbl, colortbl, listtable, listoverridetable, pn, pntext, listtext, hide, show, textbox,
-    field, fldrslt, fldinst, keep, pageSetup, leveltext, levelnumbers, pntxtb, pntxta,
+    field, fldrslt, fldinst, keep, pageSetup, footnote, leveltext, levelnumbers, pntxtb, pntxta,
     // destinations skipped whole
     skip,
     // character format
@@ -89,7 +89,7 @@ constexpr KwEntry kKeywords[] = {
     {"headerr", Kw::keep, Kind::Destination}, {"headerf", Kw::keep, Kind::Destination},
     {"footer", Kw::keep, Kind::Destination}, {"footerl", Kw::keep, Kind::Destination},
     {"footerr", Kw::keep, Kind::Destination}, {"footerf", Kw::keep, Kind::Destination},
-    {"footnote", Kw::skip, Kind::Skip}, {"fldinst", Kw::fldinst, Kind::Destination},
+    {"footnote", Kw::footnote, Kind::Destination}, {"fldinst", Kw::fldinst, Kind::Destination},
     {"themedata", Kw::skip, Kind::Skip}, {"colorschememapping", Kw::skip, Kind::Skip},
     {"latentstyles", Kw::skip, Kind::Skip}, {"datastore", Kw::skip, Kind::Skip},
     {"xmlnstbl", Kw::skip, Kind::Skip}, {"rsidtbl", Kw::skip, Kind::Skip},
@@ -290,6 +290,7 @@ struct State {
     bool hiding = false;           // inside \upr, \do or \shp
     bool textBox = false;          // the text of a text box or shape: paragraphs of its own
     const std::u16string *field = nullptr; // the instruction of the field whose result this is
+    const std::string *note = nullptr;     // the note whose mark this is
     Para para;
 };
 
@@ -849,6 +850,7 @@ private:
         f.underline = st_->flags & kUnderline;
         f.strike = st_->flags & kStrike;
         f.field = st_->field;
+        f.note = st_->note;
         const int32_t c = st_->color;
         if (c > 0 && static_cast<size_t>(c) < colors_.size() && colors_[c].set) {
             f.hasColor = true;
@@ -1074,6 +1076,36 @@ private:
             sink_.kept(kept_);
     }
 
+    // The mark of a note just read: its number, as word processors number
+    // them (footnotes 1, 2, 3..., endnotes i, ii, iii...), in a run of its own.
+    void noteMark(const std::string &note) {
+        const bool endnote = note.find("\\ftnalt") != std::string::npos;
+        const int n = endnote ? ++endnotes_ : ++footnotes_;
+        std::u16string mark;
+        if (endnote) {
+            static const char *const kRoman[][10] = {
+                {"", "i", "ii", "iii", "iv", "v", "vi", "vii", "viii", "ix"},
+                {"", "x", "xx", "xxx", "xl", "l", "lx", "lxx", "lxxx", "xc"},
+                {"", "c", "cc", "ccc", "cd", "d", "dc", "dcc", "dccc", "cm"}};
+            for (int m = n / 1000; m > 0; --m)
+                mark += u'm';
+            for (int place : {2, 1, 0})
+                for (const char *c = kRoman[place][n / (place == 2 ? 100 : place == 1 ? 10 : 1) % 10]; *c; ++c)
+                    mark += char16_t(*c);
+        } else {
+            for (char c : std::to_string(n))
+                mark += char16_t(c);
+        }
+        flushRun();
+        st_->note = &note;
+        needPre_ = true;
+        for (char16_t c : mark)
+            emitChar(c);
+        flushRun();
+        st_->note = nullptr;
+        needPre_ = true;
+    }
+
     // --- destinations -------------------------------------------------------
 
     // Switches the current group to a destination; a group read flat (too
@@ -1262,6 +1294,16 @@ private:
                 skipGroup();
                 if (kept_.size() < kMaxKept)
                     kept_.append(reinterpret_cast<const char *>(start), static_cast<size_t>(p_ - start));
+            }
+            break;
+        case Kw::footnote: // a note: kept as read, shown as its number where it stands
+            if (s.dest != Dest::Normal || flatDepth_ > 0 || !groupStart_) {
+                skipGroup();
+            } else {
+                const uint8_t *start = groupStart_;
+                skipGroup();
+                notes_.emplace_back(reinterpret_cast<const char *>(start), static_cast<size_t>(p_ - start));
+                noteMark(notes_.back());
             }
             break;
         case Kw::pageSetup:
@@ -1502,6 +1544,8 @@ private:
     std::u16string fieldInst_;          // the instruction being read
     const uint8_t *groupStart_ = nullptr; // the '{' of the group opened last
     std::string kept_;                  // what the editor keeps without showing it
+    std::deque<std::string> notes_;     // the notes read, as RTF
+    int footnotes_ = 0, endnotes_ = 0;
     std::deque<std::u16string> fields_; // the instructions of the fields read
 
     // document tables

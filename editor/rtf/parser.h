@@ -20,6 +20,7 @@ struct RunFormat {
     bool underline = false;
     bool strike = false;
     const std::u16string *field = nullptr; // the field's instruction, when the run is a field's result
+    const std::string *note = nullptr;     // the note, as RTF, when the run is its mark
 
     bool operator==(const RunFormat &) const = default;
 };

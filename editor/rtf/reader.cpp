@@ -36,9 +36,19 @@ struct RunFormatHash {
         h = h * 31 + f.halfPoints;
         h = h * 31 + (f.hasColor | f.bold << 1 | f.italic << 2 | f.underline << 3 | f.strike << 4);
         h = h * 31 + std::hash<const void *>()(f.field);
+        h = h * 31 + std::hash<const void *>()(f.note);
         return h;
     }
 };
+
+// The text of a note ({\footnote ...} or {\*\footnote ...}), for its tooltip.
+QString noteText(const QByteArray &note) {
+    const qsizetype keyword = note.indexOf("\\footnote");
+    if (keyword < 0)
+        return {};
+    const std::optional<QString> text = rtf::readText("{\\rtf1 " + note.mid(keyword + 9));
+    return text ? text->trimmed() : QString();
+}
 
 // The QTextList format of a paragraph's list (not ListFormat::None).
 QTextListFormat listFormat(const ListFormat &l) {
@@ -74,8 +84,14 @@ public:
     void text(const char16_t *chars, size_t n, const RunFormat &format) override {
         if (pendingBreak_)
             breakBlock();
-        cursor_.insertText(QString(reinterpret_cast<const QChar *>(chars), static_cast<qsizetype>(n)),
-                           charFormat(format));
+        const QString s(reinterpret_cast<const QChar *>(chars), static_cast<qsizetype>(n));
+        if (format.note) { // a note's mark knows its text
+            QTextCharFormat mark = charFormat(format);
+            mark.setProperty(docformat::kNoteMark, s);
+            cursor_.insertText(s, mark);
+        } else {
+            cursor_.insertText(s, charFormat(format));
+        }
         emptyBlock_ = false;
     }
 
@@ -219,6 +235,12 @@ private:
             cf.setForeground(QColor(QRgb(f.rgb)));
         if (f.field)
             docformat::setField(cf, QString::fromStdU16String(*f.field));
+        if (f.note) {
+            const QByteArray note(f.note->data(), qsizetype(f.note->size()));
+            cf.setVerticalAlignment(QTextCharFormat::AlignSuperScript);
+            cf.setProperty(docformat::kNote, note);
+            cf.setToolTip(noteText(note));
+        }
         return cf;
     }
 

@@ -116,7 +116,7 @@ public:
                 empty = false;
                 setField(docformat::field(frag.charFormat()));
                 setChar(charAttrs(frag));
-                writeText(frag.text());
+                writeText(writeNote(frag));
             }
             setField({}); // a field ends with its paragraph at the latest
             // An empty paragraph shows its mark's format: keep it.
@@ -218,6 +218,27 @@ private:
         appendInt(out_, v);
         needDelim_ = true;
     }
+    // A note's mark: the note as it was read, numbered by the reader (\chftn).
+    // Returns what else the fragment holds (text typed into the mark), to be
+    // written as text.
+    QString writeNote(const QTextFragment &frag) {
+        const QTextCharFormat f = frag.charFormat();
+        const QByteArray note = f.property(docformat::kNote).toByteArray();
+        QString text = frag.text();
+        if (note.isEmpty())
+            return text;
+        const QString mark = f.stringProperty(docformat::kNoteMark);
+        const qsizetype at = mark.isEmpty() ? -1 : text.indexOf(mark);
+        if (at < 0)
+            return text; // the mark was edited away: the note goes with it
+        text.remove(at, mark.size());
+        writeText(text.left(at));
+        out_ += "{\\super\\chftn}";
+        out_.append(note.constData(), size_t(note.size()));
+        needDelim_ = false;
+        return text.mid(at);
+    }
+
     // Opens the group of a field whose result the next runs are, or closes
     // the one open: {\field{\*\fldinst INSTRUCTION}{\fldrslt RUNS}}. The
     // character attributes set inside end with the group.
