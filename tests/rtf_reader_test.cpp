@@ -185,11 +185,11 @@ private slots:
         row("ignorable skipped", "{\\rtf1 a{\\*\\foo b{c}d}e}", "ae");
         row("ignorable with space", "{\\rtf1 a{\\* \\foo b}e}", "ae");
         row("ignorable known word", "{\\rtf1 a{\\*\\b x}e}", "ae");
-        row("skipped destinations",
+        row("skipped destinations (a note shows its number)",
             "{\\rtf1 {\\stylesheet{\\s0 Normal;}}{\\info{\\title T}{\\author A}}a"
             "{\\pict\\wmetafile8 0a0b{}}{\\object{\\result r}}{\\header H}{\\footer F}"
             "b{\\footnote N}{\\*\\bkmkstart x}c{\\*\\generator G;}}",
-            "abc");
+            "ab1c");
         row("field result kept", "{\\rtf1 a{\\field{\\*\\fldinst{HYPERLINK \"u\"}}{\\fldrslt{\\ul link}}}b}",
             "alinkb");
         row("field without star", "{\\rtf1 {\\field{\\fldinst PAGE}{\\fldrslt 7}}}", "7");
