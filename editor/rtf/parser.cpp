@@ -291,6 +291,7 @@ struct State {
     bool textBox = false;          // the text of a text box or shape: paragraphs of its own
     const std::u16string *field = nullptr; // the instruction of the field whose result this is
     const std::string *note = nullptr;     // the note whose mark this is
+    const uint8_t *start = nullptr;        // the group's '{'
     Para para;
 };
 
@@ -484,7 +485,7 @@ private:
     }
 
     void openGroup() {
-        groupStart_ = p_ - 1;
+        const uint8_t *start = p_ - 1;
         if (pendingLead_ >= 0)
             flushLead();
         ucSkip_ = 0;
@@ -494,6 +495,7 @@ private:
             const State copy = *st_;
             stack_.push_back(copy);
             st_ = &stack_.back();
+            st_->start = start;
         }
         if (end_ - p_ >= 2 && p_[0] == '\\' && p_[1] == '*') {
             p_ += 2;
@@ -551,7 +553,8 @@ private:
     }
 
     // Skips the rest of the current group, braces balanced, \bin data jumped over.
-    void skipGroup() {
+    // Skips to the end of the group; false when the input ends first.
+    bool skipGroup() {
         int depth = 1;
         while (p_ < end_) {
             const uint8_t c = *p_++;
@@ -562,7 +565,7 @@ private:
             } else if (c == '}') {
                 if (--depth == 0) {
                     closeGroup();
-                    return;
+                    return true;
                 }
             } else if (p_ < end_) {
                 if (isAlpha(*p_)) {
@@ -574,6 +577,7 @@ private:
                 }
             }
         }
+        return false;
     }
 
     void skipBinary(const Word &w) {
@@ -1076,6 +1080,24 @@ private:
             sink_.kept(kept_);
     }
 
+    // Whether the control word is the first thing of its group ("{\\word" or
+    // "{\\*\\word"), so that the group from its '{' is the word's alone.
+    bool opensGroup(const Word &w) const {
+        const uint8_t *q = st_->start;
+        if (!q)
+            return false;
+        const auto blanks = [&] {
+            while (*++q == ' ' || *q == '\r' || *q == '\n') {
+            }
+        };
+        blanks();
+        if (q[0] == '\\' && q[1] == '*') {
+            ++q;
+            blanks();
+        }
+        return q == w.name - 1;
+    }
+
     // The mark of a note just read: its number, as word processors number
     // them (footnotes 1, 2, 3..., endnotes i, ii, iii...), in a run of its own.
     void noteMark(const std::string &note) {
@@ -1096,6 +1118,8 @@ private:
             for (char c : std::to_string(n))
                 mark += char16_t(c);
         }
+        if (needPre_)
+            preamble(); // what waits for text (cell tabs, a list marker) comes before the mark
         flushRun();
         st_->note = &note;
         needPre_ = true;
@@ -1287,23 +1311,23 @@ private:
             skipGroup();
             break;
         case Kw::keep: // headers, footers, document information: kept as read
-            if (s.dest != Dest::Normal || flatDepth_ > 0 || !groupStart_) {
+            if (s.dest != Dest::Normal || flatDepth_ > 0 || !opensGroup(w)) {
                 skipGroup();
             } else {
-                const uint8_t *start = groupStart_;
-                skipGroup();
-                if (kept_.size() < kMaxKept)
+                const uint8_t *start = s.start;
+                if (skipGroup() && kept_.size() < kMaxKept) // a group cut short is not kept
                     kept_.append(reinterpret_cast<const char *>(start), static_cast<size_t>(p_ - start));
             }
             break;
         case Kw::footnote: // a note: kept as read, shown as its number where it stands
-            if (s.dest != Dest::Normal || flatDepth_ > 0 || !groupStart_) {
+            if (s.dest != Dest::Normal || flatDepth_ > 0 || !opensGroup(w)) {
                 skipGroup();
             } else {
-                const uint8_t *start = groupStart_;
-                skipGroup();
-                notes_.emplace_back(reinterpret_cast<const char *>(start), static_cast<size_t>(p_ - start));
-                noteMark(notes_.back());
+                const uint8_t *start = s.start;
+                if (skipGroup()) { // a note cut short is not kept
+                    notes_.emplace_back(reinterpret_cast<const char *>(start), static_cast<size_t>(p_ - start));
+                    noteMark(notes_.back());
+                }
             }
             break;
         case Kw::pageSetup:
@@ -1542,7 +1566,6 @@ private:
     const CodePage *leadPage_ = nullptr;
     char32_t pendingHigh_ = 0;
     std::u16string fieldInst_;          // the instruction being read
-    const uint8_t *groupStart_ = nullptr; // the '{' of the group opened last
     std::string kept_;                  // what the editor keeps without showing it
     std::deque<std::string> notes_;     // the notes read, as RTF
     int footnotes_ = 0, endnotes_ = 0;

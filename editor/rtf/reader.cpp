@@ -41,6 +41,14 @@ struct RunFormatHash {
     }
 };
 
+// RTF kept to be written back, without its references to the font, colour,
+// style and list tables: the tables a save writes are the editor's own.
+QByteArray withoutTableReferences(const QByteArray &rtf) {
+    static const QRegularExpression refs(
+        QStringLiteral("(?<!\\\\)\\\\(?:f|cf|cb|highlight|chcbpat|chcfpat|s|cs|ds|ts|ls|ilvl)-?\\d+ ?"));
+    return QString::fromLatin1(rtf).remove(refs).toLatin1();
+}
+
 // The text of a note ({\footnote ...} or {\*\footnote ...}), for its tooltip.
 QString noteText(const QByteArray &note) {
     const qsizetype keyword = note.indexOf("\\footnote");
@@ -95,17 +103,12 @@ public:
         emptyBlock_ = false;
     }
 
-    // Kept in the document's root frame, which a save writes back. Their
-    // references to the font, colour, style and list tables are dropped: the
-    // tables a save writes are the editor's own.
+    // Kept in the document's root frame, which a save writes back.
     void kept(std::string_view rtf) override {
-        static const QRegularExpression refs(
-            QStringLiteral("(?<!\\\\)\\\\(?:f|cf|cb|highlight|chcbpat|chcfpat|s|cs|ds|ts|ls|ilvl)-?\\d+ ?"));
-        QString latin1 = QString::fromLatin1(rtf.data(), qsizetype(rtf.size()));
-        latin1.remove(refs);
         QTextFrame *root = cursor_.document()->rootFrame();
         QTextFrameFormat f = root->frameFormat();
-        f.setProperty(docformat::kKept, f.property(docformat::kKept).toByteArray() + latin1.toLatin1());
+        f.setProperty(docformat::kKept, f.property(docformat::kKept).toByteArray() +
+                                            withoutTableReferences(QByteArray(rtf.data(), qsizetype(rtf.size()))));
         root->setFrameFormat(f);
     }
 
@@ -236,7 +239,7 @@ private:
         if (f.field)
             docformat::setField(cf, QString::fromStdU16String(*f.field));
         if (f.note) {
-            const QByteArray note(f.note->data(), qsizetype(f.note->size()));
+            const QByteArray note = withoutTableReferences(QByteArray(f.note->data(), qsizetype(f.note->size())));
             cf.setVerticalAlignment(QTextCharFormat::AlignSuperScript);
             cf.setProperty(docformat::kNote, note);
             cf.setToolTip(noteText(note));
