@@ -79,6 +79,7 @@ private slots:
                  0);
         program_ = prefix + QStringLiteral("/bin/tessarin");
         state_ = dir_.filePath(QStringLiteral("state"));
+        openbox_.setProcessChannelMode(QProcess::ForwardedChannels); // what it says goes to the log
         openbox_.start(QStringLiteral("openbox"), {});
         QTRY_VERIFY_WITH_TIMEOUT(run(QStringLiteral("xprop"), {"-root", "_NET_SUPPORTING_WM_CHECK"}).contains(QLatin1String("window id")), 20000);
     }
