@@ -14,6 +14,7 @@
 // never fails on time.
 #include "app/tform1.h"
 #include "bench/event_loop.h"
+#include "bench/texts.h"
 #include "editor/recovery.h"
 #include "editor/tjre.h"
 
@@ -34,25 +35,6 @@
 #include <vector>
 
 namespace {
-
-QByteArray makeText(qsizetype bytes) {
-    const QByteArray line = QByteArray("Съешь же ещё этих мягких французских булок, да выпей чаю. 0123456789\r\n");
-    QByteArray out;
-    out.reserve(bytes + line.size());
-    while (out.size() < bytes)
-        out += line;
-    out.truncate(bytes);
-    return out;
-}
-
-qsizetype parseSize(const std::string &s) {
-    char *end = nullptr;
-    const long long n = std::strtoll(s.c_str(), &end, 10);
-    if (n <= 0 || !end)
-        return 0;
-    const std::string unit(end);
-    return unit == "K" ? n << 10 : unit == "M" ? n << 20 : unit.empty() ? n : 0;
-}
 
 struct Result {
     double keyP50Ms = 0, keyMaxMs = 0, longestTurnMs = 0;
@@ -118,7 +100,7 @@ int main(int argc, char **argv) {
     for (int i = 1; i < argc; ++i) {
         if (std::string(argv[i]) == "--seconds" && i + 1 < argc) {
             seconds = std::max(1, std::atoi(argv[++i]));
-        } else if (const qsizetype n = parseSize(argv[i]); n > 0) {
+        } else if (const qsizetype n = bench::parseSize(argv[i]); n > 0) {
             sizes.push_back(n);
         } else {
             std::printf("usage: recovery_bench [--seconds S] [SIZE...]   (SIZE: 10M, 100M, ...)\n");
@@ -131,7 +113,7 @@ int main(int argc, char **argv) {
     for (qsizetype bytes : sizes) {
         const QString path = dir.filePath(QStringLiteral("doc.txt"));
         QFile f(path);
-        if (!f.open(QIODevice::WriteOnly) || f.write(makeText(bytes)) != bytes)
+        if (!f.open(QIODevice::WriteOnly) || f.write(bench::makeText(bytes)) != bytes)
             return 1;
         f.close();
         std::printf("%lld MB, %d s of typing\n", (long long)(bytes >> 20), seconds);

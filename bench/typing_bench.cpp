@@ -19,6 +19,7 @@
 // reference, is always measured first. Prints figures; never fails on time.
 #include "app/tform1.h"
 #include "bench/event_loop.h"
+#include "bench/texts.h"
 #include "editor/tjre.h"
 
 #include <QApplication>
@@ -38,16 +39,6 @@
 #include <vector>
 
 namespace {
-
-QByteArray makeText(qsizetype bytes) {
-    const QByteArray line = QByteArray("Съешь же ещё этих мягких французских булок, да выпей чаю. 0123456789\r\n");
-    QByteArray out;
-    out.reserve(bytes + line.size());
-    while (out.size() < bytes)
-        out += line;
-    out.truncate(bytes);
-    return out;
-}
 
 enum Where { Top, Middle, End };
 const char *const kWhere[] = {"top", "middle", "end"};
@@ -159,7 +150,7 @@ void measure(const QString &dir, std::vector<Row> &rows, Watchdog &dog) {
     const QString path = dir + QStringLiteral("/doc%1.txt").arg(bytes);
     {
         QFile f(path);
-        if (!f.open(QIODevice::WriteOnly) || f.write(makeText(bytes)) != bytes)
+        if (!f.open(QIODevice::WriteOnly) || f.write(bench::makeText(bytes)) != bytes)
             std::printf("warning: could not write %s\n", qPrintable(path));
     }
     const std::string name = label(bytes).toStdString();
@@ -247,13 +238,6 @@ std::string table(const std::vector<Row> &rows) {
     return out;
 }
 
-qsizetype parseSize(const char *arg) {
-    char *end = nullptr;
-    const double n = std::strtod(arg, &end);
-    const qsizetype unit = *end == 'K' || *end == 'k' ? 1024 : *end == 'M' || *end == 'm' ? 1024 * 1024 : 1;
-    return n > 0 ? qsizetype(n * double(unit)) : 0;
-}
-
 } // namespace
 
 int main(int argc, char **argv) {
@@ -266,7 +250,7 @@ int main(int argc, char **argv) {
     for (int i = 1; i < argc; ++i) {
         if (std::string(argv[i]) == "--cap" && i + 1 < argc) {
             cap = std::atoi(argv[++i]);
-        } else if (const qsizetype n = parseSize(argv[i]); n > 0) {
+        } else if (const qsizetype n = bench::parseSize(argv[i]); n > 0) {
             given = true;
             if (n != sizes.front())
                 sizes.push_back(n);

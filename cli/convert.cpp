@@ -146,7 +146,7 @@ int main(int argc, char **argv) {
             if (std::optional<QString> text = rtf::readText(input, rtf::ListLabels::Shown)) {
                 const plaintext::Encoding out = encoding.value_or(plaintext::Encoding::Cp1251);
                 checkLoss(*text, out, lossy);
-                docio::writeFile(files[1], out == plaintext::Encoding::Cp1251 ? cp1251::encode(*text) : text->toUtf8());
+                docio::writeFile(files[1], plaintext::encode(*text, out));
                 return 0;
             }
         }

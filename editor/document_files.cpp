@@ -102,12 +102,7 @@ std::optional<QString> fileText(const QString &path) {
             if (zero || n == 0)
                 break;
         }
-        switch (plaintext::detect(bytes)) {
-        case plaintext::Encoding::Utf8Bom: return QString::fromUtf8(bytes.sliced(3));
-        case plaintext::Encoding::Utf8: return QString::fromUtf8(bytes);
-        case plaintext::Encoding::Cp1251: break;
-        }
-        return cp1251::decode(bytes);
+        return plaintext::decode(bytes, plaintext::detect(bytes));
     } catch (const std::bad_alloc &) {
         return std::nullopt;
     }

@@ -80,12 +80,25 @@ Encoding detect(QByteArrayView bytes) {
     return multiByte ? Encoding::Utf8 : Encoding::Cp1251;
 }
 
-void read(QByteArrayView bytes, QTextDocument &doc, const QTextCharFormat &fmt, Encoding encoding) {
+QString decode(QByteArrayView bytes, Encoding encoding) {
+    if (encoding == Encoding::Cp1251)
+        return cp1251::decode(std::string_view(bytes.data(), static_cast<size_t>(bytes.size())));
     if (encoding == Encoding::Utf8Bom && bytes.startsWith(kBom))
         bytes = bytes.sliced(kBom.size());
-    QString s = encoding == Encoding::Cp1251
-                    ? cp1251::decode(std::string_view(bytes.data(), static_cast<size_t>(bytes.size())))
-                    : QString::fromUtf8(bytes);
+    return QString::fromUtf8(bytes);
+}
+
+QByteArray encode(QStringView text, Encoding encoding) {
+    switch (encoding) {
+    case Encoding::Utf8Bom: return kBom + text.toUtf8();
+    case Encoding::Utf8: return text.toUtf8();
+    case Encoding::Cp1251: break;
+    }
+    return cp1251::encode(text);
+}
+
+void read(QByteArrayView bytes, QTextDocument &doc, const QTextCharFormat &fmt, Encoding encoding) {
+    QString s = decode(bytes, encoding);
     s.remove(QChar(0));
     QTextCursor c(&doc);
     c.movePosition(QTextCursor::End);
@@ -108,14 +121,6 @@ QString labelledText(const QTextDocument &doc) {
     return out;
 }
 
-QByteArray write(const QTextDocument &doc, Encoding encoding) {
-    const QString text = labelledText(doc);
-    switch (encoding) {
-    case Encoding::Utf8Bom: return kBom + text.toUtf8();
-    case Encoding::Utf8: return text.toUtf8();
-    case Encoding::Cp1251: break;
-    }
-    return cp1251::encode(text);
-}
+QByteArray write(const QTextDocument &doc, Encoding encoding) { return encode(labelledText(doc), encoding); }
 
 } // namespace plaintext

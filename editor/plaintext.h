@@ -24,6 +24,11 @@ Encoding detect(QByteArrayView bytes);
 // The document's text with CR LF between paragraphs, as the editor's GetText gives it.
 QString text(const QTextDocument &doc);
 
+// The text of bytes in the encoding (its byte order mark left out), and the
+// bytes of a text in it (Windows-1251 writes a character it lacks as '?').
+QString decode(QByteArrayView bytes, Encoding encoding);
+QByteArray encode(QStringView text, Encoding encoding);
+
 // Appends the bytes, read in the encoding given (its byte order mark left
 // out), at the end of doc in the character format fmt.
 void read(QByteArrayView bytes, QTextDocument &doc, const QTextCharFormat &fmt = {},
