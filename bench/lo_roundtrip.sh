@@ -6,7 +6,8 @@
 # to flat ODT. Printed for each file: whether the texts are the same, the
 # lines of the original's text that ours changes, the characters of the
 # original's text that ours lacks, and the tables, pictures, notes, headers,
-# footers, links and bookmarks in each. Measures and prints; never fails.
+# footers, links, bookmarks, headings (paragraphs of a heading style) and
+# other paragraphs with a named style in each. Measures and prints; never fails.
 #
 #   bench/lo_roundtrip.sh [-t tessarin-convert] [FILE.rtf...]
 set -euo pipefail
@@ -40,7 +41,8 @@ def read(path):
     except FileNotFoundError:
         return None
 kinds = {'tables': r'<table:table ', 'pictures': r'<draw:image', 'notes': r'<text:note ', 'headers': r'<style:header[ >]', 'footers': r'<style:footer[ >]',
-         'links': r'<text:a ', 'bookmarks': r'<text:bookmark(-start)? '}
+         'links': r'<text:a ', 'bookmarks': r'<text:bookmark(-start)? ', 'headings': r'<text:h ',
+         'styled': r'<text:p text:style-name="(?!P\d)'}
 print(f"{'file':28} {'same text':9} {'lines':>5} {'missing characters':24} " + ' '.join(f'{k:>10}' for k in kinds))
 same = total = 0
 for orig in sorted(glob.glob(os.path.join(work, 'orig', '*.rtf'))):

@@ -54,6 +54,13 @@ constexpr int kKept = QTextFormat::UserProperty + 5;
 // and that mark's text; a save writes the note where its mark stands.
 constexpr int kNote = QTextFormat::UserProperty + 6;
 constexpr int kNoteMark = QTextFormat::UserProperty + 7;
+// The style sheet as read, on the root frame, and a paragraph's style number
+// in it (\sN), on its block; a save writes both back.
+constexpr int kStyles = QTextFormat::UserProperty + 8;
+constexpr int kStyle = QTextFormat::UserProperty + 9;
+// Bookmarks as read ({\*\bkmkstart name}...): on the characters they stand
+// before, or on a block when they stand at its end.
+constexpr int kMarks = QTextFormat::UserProperty + 10;
 
 constexpr int kTwipsPerPoint = 20;
 

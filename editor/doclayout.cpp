@@ -611,11 +611,27 @@ void DocLayout::draw(QPainter *painter, const PaintContext &context) {
     flush();
 }
 
+// A link's text is drawn underlined in the link colour, whatever its own
+// format says: a look of the screen, not a format of the text.
+QList<QTextLayout::FormatRange> DocLayout::links(const QTextBlock &block, const QPalette &palette) {
+    QList<QTextLayout::FormatRange> ranges;
+    for (QTextBlock::iterator it = block.begin(); !it.atEnd(); ++it) {
+        const QTextFragment frag = it.fragment();
+        if (!frag.charFormat().isAnchor())
+            continue;
+        QTextCharFormat f;
+        f.setForeground(palette.color(QPalette::Link));
+        f.setFontUnderline(true);
+        ranges.append({frag.position() - block.position(), frag.length(), f});
+    }
+    return ranges;
+}
+
 void DocLayout::drawBlock(QPainter *painter, const PaintContext &context, const QTextBlock &block) const {
     const QTextLayout *tl = block.layout();
     const int start = block.position();
     const int length = block.length();
-    QList<QTextLayout::FormatRange> selections;
+    QList<QTextLayout::FormatRange> selections = links(block, context.palette);
     const QTextCharFormat *markerSelection = nullptr;
     for (const Selection &range : context.selections) {
         const int from = range.cursor.selectionStart() - start;

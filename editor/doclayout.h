@@ -21,6 +21,7 @@
 #include <QAbstractTextDocumentLayout>
 #include <QHash>
 #include <QTextBlock>
+#include <QTextLayout>
 #include <climits>
 #include <optional>
 
@@ -133,6 +134,7 @@ private:
     void flush();
 
     void drawBlock(QPainter *painter, const PaintContext &context, const QTextBlock &block) const;
+    static QList<QTextLayout::FormatRange> links(const QTextBlock &block, const QPalette &palette);
     void drawListItem(QPainter *painter, const PaintContext &context, const QTextBlock &block,
                       const QTextCharFormat *selection) const;
 

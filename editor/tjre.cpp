@@ -177,7 +177,9 @@ void TJRE::Clear(const QTextBlockFormat &paragraph) {
         c.removeSelectedText();
         c.setBlockFormat(paragraph); // out of any list
         QTextFrameFormat root = document()->rootFrame()->frameFormat();
-        root.clearProperty(docformat::kKept); // no headers or page setup of the document before
+        // No headers, page setup or styles of the document before.
+        root.clearProperty(docformat::kKept);
+        root.clearProperty(docformat::kStyles);
         document()->rootFrame()->setFrameFormat(root);
         c.setBlockCharFormat(QTextCharFormat());
         c.endEditBlock();

@@ -59,7 +59,7 @@ private slots:
         QCOMPARE(doc.toPlainText(), QStringLiteral("body"));
         const QByteArray out = rtf::write(doc);
         for (const char *part : {"{\\info{\\title T}}", "\\paperw11906 \\paperh16838 \\margl1134 \\landscape ",
-                                 "{\\header \\pard\\plain \\fs20 Page {\\field{\\*\\fldinst PAGE}{\\fldrslt 1}}\\par}",
+                                 "{\\header \\pard\\plain \\s5\\fs20 Page {\\field{\\*\\fldinst PAGE}{\\fldrslt 1}}\\par}",
                                  "{\\*\\footerf last}"})
             QVERIFY2(out.contains(part), out.constData());
         QTextDocument back;
@@ -101,6 +101,38 @@ private slots:
         QTextDocument again;
         QVERIFY(rtf::read(rtf::write(doc), again));
         QCOMPARE(again.toPlainText(), QStringLiteral("Text1X morei"));
+    }
+
+    // The style sheet and each paragraph's style, and the bookmarks where
+    // they stand (before text, or at a paragraph's end), are written back as
+    // read; a paragraph that Enter splits off does not repeat a bookmark, and
+    // text deleted takes the bookmark before it along.
+    void stylesAndBookmarksAreKept() {
+        const QByteArray in = "{\\rtf1\\ansi{\\fonttbl{\\f1 Arial;}}{\\stylesheet{\\s0\\f1 Normal;}{\\s2\\sbasedon0 heading 2;}}"
+                              "\\pard\\s2{\\*\\bkmkstart a}Head{\\*\\bkmkend a}\\par\\pard one {\\*\\bkmkstart b}two\\par"
+                              "\\pard three\\par{\\*\\bkmkend b}}";
+        QTextDocument doc;
+        QVERIFY(rtf::read(in, doc));
+        QCOMPARE(doc.toPlainText(), QStringLiteral("Head\none two\nthree"));
+        QByteArray out = rtf::write(doc);
+        for (const char *part : {"}}\r\n{\\stylesheet{\\s0 Normal;}{\\s2\\sbasedon0 heading 2;}}\r\n",
+                                 "\\pard\\s2{\\*\\bkmkstart a}\\f0\\fs24 Head{\\*\\bkmkend a}\\par", "\\pard one {\\*\\bkmkstart b}two\\par",
+                                 "three{\\*\\bkmkend b}\\par"})
+            QVERIFY2(out.contains(part), out.constData());
+        QTextDocument back;
+        QVERIFY(rtf::read(out, back));
+        QCOMPARE(rtf::write(back), out);
+
+        QTextCursor c(&doc);
+        c.setPosition(4);
+        c.insertBlock(); // after "Head": the new paragraph takes its format
+        c.setPosition(10);
+        c.setPosition(13, QTextCursor::KeepAnchor);
+        c.removeSelectedText(); // "two"
+        out = rtf::write(doc);
+        QCOMPARE(out.count("bkmkend a"), 1);
+        QVERIFY2(out.contains("\\pard\\s2{\\*\\bkmkstart a}\\f0\\fs24 Head{\\*\\bkmkend a}\\par\r\n\\par\r\n"), out.constData());
+        QVERIFY(!out.contains("bkmkstart b") && out.contains("bkmkend b"));
     }
 
     void fieldsAreKept() {

@@ -35,13 +35,13 @@ enum class Kw : uint8_t {
     rtf, ansi, mac, pc, pca, ansicpg, deff,
     // destinations we read
     fonttbl, colortbl, listtable, listoverridetable, pn, pntext, listtext, hide, show, textbox,
-    field, fldrslt, fldinst, keep, pageSetup, footnote, leveltext, levelnumbers, pntxtb, pntxta,
+    field, fldrslt, fldinst, keep, styles, bookmark, pageSetup, footnote, leveltext, levelnumbers, pntxtb, pntxta,
     // destinations skipped whole
     skip,
     // character format
     b, i, ul, ulnone, strike, fs, f, cf, plain,
     // paragraph format
-    par, pard, ql, qc, qr, qj, fi, li, ls, ilvl, pnlvlblt, pnlvlbody, pnlvlcont, intbl,
+    par, pard, s, ql, qc, qr, qj, fi, li, ls, ilvl, pnlvlblt, pnlvlbody, pnlvlcont, intbl,
     // special characters and breaks
     tab, emdash, endash, bullet, lquote, rquote, ldblquote, rdblquote, space, line, cell, row,
     // Unicode
@@ -83,7 +83,7 @@ constexpr KwEntry kKeywords[] = {
     // Never shown: document data, pictures, objects, page furniture, notes,
     // field instructions, bookmarks, index entries, the fallback of nested
     // tables (read from \itap and \nestcell instead), a shape's picture form.
-    {"stylesheet", Kw::skip, Kind::Skip}, {"info", Kw::keep, Kind::Destination},
+    {"stylesheet", Kw::styles, Kind::Destination}, {"info", Kw::keep, Kind::Destination},
     {"pict", Kw::skip, Kind::Skip}, {"object", Kw::skip, Kind::Skip},
     {"header", Kw::keep, Kind::Destination}, {"headerl", Kw::keep, Kind::Destination},
     {"headerr", Kw::keep, Kind::Destination}, {"headerf", Kw::keep, Kind::Destination},
@@ -100,7 +100,7 @@ constexpr KwEntry kKeywords[] = {
     {"objdata", Kw::skip, Kind::Skip}, {"annotation", Kw::skip, Kind::Skip},
     {"atnid", Kw::skip, Kind::Skip}, {"atnauthor", Kw::skip, Kind::Skip},
     {"atndate", Kw::skip, Kind::Skip}, {"atnref", Kw::skip, Kind::Skip},
-    {"bkmkstart", Kw::skip, Kind::Skip}, {"bkmkend", Kw::skip, Kind::Skip},
+    {"bkmkstart", Kw::bookmark, Kind::Destination}, {"bkmkend", Kw::bookmark, Kind::Destination},
     {"txe", Kw::skip, Kind::Skip}, {"xe", Kw::skip, Kind::Skip}, {"tc", Kw::skip, Kind::Skip},
     {"tcn", Kw::skip, Kind::Skip}, {"ftnsep", Kw::skip, Kind::Skip},
     {"ftnsepc", Kw::skip, Kind::Skip}, {"ftncn", Kw::skip, Kind::Skip},
@@ -145,7 +145,8 @@ constexpr KwEntry kKeywords[] = {
     {"striked", Kw::strike, Kind::Plain}, {"fs", Kw::fs, Kind::Plain}, {"f", Kw::f, Kind::Plain},
     {"cf", Kw::cf, Kind::Plain}, {"plain", Kw::plain, Kind::Plain},
 
-    {"par", Kw::par, Kind::Plain}, {"pard", Kw::pard, Kind::Plain}, {"ql", Kw::ql, Kind::Plain},
+    {"par", Kw::par, Kind::Plain}, {"pard", Kw::pard, Kind::Plain}, {"s", Kw::s, Kind::Plain},
+    {"ql", Kw::ql, Kind::Plain},
     {"qc", Kw::qc, Kind::Plain}, {"qr", Kw::qr, Kind::Plain}, {"qj", Kw::qj, Kind::Plain},
     {"qd", Kw::qj, Kind::Plain}, {"fi", Kw::fi, Kind::Plain}, {"li", Kw::li, Kind::Plain},
     {"ls", Kw::ls, Kind::Plain}, {"ilvl", Kw::ilvl, Kind::Plain},
@@ -275,6 +276,7 @@ struct Para {
     Align align = Align::Left;
     Pn pn = Pn::None;
     int16_t pnFormat = -1; // the classic numbering, an index into pnFormats_
+    int32_t style = 0;     // \s
     bool intbl = false;
 };
 
@@ -823,7 +825,13 @@ private:
         }
         if (markerPending_)
             resolveMarker();
+        if (!pendingMarks_.empty()) { // bookmarks go with the text that follows them
+            marks_.push_back(std::move(pendingMarks_));
+            pendingMarks_.clear();
+            runMarks_ = &marks_.back();
+        }
         syncFormat();
+        runMarks_ = nullptr;
     }
 
     void syncFormat() {
@@ -855,6 +863,7 @@ private:
         f.strike = st_->flags & kStrike;
         f.field = st_->field;
         f.note = st_->note;
+        f.marks = runMarks_;
         const int32_t c = st_->color;
         if (c > 0 && static_cast<size_t>(c) < colors_.size() && colors_[c].set) {
             f.hasColor = true;
@@ -1025,6 +1034,7 @@ private:
         assignListId(para, p.list);
         p.startTwips = para.li + para.fi;
         p.offsetTwips = -para.fi;
+        p.style = para.style;
         return p;
     }
 
@@ -1051,6 +1061,7 @@ private:
         } else {
             sink_.endParagraph(format, mark);
         }
+        marksAtEnd();
         contentSinceBreak_ = false;
         markerHint_ = false;
         needPre_ = true;
@@ -1076,8 +1087,17 @@ private:
         flushRun();
         if (open)
             sink_.endParagraph(paraFormat(st_->para), wantFormat_ ? resolveRun() : RunFormat{});
+        marksAtEnd();
         if (!kept_.empty())
             sink_.kept(kept_);
+        if (!styles_.empty())
+            sink_.styles(styles_);
+    }
+
+    void marksAtEnd() {
+        if (!pendingMarks_.empty() && wantFormat_)
+            sink_.marksAtEnd(pendingMarks_);
+        pendingMarks_.clear();
     }
 
     // Whether the control word is the first thing of its group ("{\\word" or
@@ -1131,6 +1151,19 @@ private:
     }
 
     // --- destinations -------------------------------------------------------
+
+    // Skips the group the word opens, appending it as read to `to`: only a
+    // whole group of the document's text (not one cut short, nor one inside
+    // another destination) is kept.
+    void keepGroup(const Word &w, std::string &to) {
+        if (st_->dest != Dest::Normal || flatDepth_ > 0 || !opensGroup(w)) {
+            skipGroup();
+            return;
+        }
+        const uint8_t *start = st_->start;
+        if (skipGroup() && to.size() < kMaxKept)
+            to.append(reinterpret_cast<const char *>(start), static_cast<size_t>(p_ - start));
+    }
 
     // Switches the current group to a destination; a group read flat (too
     // deep) cannot be undone when it closes, so it is skipped instead.
@@ -1311,13 +1344,13 @@ private:
             skipGroup();
             break;
         case Kw::keep: // headers, footers, document information: kept as read
-            if (s.dest != Dest::Normal || flatDepth_ > 0 || !opensGroup(w)) {
-                skipGroup();
-            } else {
-                const uint8_t *start = s.start;
-                if (skipGroup() && kept_.size() < kMaxKept) // a group cut short is not kept
-                    kept_.append(reinterpret_cast<const char *>(start), static_cast<size_t>(p_ - start));
-            }
+            keepGroup(w, kept_);
+            break;
+        case Kw::styles: // the style sheet, which the paragraphs' \s name
+            keepGroup(w, styles_);
+            break;
+        case Kw::bookmark: // kept as read, before the text that follows
+            keepGroup(w, pendingMarks_);
             break;
         case Kw::footnote: // a note: kept as read, shown as its number where it stands
             if (s.dest != Dest::Normal || flatDepth_ > 0 || !opensGroup(w)) {
@@ -1386,6 +1419,10 @@ private:
             break;
         case Kw::pard:
             s.para = Para{};
+            break;
+        case Kw::s:
+            if (s.dest == Dest::Normal)
+                s.para.style = w.param;
             break;
         case Kw::ql:
             s.para.align = Align::Left;
@@ -1570,6 +1607,10 @@ private:
     std::deque<std::string> notes_;     // the notes read, as RTF
     int footnotes_ = 0, endnotes_ = 0;
     std::deque<std::u16string> fields_; // the instructions of the fields read
+    std::string styles_;                // the style sheet
+    std::string pendingMarks_;          // bookmarks waiting for text
+    std::deque<std::string> marks_;     // bookmarks read, each with the text after it
+    const std::string *runMarks_ = nullptr;
 
     // document tables
     int ansiCpg_ = 1252;

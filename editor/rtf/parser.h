@@ -21,6 +21,7 @@ struct RunFormat {
     bool strike = false;
     const std::u16string *field = nullptr; // the field's instruction, when the run is a field's result
     const std::string *note = nullptr;     // the note, as RTF, when the run is its mark
+    const std::string *marks = nullptr;    // bookmarks ({\*\bkmkstart ...}) just before the run
 
     bool operator==(const RunFormat &) const = default;
 };
@@ -48,6 +49,7 @@ struct ParaFormat {
     ListFormat list;
     int startTwips = 0;  // first line's indent: \li + \fi
     int offsetTwips = 0; // later lines relative to the first: -\fi
+    int32_t style = 0;   // \s: the style sheet's paragraph style
 
     bool operator==(const ParaFormat &) const = default;
 };
@@ -70,6 +72,10 @@ public:
     // showing it, as RTF to write back (headers, footers, document
     // information, page setup).
     virtual void kept(std::string_view) {}
+    // The style sheet as read, which paragraphs' styles refer to.
+    virtual void styles(std::string_view) {}
+    // Bookmarks at the end of the paragraph last ended (a cell's still open).
+    virtual void marksAtEnd(std::string_view) {}
 };
 
 // Reads the RTF stream into the sink. The caller has checked that it is RTF.

@@ -37,16 +37,33 @@ struct RunFormatHash {
         h = h * 31 + (f.hasColor | f.bold << 1 | f.italic << 2 | f.underline << 3 | f.strike << 4);
         h = h * 31 + std::hash<const void *>()(f.field);
         h = h * 31 + std::hash<const void *>()(f.note);
+        h = h * 31 + std::hash<const void *>()(f.marks);
         return h;
     }
 };
 
-// RTF kept to be written back, without its references to the font, colour,
-// style and list tables: the tables a save writes are the editor's own.
+QByteArray bytes(std::string_view rtf) { return QByteArray(rtf.data(), qsizetype(rtf.size())); }
+
+// RTF kept to be written back, without its references to the font, colour
+// and list tables: the tables a save writes are the editor's own. The style
+// sheet is written back as read, so references to it stay.
 QByteArray withoutTableReferences(const QByteArray &rtf) {
     static const QRegularExpression refs(
-        QStringLiteral("(?<!\\\\)\\\\(?:f|cf|cb|highlight|chcbpat|chcfpat|s|cs|ds|ts|ls|ilvl)-?\\d+ ?"));
-    return QString::fromLatin1(rtf).remove(refs).toLatin1();
+        QStringLiteral("(?<!\\\\)\\\\(?:f|cf|cb|highlight|chcbpat|chcfpat|ls|ilvl)-?\\d+( ?)"));
+    static const QRegularExpression wordBefore(QStringLiteral("\\\\[a-zA-Z]+-?\\d*$"));
+    const QString in = QString::fromLatin1(rtf);
+    QString out;
+    qsizetype from = 0;
+    for (QRegularExpressionMatchIterator it = refs.globalMatch(in); it.hasNext();) {
+        const QRegularExpressionMatch m = it.next();
+        out += QStringView(in).mid(from, m.capturedStart() - from);
+        // The space ended the word removed, or the control word before it.
+        if (m.capturedLength(1) && wordBefore.match(out.right(40)).hasMatch())
+            out += u' ';
+        from = m.capturedEnd();
+    }
+    out += QStringView(in).mid(from);
+    return out.toLatin1();
 }
 
 // The text of a note ({\footnote ...} or {\*\footnote ...}), for its tooltip.
@@ -104,12 +121,13 @@ public:
     }
 
     // Kept in the document's root frame, which a save writes back.
-    void kept(std::string_view rtf) override {
-        QTextFrame *root = cursor_.document()->rootFrame();
-        QTextFrameFormat f = root->frameFormat();
-        f.setProperty(docformat::kKept, f.property(docformat::kKept).toByteArray() +
-                                            withoutTableReferences(QByteArray(rtf.data(), qsizetype(rtf.size()))));
-        root->setFrameFormat(f);
+    void kept(std::string_view rtf) override { keepInRoot(docformat::kKept, rtf); }
+    void styles(std::string_view rtf) override { keepInRoot(docformat::kStyles, rtf); }
+
+    void marksAtEnd(std::string_view rtf) override {
+        QTextBlockFormat f;
+        f.setProperty(docformat::kMarks, cursor_.blockFormat().property(docformat::kMarks).toByteArray() + bytes(rtf));
+        cursor_.mergeBlockFormat(f);
     }
 
     void endParagraph(const ParaFormat &format, const RunFormat &markFormat) override {
@@ -125,9 +143,22 @@ public:
     }
 
 private:
-    // The new block inherits the block format, list included, of the one before.
+    void keepInRoot(int property, std::string_view rtf) {
+        QTextFrame *root = cursor_.document()->rootFrame();
+        QTextFrameFormat f = root->frameFormat();
+        f.setProperty(property, f.property(property).toByteArray() + withoutTableReferences(bytes(rtf)));
+        root->setFrameFormat(f);
+    }
+
+    // The new block inherits the block format, list and style included, of
+    // the one before; bookmarks at its end stay with that one.
     void breakBlock() {
         cursor_.insertBlock();
+        if (cursor_.blockFormat().hasProperty(docformat::kMarks)) {
+            QTextBlockFormat f = cursor_.blockFormat();
+            f.clearProperty(docformat::kMarks);
+            cursor_.setBlockFormat(f);
+        }
         pendingBreak_ = false;
         emptyBlock_ = true;
     }
@@ -160,6 +191,10 @@ private:
             bf.setObjectIndex(l->objectIndex());
         if (p.startTwips || p.offsetTwips)
             docformat::setParagraphIndents(bf, p.startTwips, p.offsetTwips);
+        if (p.style)
+            bf.setProperty(docformat::kStyle, p.style);
+        if (const QVariant marks = cursor_.blockFormat().property(docformat::kMarks); marks.isValid())
+            bf.setProperty(docformat::kMarks, marks);
         cursor_.setBlockFormat(bf);
         current_ = p;
         known_ = true;
@@ -238,8 +273,10 @@ private:
             cf.setForeground(QColor(QRgb(f.rgb)));
         if (f.field)
             docformat::setField(cf, QString::fromStdU16String(*f.field));
+        if (f.marks)
+            cf.setProperty(docformat::kMarks, bytes(*f.marks));
         if (f.note) {
-            const QByteArray note = withoutTableReferences(QByteArray(f.note->data(), qsizetype(f.note->size())));
+            const QByteArray note = withoutTableReferences(bytes(*f.note));
             cf.setVerticalAlignment(QTextCharFormat::AlignSuperScript);
             cf.setProperty(docformat::kNote, note);
             cf.setToolTip(noteText(note));

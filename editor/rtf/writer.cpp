@@ -4,6 +4,7 @@
 #include "editor/docformat.h"
 
 #include <QHash>
+#include <QSet>
 #include <QTextBlock>
 #include <QTextDocument>
 #include <QTextFrame>
@@ -33,6 +34,7 @@ struct ParaAttrs {
     int start = 0;
     int offset = 0;
     int list = 0; // the paragraph's \ls: 0 none, kBulletList, or a numbered list's
+    int style = 0; // \s, when the document keeps a style sheet
     bool operator==(const ParaAttrs &) const = default;
 };
 
@@ -70,6 +72,7 @@ public:
             defaultFontName_ = QStringLiteral("Arial");
         const double pt = base.pointSizeF();
         defaultHalfPoints_ = pt > 0 ? int(std::lround(pt * 2)) : 24;
+        styles_ = doc.rootFrame()->frameFormat().property(docformat::kStyles).toByteArray();
     }
 
     QByteArray run() {
@@ -114,6 +117,7 @@ public:
                 if (frag.length() == 0)
                     continue;
                 empty = false;
+                writeMarks(frag.charFormat());
                 setField(docformat::field(frag.charFormat()));
                 setChar(charAttrs(frag));
                 writeText(writeNote(frag));
@@ -122,6 +126,7 @@ public:
             // An empty paragraph shows its mark's format: keep it.
             if (empty)
                 setChar(charAttrs(b));
+            writeMarks(b.blockFormat());
             out_ += "\\par\r\n";
             needDelim_ = false;
         }
@@ -157,6 +162,10 @@ private:
                 out_ += ';';
             }
             out_ += "}\r\n";
+        }
+        if (!styles_.isEmpty()) {
+            out_.append(styles_.constData(), size_t(styles_.size()));
+            out_ += "\r\n";
         }
         if (bulletFont_ < 0 && numbered_.isEmpty())
             return;
@@ -237,6 +246,17 @@ private:
         out_.append(note.constData(), size_t(note.size()));
         needDelim_ = false;
         return text.mid(at);
+    }
+
+    // Bookmarks as they were read, once each: Qt copies a block's format to
+    // the paragraph that Enter makes, and pasted text takes its formats along.
+    void writeMarks(const QTextFormat &f) {
+        const QByteArray marks = f.property(docformat::kMarks).toByteArray();
+        if (marks.isEmpty() || writtenMarks_.contains(marks))
+            return;
+        writtenMarks_.insert(marks);
+        out_.append(marks.constData(), size_t(marks.size()));
+        needDelim_ = false;
     }
 
     // Opens the group of a field whose result the next runs are, or closes
@@ -362,6 +382,8 @@ private:
             // The list a block belongs to is named by its format, so the
             // format index decides the list too.
             a.list = listNumber(b);
+            if (!styles_.isEmpty())
+                a.style = f.intProperty(docformat::kStyle);
             slot.value = a;
             slot.known = true;
         }
@@ -430,6 +452,8 @@ private:
 
     void writePara(const ParaAttrs &pa, const Item &item) {
         word("\\pard");
+        if (pa.style > 0)
+            word("\\s", pa.style);
         if (pa.list == kBulletList) {
             out_ += "{\\*\\pn\\pnlvlblt\\pnf";
             appendInt(out_, bulletFont_);
@@ -546,6 +570,8 @@ private:
     std::string out_;
     bool needDelim_ = false;
     CharAttrs cur_ = {-1, -1, 0}; // what a reader has now; -1: unknown, so written
+    QByteArray styles_;            // the style sheet kept, empty when none
+    QSet<QByteArray> writtenMarks_;
     QString field_;                // the instruction of the field open, empty when none
     CharAttrs beforeField_;        // cur_ when it opened
     std::vector<Slot<CharAttrs>> charCache_;
