@@ -3,6 +3,7 @@
 // block's lines, the document size, hit tests, caret rectangles and pixels.
 // Under a real X server: its painting frees a layout's shaped text between
 // paints, which an unfinished long paragraph must survive.
+#include "editor/docformat.h"
 #include "editor/doclayout.h"
 #include "editor/heighttree.h"
 #include "editor/tjre.h"
@@ -426,6 +427,33 @@ private slots:
         const QSizeF size = pair.doc()->documentLayout()->documentSize();
         const QRectF band(0, 0, size.width(), size.height());
         QCOMPARE(render(pair.doc(), band), render(&pair.ref, band));
+    }
+
+    // A link is drawn underlined in the link colour, whatever its format
+    // (Qt draws it as the format says); the rest of the line is not.
+    void linksDrawInTheLinkColour() {
+        Pair pair(3);
+        pair.edit([](QTextCursor &c) {
+            c.insertText(QStringLiteral("plain words "));
+            QTextCharFormat link;
+            docformat::setField(link, QStringLiteral("HYPERLINK \"https://example.org/\""));
+            c.insertText(QStringLiteral("linked words"), link);
+        });
+        const QRectF band = pair.doc()->documentLayout()->blockBoundingRect(pair.doc()->begin());
+        const QRgb linkColour = QPalette().color(QPalette::Link).rgb();
+        const auto count = [&](const QImage &image) {
+            int plain = 0, linked = 0;
+            const int split = int(pair.doc()->begin().layout()->lineAt(0).cursorToX(12));
+            for (int y = 0; y < image.height(); ++y)
+                for (int x = 0; x < image.width(); ++x)
+                    if (image.pixel(x, y) == linkColour)
+                        ++(x < split ? plain : linked);
+            return std::pair(plain, linked);
+        };
+        const auto [plain, linked] = count(render(pair.doc(), band));
+        QCOMPARE(plain, 0);
+        QVERIFY2(linked > 40, qPrintable(QString::number(linked))); // the underline alone is a line of them
+        QCOMPARE(count(render(&pair.ref, band)), std::pair(0, 0));
     }
 
     // The tree against a plain vector: random replacements and changes, then
