@@ -228,7 +228,7 @@ private slots:
         QTest::newRow("abiword") << QStringLiteral("abiword-lists")
                                  << QString::fromUtf8("Перед списком.\r\n•\tПервый\r\n•\tВторой\r\n•\tТретий\r\n"
                                                       "1.\tРаз\r\n2.\tДва\r\n3.\tТри\r\n1.\tальфа\r\n2.\tбета\r\n"
-                                                      "1.\tчетыре\r\n2.\tпять\r\nПосле списка.\r\n\r\n\r\n");
+                                                      "1.\tчетыре\r\n2.\tпять\r\nПосле списка.\r\n\r\n");
     }
     void listSamples() {
         QFETCH(QString, name);

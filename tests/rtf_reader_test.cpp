@@ -101,6 +101,8 @@ private slots:
         row("backslash newline is par", "{\\rtf1 a\\\nb\\\r\nc}", "a\r\nb\r\nc");
         row("bare CR LF ignored", "{\\rtf1 a\r\nb\rc\nd}", "abcd");
         row("line page sect", "{\\rtf1 a\\line b\\page c\\sect d}", "a\r\nb\r\nc\r\nd");
+        row("page and section breaks after a paragraph's end", "{\\rtf1 a\\par\\page b\\par\\sect\\sect c\\par\\line d}",
+            "a\r\nb\r\nc\r\n\r\nd");
         row("raw tab", "{\\rtf1 a\tb\\tab c}", "a\tb\tc");
         // Control characters are letters of the alphabet too (a plain-text load
         // keeps them); only zero, CR and LF cannot be text.
@@ -192,6 +194,7 @@ private slots:
             "ab1c");
         row("field result kept", "{\\rtf1 a{\\field{\\*\\fldinst{HYPERLINK \"u\"}}{\\fldrslt{\\ul link}}}b}",
             "alinkb");
+        row("column break", "{\\rtf1 a\\column b}", "a\r\nb");
         row("field without star", "{\\rtf1 {\\field{\\fldinst PAGE}{\\fldrslt 7}}}", "7");
         row("escaped braces in skipped", "{\\rtf1 {\\*\\x \\{ \\} \\\\}a}", "a");
         row("bin with braces", "{\\rtf1 a\\bin4 }{\\}b}", "ab");

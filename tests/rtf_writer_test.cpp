@@ -106,18 +106,19 @@ private slots:
     // The style sheet and each paragraph's style, and the bookmarks where
     // they stand (before text, or at a paragraph's end), are written back as
     // read; a paragraph that Enter splits off does not repeat a bookmark, and
-    // text deleted takes the bookmark before it along.
+    // text deleted takes the bookmark before it along. A field that shows
+    // nothing is kept like a bookmark.
     void stylesAndBookmarksAreKept() {
         const QByteArray in = "{\\rtf1\\ansi{\\fonttbl{\\f1 Arial;}}{\\stylesheet{\\s0\\f1 Normal;}{\\s2\\sbasedon0 heading 2;}}"
                               "\\pard\\s2{\\*\\bkmkstart a}Head{\\*\\bkmkend a}\\par\\pard one {\\*\\bkmkstart b}two\\par"
-                              "\\pard three\\par{\\*\\bkmkend b}}";
+                              "\\pard three{\\field{\\*\\fldinst{\\f1 EQ \\\\s\\\\do5({\\fs16 1})}}{\\fldrslt }}\\par{\\*\\bkmkend b}}";
         QTextDocument doc;
         QVERIFY(rtf::read(in, doc));
         QCOMPARE(doc.toPlainText(), QStringLiteral("Head\none two\nthree"));
         QByteArray out = rtf::write(doc);
         for (const char *part : {"}}\r\n{\\stylesheet{\\s0 Normal;}{\\s2\\sbasedon0 heading 2;}}\r\n",
                                  "\\pard\\s2{\\*\\bkmkstart a}\\f0\\fs24 Head{\\*\\bkmkend a}\\par", "\\pard one {\\*\\bkmkstart b}two\\par",
-                                 "three{\\*\\bkmkend b}\\par"})
+                                 "three{\\field{\\*\\fldinst{EQ \\\\s\\\\do5({\\fs16 1})}}{\\fldrslt }}{\\*\\bkmkend b}\\par"})
             QVERIFY2(out.contains(part), out.constData());
         QTextDocument back;
         QVERIFY(rtf::read(out, back));
@@ -133,6 +134,15 @@ private slots:
         QCOMPARE(out.count("bkmkend a"), 1);
         QVERIFY2(out.contains("\\pard\\s2{\\*\\bkmkstart a}\\f0\\fs24 Head{\\*\\bkmkend a}\\par\r\n\\par\r\n"), out.constData());
         QVERIFY(!out.contains("bkmkstart b") && out.contains("bkmkend b"));
+
+        // A field whose instruction holds a paragraph end shows that end: it
+        // is not kept unshown (written back, it would end a paragraph more).
+        for (const QByteArray broken : {"{\\rtf1 a{\\field{\\*{}}\\par}b\\par}", "{\\rtf{\\field{\\*{}}\\par}"}) {
+            QTextDocument once, twice;
+            QVERIFY(rtf::read(broken, once));
+            QVERIFY(rtf::read(rtf::write(once), twice));
+            QCOMPARE(twice.toPlainText(), once.toPlainText());
+        }
     }
 
     void fieldsAreKept() {

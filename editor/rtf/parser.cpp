@@ -43,7 +43,7 @@ enum class Kw : uint8_t {
     // paragraph format
     par, pard, s, ql, qc, qr, qj, fi, li, ls, ilvl, pnlvlblt, pnlvlbody, pnlvlcont, intbl,
     // special characters and breaks
-    tab, emdash, endash, bullet, lquote, rquote, ldblquote, rdblquote, space, line, cell, row,
+    tab, emdash, endash, bullet, lquote, rquote, ldblquote, rdblquote, space, line, pageBreak, cell, row,
     // Unicode
     u, uc,
     // font, colour and list tables
@@ -160,7 +160,8 @@ constexpr KwEntry kKeywords[] = {
     {"ldblquote", Kw::ldblquote, Kind::Plain}, {"rdblquote", Kw::rdblquote, Kind::Plain},
     {"emspace", Kw::space, Kind::Plain}, {"enspace", Kw::space, Kind::Plain},
     {"qmspace", Kw::space, Kind::Plain}, {"line", Kw::line, Kind::Plain},
-    {"page", Kw::line, Kind::Plain}, {"sect", Kw::line, Kind::Plain},
+    {"page", Kw::pageBreak, Kind::Plain}, {"sect", Kw::pageBreak, Kind::Plain},
+    {"column", Kw::pageBreak, Kind::Plain},
     {"cell", Kw::cell, Kind::Plain}, {"nestcell", Kw::cell, Kind::Plain},
     {"row", Kw::row, Kind::Plain}, {"nestrow", Kw::row, Kind::Plain},
 
@@ -294,6 +295,7 @@ struct State {
     const std::u16string *field = nullptr; // the instruction of the field whose result this is
     const std::string *note = nullptr;     // the note whose mark this is
     const uint8_t *start = nullptr;        // the group's '{'
+    size_t fieldShown = SIZE_MAX;          // a field's group: the characters shown before it
     Para para;
 };
 
@@ -498,6 +500,7 @@ private:
             stack_.push_back(copy);
             st_ = &stack_.back();
             st_->start = start;
+            st_->fieldShown = SIZE_MAX; // only the field's own group
         }
         if (end_ - p_ >= 2 && p_[0] == '\\' && p_[1] == '*') {
             p_ += 2;
@@ -548,6 +551,10 @@ private:
             parent.para.pnFormat = top.para.pn == Pn::Number ? pnFormatIndex() : -1;
         } else if (top.textBox && !parent.textBox && contentSinceBreak_) {
             paragraphBreak(); // the box's last paragraph ends with it
+        } else if (top.fieldShown == shown() && pendingMarks_.size() < kMaxKept) {
+            // A field that shows nothing (its result empty, or left for the
+            // reader to compute) is kept as read, like a bookmark.
+            pendingMarks_.append(reinterpret_cast<const char *>(top.start), static_cast<size_t>(p_ - top.start));
         }
         stack_.pop_back();
         st_ = &stack_.back();
@@ -847,6 +854,7 @@ private:
     void flushRun() {
         if (!run_.empty()) {
             sink_.text(run_.data(), run_.size(), runFormat_);
+            flushed_ += run_.size();
             run_.clear();
         }
     }
@@ -880,6 +888,7 @@ private:
         if (!listKnown(st_->para) && listFormat(st_->para).style == ListStyle::None && !marker_.empty()) {
             flushRun();
             sink_.text(marker_.data(), marker_.size(), markerFormat_);
+            flushed_ += marker_.size();
         }
         marker_.clear();
     }
@@ -1054,6 +1063,7 @@ private:
         flushRun();
         const ParaFormat format = paraFormat(st_->para);
         const RunFormat mark = wantFormat_ ? resolveRun() : RunFormat{};
+        ++ends_;
         if (mayWaitForCell && st_->para.intbl) {
             deferredPar_ = true;
             deferredFormat_ = format;
@@ -1093,6 +1103,9 @@ private:
         if (!styles_.empty())
             sink_.styles(styles_);
     }
+
+    // Characters and paragraph ends of the document's text so far.
+    size_t shown() const { return flushed_ + run_.size() + ends_; }
 
     void marksAtEnd() {
         if (!pendingMarks_.empty() && wantFormat_)
@@ -1326,6 +1339,8 @@ private:
             }
             break;
         case Kw::field:
+            if (s.dest == Dest::Normal && flatDepth_ == 0 && opensGroup(w))
+                s.fieldShown = shown();
             break;
         case Kw::fldinst: // a field's instruction, kept with the result it gives
             if (s.dest != Dest::Normal)
@@ -1416,6 +1431,10 @@ private:
             break;
         case Kw::line:
             paragraphBreak();
+            break;
+        case Kw::pageBreak: // the page, column or section ends: a paragraph ends with it, if one is open
+            if (contentSinceBreak_ || markerPending_)
+                paragraphBreak();
             break;
         case Kw::pard:
             s.para = Para{};
@@ -1608,7 +1627,9 @@ private:
     int footnotes_ = 0, endnotes_ = 0;
     std::deque<std::u16string> fields_; // the instructions of the fields read
     std::string styles_;                // the style sheet
-    std::string pendingMarks_;          // bookmarks waiting for text
+    std::string pendingMarks_;          // bookmarks (and empty fields) waiting for text
+    size_t flushed_ = 0;                // characters given to the sink
+    size_t ends_ = 0;                   // paragraph ends given to it
     std::deque<std::string> marks_;     // bookmarks read, each with the text after it
     const std::string *runMarks_ = nullptr;
 

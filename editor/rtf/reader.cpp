@@ -126,7 +126,8 @@ public:
 
     void marksAtEnd(std::string_view rtf) override {
         QTextBlockFormat f;
-        f.setProperty(docformat::kMarks, cursor_.blockFormat().property(docformat::kMarks).toByteArray() + bytes(rtf));
+        f.setProperty(docformat::kMarks, cursor_.blockFormat().property(docformat::kMarks).toByteArray() +
+                                             withoutTableReferences(bytes(rtf)));
         cursor_.mergeBlockFormat(f);
     }
 
@@ -274,7 +275,7 @@ private:
         if (f.field)
             docformat::setField(cf, QString::fromStdU16String(*f.field));
         if (f.marks)
-            cf.setProperty(docformat::kMarks, bytes(*f.marks));
+            cf.setProperty(docformat::kMarks, withoutTableReferences(bytes(*f.marks)));
         if (f.note) {
             const QByteArray note = withoutTableReferences(bytes(*f.note));
             cf.setVerticalAlignment(QTextCharFormat::AlignSuperScript);
