@@ -5,7 +5,7 @@
 # LibreOffice (headless, from scripts/setup-bench) converts both to text and
 # to flat ODT. Printed for each file: whether the texts are the same, the
 # lines of the original's text that ours changes, the characters of the
-# original's text that ours lacks, and the tables, pictures, notes, headers,
+# original's text that ours lacks, and the tables, pictures, notes, comments, headers,
 # footers, links, bookmarks, headings (paragraphs of a heading style) and
 # other paragraphs with a named style in each. Measures and prints; never fails.
 #
@@ -40,7 +40,7 @@ def read(path):
         return open(path, encoding='utf-8-sig', errors='replace').read()
     except FileNotFoundError:
         return None
-kinds = {'tables': r'<table:table ', 'pictures': r'<draw:image', 'notes': r'<text:note ', 'headers': r'<style:header[ >]', 'footers': r'<style:footer[ >]',
+kinds = {'tables': r'<table:table ', 'pictures': r'<draw:image', 'notes': r'<text:note ', 'comments': r'<office:annotation[ >]', 'headers': r'<style:header[ >]', 'footers': r'<style:footer[ >]',
          'links': r'<text:a ', 'bookmarks': r'<text:bookmark(-start)? ', 'headings': r'<text:h ',
          'styled': r'<text:p text:style-name="(?!P\d)'}
 print(f"{'file':28} {'same text':9} {'lines':>5} {'missing characters':24} " + ' '.join(f'{k:>10}' for k in kinds))

@@ -68,6 +68,26 @@ private slots:
         QCOMPARE(rtf::write(back), out); // the same again
     }
 
+    // What a header or a note holds is kept whole: a table and a picture in
+    // a header, a note inside a note (shown as the outer note's number).
+    void nestedFurnitureIsKept() {
+        const QByteArray header = "{\\header\\pard A\\par\\trowd\\cellx2000\\pard\\intbl B\\cell\\row"
+                                  "\\pard{\\pict\\pngblip\\picw8\\pich8 89504e47\\bin3 }{}}\\par}";
+        const QByteArray note = "{\\footnote\\pard{\\super\\chftn} Outer{\\super\\chftn}{\\footnote\\pard inner}}";
+        QTextDocument doc;
+        QVERIFY(rtf::read("{\\rtf1\\ansi" + header + "\\pard Body{\\super\\chftn}" + note + "\\par}", doc));
+        QCOMPARE(doc.toPlainText(), QStringLiteral("Body1"));
+        const QByteArray out = rtf::write(doc);
+        QVERIFY2(out.contains(header) && out.contains("Body{\\super\\chftn}" + note + "\\par"), out.constData());
+        // A comment, on the range it marks, stays where it stands.
+        const QByteArray comment = "{\\*\\atrfstart 1}on{\\*\\atrfend 1}{\\*\\atnid AB}{\\*\\atnauthor A B}\\chatn "
+                                   "{\\*\\annotation{\\*\\atnref 1}\\pard says}";
+        QTextDocument commented;
+        QVERIFY(rtf::read("{\\rtf1 text " + comment + " more\\par}", commented));
+        QCOMPARE(commented.toPlainText(), QStringLiteral("text on more"));
+        QVERIFY2(rtf::write(commented).contains(comment), rtf::write(commented).constData());
+    }
+
     // A note shows as its number (footnotes 1, 2..., endnotes i, ii...) with
     // its text as the mark's tooltip, and is written back where it stands;
     // text typed into the mark stays text.

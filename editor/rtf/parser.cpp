@@ -35,7 +35,7 @@ enum class Kw : uint8_t {
     rtf, ansi, mac, pc, pca, ansicpg, deff,
     // destinations we read
     fonttbl, colortbl, listtable, listoverridetable, pn, pntext, listtext, hide, show, textbox,
-    field, fldrslt, fldinst, keep, styles, bookmark, pageSetup, footnote, leveltext, levelnumbers, pntxtb, pntxta,
+    field, fldrslt, fldinst, keep, styles, bookmark, commentMark, pageSetup, footnote, leveltext, levelnumbers, pntxtb, pntxta,
     // destinations skipped whole
     skip,
     // character format
@@ -97,8 +97,12 @@ constexpr KwEntry kKeywords[] = {
     {"revtbl", Kw::skip, Kind::Skip}, {"nonesttables", Kw::skip, Kind::Skip},
     {"shppict", Kw::skip, Kind::Skip},
     {"nonshppict", Kw::skip, Kind::Skip}, {"shprslt", Kw::skip, Kind::Skip},
-    {"objdata", Kw::skip, Kind::Skip}, {"annotation", Kw::skip, Kind::Skip},
-    {"atnid", Kw::skip, Kind::Skip}, {"atnauthor", Kw::skip, Kind::Skip},
+    {"objdata", Kw::skip, Kind::Skip},
+    // A comment (its author, initials and text) and the range it is on: kept
+    // as read where it stands, like a bookmark.
+    {"annotation", Kw::bookmark, Kind::Destination}, {"atnid", Kw::bookmark, Kind::Destination},
+    {"atnauthor", Kw::bookmark, Kind::Destination}, {"atrfstart", Kw::bookmark, Kind::Destination},
+    {"atrfend", Kw::bookmark, Kind::Destination}, {"chatn", Kw::commentMark, Kind::Plain},
     {"atndate", Kw::skip, Kind::Skip}, {"atnref", Kw::skip, Kind::Skip},
     {"bkmkstart", Kw::bookmark, Kind::Destination}, {"bkmkend", Kw::bookmark, Kind::Destination},
     {"txe", Kw::skip, Kind::Skip}, {"xe", Kw::skip, Kind::Skip}, {"tc", Kw::skip, Kind::Skip},
@@ -1366,6 +1370,10 @@ private:
             break;
         case Kw::bookmark: // kept as read, before the text that follows
             keepGroup(w, pendingMarks_);
+            break;
+        case Kw::commentMark: // where a comment stands: its text follows
+            if (s.dest == Dest::Normal && pendingMarks_.size() < kMaxKept)
+                pendingMarks_ += "\\chatn ";
             break;
         case Kw::footnote: // a note: kept as read, shown as its number where it stands
             if (s.dest != Dest::Normal || flatDepth_ > 0 || !opensGroup(w)) {
