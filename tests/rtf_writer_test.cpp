@@ -155,9 +155,10 @@ private slots:
         QVERIFY2(out.contains("\\pard\\s2{\\*\\bkmkstart a}\\f0\\fs24 Head{\\*\\bkmkend a}\\par\r\n\\par\r\n"), out.constData());
         QVERIFY(!out.contains("bkmkstart b") && out.contains("bkmkend b"));
 
-        // A field whose instruction holds a paragraph end shows that end: it
-        // is not kept unshown (written back, it would end a paragraph more).
-        for (const QByteArray broken : {"{\\rtf1 a{\\field{\\*{}}\\par}b\\par}", "{\\rtf{\\field{\\*{}}\\par}"}) {
+        // A field whose instruction holds a paragraph end or a cell's end
+        // shows it: it is not kept unshown (written back, it would show twice).
+        for (const QByteArray broken : {"{\\rtf1 a{\\field{\\*{}}\\par}b\\par}", "{\\rtf{\\field{\\*{}}\\par}",
+                                      "{\\rtf{\\field{\\n\\cell\\p}\\p}b"}) {
             QTextDocument once, twice;
             QVERIFY(rtf::read(broken, once));
             QVERIFY(rtf::read(rtf::write(once), twice));

@@ -1108,8 +1108,8 @@ private:
             sink_.styles(styles_);
     }
 
-    // Characters and paragraph ends of the document's text so far.
-    size_t shown() const { return flushed_ + run_.size() + ends_; }
+    // Characters, paragraph ends and cell tabs of the document's text so far.
+    size_t shown() const { return flushed_ + run_.size() + ends_ + pendingTabs_; }
 
     void marksAtEnd() {
         if (!pendingMarks_.empty() && wantFormat_)
