@@ -32,8 +32,9 @@
 //   marker         A list item's bullet or number is drawn in the block's own
 //                  character format (QTextBlock::charFormat()), as Qt draws it;
 //                  the RTF reader gives it the format at the paragraph mark.
-// Paragraph breaks are block boundaries; there are no other objects in the
-// document (no tables, frames or images).
+// Paragraph breaks are block boundaries; the only objects in the document are
+// pictures (kPicture), one character each; no frames, and tables are
+// paragraphs (kInTable, kRow).
 #include <QTextBlockFormat>
 #include <QTextCharFormat>
 #include <QTextListFormat>
@@ -61,6 +62,14 @@ constexpr int kStyle = QTextFormat::UserProperty + 9;
 // Bookmarks as read ({\*\bkmkstart name}...): on the characters they stand
 // before, or on a block when they stand at its end.
 constexpr int kMarks = QTextFormat::UserProperty + 10;
+// A picture, as RTF ({\pict ...}), on its character: U+FFFC with the image
+// object type, which the layout draws.
+constexpr int kPicture = QTextFormat::UserProperty + 11;
+// A table row: its cells are the row's paragraphs (kInTable on each), cells
+// apart by tabs, the row's definition as read (\trowd ... \cellx) on its last
+// paragraph (kRow). Tab stops at the cells' left edges line the columns up.
+constexpr int kInTable = QTextFormat::UserProperty + 12;
+constexpr int kRow = QTextFormat::UserProperty + 13;
 
 constexpr int kTwipsPerPoint = 20;
 

@@ -1,6 +1,7 @@
 #include "editor/doclayout.h"
 
 #include "editor/docformat.h"
+#include "editor/pictureobjects.h"
 
 #include <QFontMetricsF>
 #include <QPainter>
@@ -34,7 +35,9 @@ LineHeights lineHeights(const QTextBlockFormat &format, const QTextLine &line) {
 
 constexpr qreal kWide = 1e9; // wider and taller than any view
 
-DocLayout::DocLayout(QTextDocument *doc) : QAbstractTextDocumentLayout(doc) {}
+DocLayout::DocLayout(QTextDocument *doc) : QAbstractTextDocumentLayout(doc) {
+    registerHandler(QTextFormat::ImageObject, new PictureObjects(this));
+}
 
 DocLayout *DocLayout::install(QTextDocument *doc) {
     if (auto *mine = qobject_cast<DocLayout *>(doc->documentLayout()))

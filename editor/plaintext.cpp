@@ -118,6 +118,7 @@ QString labelledText(const QTextDocument &doc) {
         }
         out += b.text();
     }
+    out.remove(QChar::ObjectReplacementCharacter); // a picture leaves nothing in a text file
     return out;
 }
 

@@ -4,6 +4,7 @@
 #include "editor/docformat.h"
 #include "editor/docio.h"
 #include "editor/plaintext.h"
+#include "editor/rtf/picture.h"
 #include "editor/rtf/reader.h"
 #include "editor/rtf/writer.h"
 #include "platform/shell.h"
@@ -510,6 +511,18 @@ QMimeData *TJRE::createMimeDataFromSelection() const {
     QTextDocument fragment;
     QTextCursor(&fragment).insertFragment(textCursor().selection());
     mime->setData(kRtfMime, rtf::write(fragment));
+    // Pictures leave nothing in plain text; the first one is offered as an image.
+    mime->setText(mime->text().remove(QChar::ObjectReplacementCharacter));
+    for (QTextBlock b = fragment.begin(); b.isValid() && !mime->hasImage(); b = b.next())
+        for (QTextBlock::iterator it = b.begin(); !it.atEnd(); ++it)
+            if (const QByteArray picture = it.fragment().charFormat().property(docformat::kPicture).toByteArray();
+                !picture.isEmpty()) {
+                const QImage image = rtf::decodePicture(rtf::readPicture(picture), QSize(8192, 8192));
+                if (!image.isNull()) {
+                    mime->setImageData(image);
+                    break;
+                }
+            }
     return mime;
 }
 
@@ -518,6 +531,14 @@ void TJRE::insertFromMimeData(const QMimeData *source) {
     bool rich = false;
     if (source->hasFormat(kRtfMime))
         rich = rtf::read(source->data(kRtfMime), incoming);
+    if (!rich && source->hasImage()) { // a picture of its own
+        const QImage image = qvariant_cast<QImage>(source->imageData());
+        if (!image.isNull()) {
+            QTextCursor(&incoming).insertText(QString(QChar::ObjectReplacementCharacter),
+                                              rtf::pictureFormat(rtf::pictureOf(image)));
+            rich = true;
+        }
+    }
     if (!rich && source->hasHtml()) {
         incoming.setHtml(source->html());
         rich = true;

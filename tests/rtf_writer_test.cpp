@@ -1,10 +1,13 @@
 #include "editor/cp1251.h"
 #include "editor/docformat.h"
 #include "editor/plaintext.h"
+#include "editor/rtf/picture.h"
 #include "editor/rtf/reader.h"
 #include "editor/rtf/writer.h"
 #include "tests/support/doccompare.h"
 
+#include <QBuffer>
+#include <QImage>
 #include <QRandomGenerator>
 #include <QTextBlock>
 #include <QTextCursor>
@@ -86,6 +89,80 @@ private slots:
         QVERIFY(rtf::read("{\\rtf1 text " + comment + " more\\par}", commented));
         QCOMPARE(commented.toPlainText(), QStringLiteral("text on more"));
         QVERIFY2(rtf::write(commented).contains(comment), rtf::write(commented).constData());
+    }
+
+    // Table rows are paragraphs whose cells are apart by tabs; each row is
+    // written back with its definition as read (less its colour references),
+    // also after cells were edited, merged by deleting a tab, or split into
+    // paragraphs. A picture is one character, written back as read, drawn
+    // from its bytes, and nothing in a text file.
+    void tablesAndPicturesAreKept() {
+        QImage red(40, 20, QImage::Format_RGB32);
+        red.fill(Qt::red);
+        QBuffer png;
+        png.open(QIODevice::WriteOnly);
+        red.save(&png, "PNG");
+        const QByteArray pict = "{\\pict\\pngblip\\picw40\\pich20\\picwgoal600\\pichgoal300 " + png.data().toHex() + "}";
+        const QByteArray row1 = "\\trowd\\trgaph55\\trleft-55\\clbrdrt\\brdrs\\brdrw1\\brdrcf1 \\cellx3000\\clcbpat2\\cellx6000";
+        const QByteArray in = "{\\rtf1\\ansi{\\colortbl;\\red255\\green0\\blue0;\\red0\\green255\\blue0;}" + row1 +
+                              "\\pard\\intbl A\\cell B1\\par B2\\cell\\row\\trowd\\cellx3000\\cellx6000\\pard\\intbl C\\cell D\\cell\\row"
+                              "\\pard after " + pict + "\\par}";
+        QTextDocument doc;
+        QVERIFY(rtf::read(in, doc));
+        QCOMPARE(doc.toPlainText(), QStringLiteral("A\tB1\nB2\nC\tD\nafter \uFFFC"));
+        QCOMPARE(plaintext::labelledText(doc), QStringLiteral("A\tB1\r\nB2\r\nC\tD\r\nafter "));
+        QByteArray out = rtf::write(doc);
+        for (const QByteArray &part : {QByteArray("\\trowd\\trgaph55\\trleft-55\\clbrdrt\\brdrs\\brdrw1 \\cellx3000\\cellx6000"),
+                                       QByteArray("\\trowd\\cellx3000\\cellx6000"), "after " + pict + "\\par"})
+            QVERIFY2(out.contains(part), out.constData());
+        QCOMPARE(out.count("\\row"), 2);
+        QTextDocument back;
+        QVERIFY(rtf::read(out, back));
+        QCOMPARE(back.toPlainText(), doc.toPlainText());
+        QCOMPARE(rtf::write(back), out);
+
+        QTextCursor c(&doc);
+        c.setPosition(1);
+        c.insertText(QStringLiteral("X")); // "AX" in the first cell
+        c.setPosition(11);
+        c.deletePreviousChar(); // the tab of the second row: one cell, and an empty one after it
+        c.setPosition(0);
+        c.insertBlock(); // a paragraph before the table takes the row's format along
+        out = rtf::write(doc);
+        QCOMPARE(out.count("\\row"), 2);
+        QVERIFY2(out.contains("AX\\cell B1\\par\r\nB2\\cell\\row") && out.contains("CD\\cell \\cell\\row"), out.constData());
+        QTextDocument again;
+        QVERIFY(rtf::read(out, again));
+        QCOMPARE(again.toPlainText(), doc.toPlainText());
+
+        const rtf::Picture picture = rtf::readPicture(pict);
+        QCOMPARE(picture.kind, rtf::Picture::Png);
+        QCOMPARE(picture.twips, QSize(600, 300));
+        QCOMPARE(rtf::decodePicture(picture, QSize(400, 400)).pixel(5, 5), QColor(Qt::red).rgb());
+        QCOMPARE(rtf::decodePicture(picture, QSize(10, 10)).size(), QSize(10, 5)); // decoded at the size drawn
+    }
+
+    // Pictures that cannot be drawn: a metafile, broken bytes, a PNG that
+    // declares 100,000 x 100,000 pixels; none is decoded, none takes long.
+    void badPicturesAreBoxes() {
+        QImage one(1, 1, QImage::Format_RGB32);
+        QBuffer png;
+        png.open(QIODevice::WriteOnly);
+        one.save(&png, "PNG");
+        QByteArray huge = png.data();
+        const qsizetype ihdr = huge.indexOf("IHDR") + 4;
+        for (int i = 0; i < 8; ++i) // width and height 100,000 (the checksum is left wrong)
+            huge[ihdr + i] = "\x00\x01\x86\xa0\x00\x01\x86\xa0"[i];
+        QElapsedTimer t;
+        t.start();
+        for (const QByteArray &group : {QByteArray("{\\pict\\wmetafile8\\picw2000\\pich1000 0100090000}"),
+                                        QByteArray("{\\pict\\pngblip 0badf00d}"), QByteArray("{\\pict\\pngblip\\bin99 }"),
+                                        "{\\pict\\pngblip " + huge.toHex() + "}"}) {
+            const rtf::Picture p = rtf::readPicture(group);
+            QVERIFY(rtf::decodePicture(p, QSize(1000, 1000)).isNull());
+        }
+        QCOMPARE(rtf::readPicture("{\\pict\\wmetafile8\\picw2540\\pich1270 00}").twips, QSize(1440, 720)); // hundredths of a mm
+        QVERIFY(t.elapsed() < 2000);
     }
 
     // A note shows as its number (footnotes 1, 2..., endnotes i, ii...) with

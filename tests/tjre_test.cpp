@@ -105,6 +105,34 @@ private slots:
         QVERIFY(!docformat::isBold(e->SelectionFormat()));
     }
 
+    // An image from another program pastes as a picture: one position, an
+    // image again when copied, nothing in the plain text offered, and undone
+    // like text.
+    void imagesPasteAsPictures() {
+        auto e = editor();
+        e->ReplaceSelection(QStringLiteral("ab"));
+        e->Select(1, 0);
+        QImage blue(30, 10, QImage::Format_RGB32);
+        blue.fill(Qt::blue);
+        auto *mime = new QMimeData;
+        mime->setImageData(blue);
+        QApplication::clipboard()->setMimeData(mime);
+        e->Paste();
+        QCOMPARE(e->GetText(), QStringLiteral("a\uFFFCb"));
+        e->Select(0, 3);
+        e->Copy();
+        const QMimeData *copied = QApplication::clipboard()->mimeData();
+        QCOMPARE(copied->text(), QStringLiteral("ab"));
+        QCOMPARE(qvariant_cast<QImage>(copied->imageData()).pixel(3, 3), QColor(Qt::blue).rgb());
+        QVERIFY(copied->data(QStringLiteral("text/rtf")).contains("\\pngblip"));
+        e->Select(3, 0);
+        e->Paste(); // our own RTF: the picture comes along
+        QCOMPARE(e->GetText(), QStringLiteral("a\uFFFCba\uFFFCb"));
+        e->Undo();
+        e->Undo();
+        QCOMPARE(e->GetText(), QStringLiteral("ab"));
+    }
+
     void wrappedLinesAreCounted() {
         auto e = editor(200);
         QString para;

@@ -6,9 +6,11 @@
 #include "editor/docformat.h"
 #include "editor/doclayout.h"
 #include "editor/heighttree.h"
+#include "editor/rtf/reader.h"
 #include "editor/tjre.h"
 #include "tests/support/testsupport.h"
 
+#include <QBuffer>
 #include <QImage>
 #include <QPainter>
 #include <QScrollBar>
@@ -454,6 +456,37 @@ private slots:
         QCOMPARE(plain, 0);
         QVERIFY2(linked > 40, qPrintable(QString::number(linked))); // the underline alone is a line of them
         QCOMPARE(count(render(&pair.ref, band)), std::pair(0, 0));
+    }
+
+    // A picture is drawn at its size (600 x 300 twips: 40 x 20 px at 96 dpi)
+    // where its character stands; one that cannot be decoded is a box.
+    void picturesDraw() {
+        QImage red(40, 20, QImage::Format_RGB32);
+        red.fill(Qt::red);
+        QBuffer png;
+        png.open(QIODevice::WriteOnly);
+        red.save(&png, "PNG");
+        TJRE editor;
+        editor.resize(400, 200);
+        editor.show();
+        QVERIFY(rtf::read("{\\rtf1 a{\\pict\\pngblip\\picwgoal600\\pichgoal300 " + png.data().toHex() +
+                              "}b{\\pict\\wmetafile8\\picwgoal600\\pichgoal300 0100}c\\par}",
+                          *editor.document()));
+        QTextDocument *doc = editor.document();
+        const QRectF band = doc->documentLayout()->blockBoundingRect(doc->begin());
+        const QImage image = render(doc, band);
+        const QTextLine line = doc->begin().layout()->lineAt(0);
+        QVERIFY(line.height() >= 20);
+        int redPixels = 0, boxPixels = 0;
+        const int boxFrom = int(line.cursorToX(3)), boxTo = int(line.cursorToX(4));
+        QCOMPARE(boxTo - boxFrom, 40);
+        for (int y = 0; y < image.height(); ++y)
+            for (int x = 0; x < image.width(); ++x) {
+                redPixels += image.pixel(x, y) == QColor(Qt::red).rgb();
+                boxPixels += x >= boxFrom && x < boxTo && qGray(image.pixel(x, y)) < 200;
+            }
+        QCOMPARE(redPixels, 40 * 20);
+        QVERIFY2(boxPixels >= 2 * 40, qPrintable(QString::number(boxPixels)));
     }
 
     // The tree against a plain vector: random replacements and changes, then

@@ -35,13 +35,13 @@ enum class Kw : uint8_t {
     rtf, ansi, mac, pc, pca, ansicpg, deff,
     // destinations we read
     fonttbl, colortbl, listtable, listoverridetable, pn, pntext, listtext, hide, show, textbox,
-    field, fldrslt, fldinst, keep, styles, bookmark, commentMark, pageSetup, footnote, leveltext, levelnumbers, pntxtb, pntxta,
+    field, fldrslt, fldinst, keep, styles, bookmark, commentMark, pict, transparent, shapeName, shapeValue, pageSetup, footnote, leveltext, levelnumbers, pntxtb, pntxta,
     // destinations skipped whole
     skip,
     // character format
     b, i, ul, ulnone, strike, fs, f, cf, plain,
     // paragraph format
-    par, pard, s, ql, qc, qr, qj, fi, li, ls, ilvl, pnlvlblt, pnlvlbody, pnlvlcont, intbl,
+    par, pard, s, ql, qc, qr, qj, fi, li, ls, ilvl, trowd, trleft, cellx, nestcell, nestrow, pnlvlblt, pnlvlbody, pnlvlcont, intbl,
     // special characters and breaks
     tab, emdash, endash, bullet, lquote, rquote, ldblquote, rdblquote, space, line, pageBreak, cell, row,
     // Unicode
@@ -84,7 +84,7 @@ constexpr KwEntry kKeywords[] = {
     // field instructions, bookmarks, index entries, the fallback of nested
     // tables (read from \itap and \nestcell instead), a shape's picture form.
     {"stylesheet", Kw::styles, Kind::Destination}, {"info", Kw::keep, Kind::Destination},
-    {"pict", Kw::skip, Kind::Skip}, {"object", Kw::skip, Kind::Skip},
+    {"pict", Kw::pict, Kind::Destination}, {"object", Kw::skip, Kind::Skip},
     {"header", Kw::keep, Kind::Destination}, {"headerl", Kw::keep, Kind::Destination},
     {"headerr", Kw::keep, Kind::Destination}, {"headerf", Kw::keep, Kind::Destination},
     {"footer", Kw::keep, Kind::Destination}, {"footerl", Kw::keep, Kind::Destination},
@@ -95,7 +95,7 @@ constexpr KwEntry kKeywords[] = {
     {"xmlnstbl", Kw::skip, Kind::Skip}, {"rsidtbl", Kw::skip, Kind::Skip},
     {"generator", Kw::skip, Kind::Skip}, {"listpicture", Kw::skip, Kind::Skip},
     {"revtbl", Kw::skip, Kind::Skip}, {"nonesttables", Kw::skip, Kind::Skip},
-    {"shppict", Kw::skip, Kind::Skip},
+    {"shppict", Kw::transparent, Kind::Destination}, // a picture, in the form Word prefers
     {"nonshppict", Kw::skip, Kind::Skip}, {"shprslt", Kw::skip, Kind::Skip},
     {"objdata", Kw::skip, Kind::Skip},
     // A comment (its author, initials and text) and the range it is on: kept
@@ -123,7 +123,7 @@ constexpr KwEntry kKeywords[] = {
     {"buptim", Kw::skip, Kind::Skip}, {"creatim", Kw::skip, Kind::Skip},
     {"printim", Kw::skip, Kind::Skip}, {"revtim", Kw::skip, Kind::Skip},
     {"mmathPr", Kw::skip, Kind::Skip}, {"pgdsctbl", Kw::skip, Kind::Skip},
-    {"sv", Kw::skip, Kind::Skip}, {"sn", Kw::skip, Kind::Skip},
+    {"sv", Kw::shapeValue, Kind::Destination}, {"sn", Kw::shapeName, Kind::Destination},
     {"pgptbl", Kw::skip, Kind::Skip}, {"protusertbl", Kw::skip, Kind::Skip},
     {"wgrffmtfilter", Kw::skip, Kind::Skip}, {"passwordhash", Kw::skip, Kind::Skip},
     {"filetbl", Kw::skip, Kind::Skip}, {"formfield", Kw::skip, Kind::Skip},
@@ -165,9 +165,10 @@ constexpr KwEntry kKeywords[] = {
     {"emspace", Kw::space, Kind::Plain}, {"enspace", Kw::space, Kind::Plain},
     {"qmspace", Kw::space, Kind::Plain}, {"line", Kw::line, Kind::Plain},
     {"page", Kw::pageBreak, Kind::Plain}, {"sect", Kw::pageBreak, Kind::Plain},
-    {"column", Kw::pageBreak, Kind::Plain},
-    {"cell", Kw::cell, Kind::Plain}, {"nestcell", Kw::cell, Kind::Plain},
-    {"row", Kw::row, Kind::Plain}, {"nestrow", Kw::row, Kind::Plain},
+    {"column", Kw::line, Kind::Plain},
+    {"cell", Kw::cell, Kind::Plain}, {"nestcell", Kw::nestcell, Kind::Plain},
+    {"row", Kw::row, Kind::Plain}, {"nestrow", Kw::nestrow, Kind::Plain},
+    {"trowd", Kw::trowd, Kind::Plain}, {"trleft", Kw::trleft, Kind::Plain}, {"cellx", Kw::cellx, Kind::Plain},
 
     {"u", Kw::u, Kind::Plain}, {"uc", Kw::uc, Kind::Plain},
 
@@ -258,6 +259,8 @@ inline bool isText(char16_t c) { return c != 0 && c != u'\r' && c != u'\n'; }
 constexpr char16_t kReplacement = u'\uFFFD'; // what a broken \u stands for
 constexpr size_t kMaxFieldInst = 4096;       // characters of a field's instruction kept
 constexpr size_t kMaxKept = size_t(64) << 20; // bytes of kept groups
+constexpr size_t kMaxCells = 1024;             // columns of a table row kept
+constexpr size_t kMaxRowDef = 64 * 1024;       // bytes of a row's definition kept
 
 inline bool isAlpha(uint8_t c) { return static_cast<uint8_t>((c | 0x20) - 'a') < 26; }
 inline bool isDigit(uint8_t c) { return static_cast<uint8_t>(c - '0') < 10; }
@@ -298,6 +301,7 @@ struct State {
     bool textBox = false;          // the text of a text box or shape: paragraphs of its own
     const std::u16string *field = nullptr; // the instruction of the field whose result this is
     const std::string *note = nullptr;     // the note whose mark this is
+    const std::string *picture = nullptr;  // the picture this character is
     const uint8_t *start = nullptr;        // the group's '{'
     size_t fieldShown = SIZE_MAX;          // a field's group: the characters shown before it
     Para para;
@@ -875,6 +879,7 @@ private:
         f.strike = st_->flags & kStrike;
         f.field = st_->field;
         f.note = st_->note;
+        f.picture = st_->picture;
         f.marks = runMarks_;
         const int32_t c = st_->color;
         if (c > 0 && static_cast<size_t>(c) < colors_.size() && colors_[c].set) {
@@ -1048,6 +1053,14 @@ private:
         p.startTwips = para.li + para.fi;
         p.offsetTwips = -para.fi;
         p.style = para.style;
+        if (para.intbl && st_->dest == Dest::Normal) {
+            if (rowChanged_) { // the definition read since the last paragraph
+                rows_.push_back(row_);
+                rowChanged_ = false;
+            }
+            p.row = rows_.empty() ? nullptr : &rows_.back();
+            p.rowEnd = rowEnd_ && p.row && !p.row->rtf.empty();
+        }
         return p;
     }
 
@@ -1155,15 +1168,21 @@ private:
             for (char c : std::to_string(n))
                 mark += char16_t(c);
         }
+        objectChar(&State::note, note, mark);
+    }
+
+    // Characters that stand for something kept (a note's mark, a picture), in
+    // a run of their own that knows it.
+    void objectChar(const std::string *State::*slot, const std::string &kept, std::u16string_view chars) {
         if (needPre_)
-            preamble(); // what waits for text (cell tabs, a list marker) comes before the mark
+            preamble(); // what waits for text (cell tabs, a list marker) comes before it
         flushRun();
-        st_->note = &note;
+        st_->*slot = &kept;
         needPre_ = true;
-        for (char16_t c : mark)
+        for (char16_t c : chars)
             emitChar(c);
         flushRun();
-        st_->note = nullptr;
+        st_->*slot = nullptr;
         needPre_ = true;
     }
 
@@ -1334,6 +1353,19 @@ private:
             if (s.hiding)
                 s.dest = s.shownDest;
             break;
+        case Kw::shapeName: { // a shape's property: its name, for the value after it
+            const uint8_t *from = p_;
+            const bool whole = skipGroup();
+            shapeProperty_.assign(reinterpret_cast<const char *>(from), whole ? static_cast<size_t>(p_ - 1 - from) : 0);
+            break;
+        }
+        case Kw::shapeValue: // a shape's picture (pib) stands inline where the shape is
+            if (shapeProperty_ == "pib" && s.hiding && s.shownDest == Dest::Normal && flatDepth_ == 0)
+                s.dest = Dest::Normal;
+            else
+                skipGroup();
+            shapeProperty_.clear();
+            break;
         case Kw::textbox: // its paragraphs stand where the object is
             if (s.hiding && s.shownDest == Dest::Normal) {
                 s.dest = Dest::Normal;
@@ -1374,6 +1406,19 @@ private:
         case Kw::commentMark: // where a comment stands: its text follows
             if (s.dest == Dest::Normal && pendingMarks_.size() < kMaxKept)
                 pendingMarks_ += "\\chatn ";
+            break;
+        case Kw::transparent:
+            break;
+        case Kw::pict: // a picture: one character, its group kept as read
+            if (s.dest != Dest::Normal || flatDepth_ > 0 || !opensGroup(w)) {
+                skipGroup();
+            } else {
+                const uint8_t *start = s.start;
+                if (skipGroup()) { // a picture cut short is not kept
+                    pictures_.emplace_back(reinterpret_cast<const char *>(start), static_cast<size_t>(p_ - start));
+                    objectChar(&State::picture, pictures_.back(), u"\uFFFC");
+                }
+            }
             break;
         case Kw::footnote: // a note: kept as read, shown as its number where it stands
             if (s.dest != Dest::Normal || flatDepth_ > 0 || !opensGroup(w)) {
@@ -1520,6 +1565,41 @@ private:
         case Kw::space:
             emitChar(u' ');
             break;
+        case Kw::trowd: // a row's definition: kept as read up to its last \cellx
+            if (s.dest == Dest::Normal) {
+                row_ = RowDef{};
+                rowStart_ = w.name - 1;
+                rowShown_ = shown();
+                rowChanged_ = true;
+            }
+            break;
+        case Kw::trleft:
+            if (s.dest == Dest::Normal)
+                row_.trleft = w.param;
+            break;
+        case Kw::cellx:
+            if (s.dest == Dest::Normal && row_.cellx.size() < kMaxCells) {
+                row_.cellx.push_back(w.param);
+                rowChanged_ = true;
+                // Whole only when it holds no text and no group.
+                const auto from = reinterpret_cast<const char *>(rowStart_);
+                const size_t n = rowStart_ ? static_cast<size_t>(p_ - rowStart_) : 0;
+                if (n && n < kMaxRowDef && rowShown_ == shown() && !std::memchr(from, '{', n) && !std::memchr(from, '}', n))
+                    row_.rtf.assign(from, n);
+                else
+                    row_.rtf.clear();
+            }
+            break;
+        case Kw::nestrow: // a table in a cell: the row around it is not kept as a table
+            rowNested_ = true;
+            if (s.dest == Dest::Normal) {
+                deferredPar_ = false;
+                paragraphBreak();
+            }
+            break;
+        case Kw::nestcell:
+            rowNested_ = true;
+            [[fallthrough]];
         case Kw::cell: // cells are joined by tabs; the row's last one adds none
             if (s.dest == Dest::Normal) {
                 if (pendingHigh_)
@@ -1535,7 +1615,9 @@ private:
         case Kw::row:
             if (s.dest == Dest::Normal) {
                 deferredPar_ = false;
+                rowEnd_ = !rowNested_;
                 paragraphBreak();
+                rowEnd_ = rowNested_ = false;
             }
             break;
 
@@ -1632,6 +1714,15 @@ private:
     std::u16string fieldInst_;          // the instruction being read
     std::string kept_;                  // what the editor keeps without showing it
     std::deque<std::string> notes_;     // the notes read, as RTF
+    std::deque<std::string> pictures_;  // the pictures read, as RTF
+    std::string shapeProperty_;         // the name of the shape property whose value follows
+    std::deque<RowDef> rows_;           // the table rows' definitions read
+    RowDef row_;                        // the one being read
+    const uint8_t *rowStart_ = nullptr; // its \trowd
+    size_t rowShown_ = 0;               // shown() at its \trowd
+    bool rowChanged_ = false;           // row_ differs from rows_.back()
+    bool rowEnd_ = false;               // the paragraph ending is a row's last
+    bool rowNested_ = false;            // the row holds a table
     int footnotes_ = 0, endnotes_ = 0;
     std::deque<std::u16string> fields_; // the instructions of the fields read
     std::string styles_;                // the style sheet

@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace rtf::detail {
 
@@ -21,6 +22,7 @@ struct RunFormat {
     bool strike = false;
     const std::u16string *field = nullptr; // the field's instruction, when the run is a field's result
     const std::string *note = nullptr;     // the note, as RTF, when the run is its mark
+    const std::string *picture = nullptr; // the picture, as RTF, when the run is its character (U+FFFC)
     const std::string *marks = nullptr;    // bookmarks ({\*\bkmkstart ...}) just before the run
 
     bool operator==(const RunFormat &) const = default;
@@ -44,12 +46,22 @@ struct ListFormat {
     bool operator==(const ListFormat &) const = default;
 };
 
+// A table row's definition (\trowd ... the last \cellx) as read, and its
+// cells' right edges in twips from the row's left edge (\trleft).
+struct RowDef {
+    std::string rtf; // empty when it could not be kept whole
+    std::vector<int32_t> cellx;
+    int32_t trleft = 0;
+};
+
 struct ParaFormat {
     Align align = Align::Left;
     ListFormat list;
     int startTwips = 0;  // first line's indent: \li + \fi
     int offsetTwips = 0; // later lines relative to the first: -\fi
     int32_t style = 0;   // \s: the style sheet's paragraph style
+    const RowDef *row = nullptr; // a paragraph of a table row's cells: the row's definition
+    bool rowEnd = false;         // the row's last paragraph (its \row), of a row kept whole
 
     bool operator==(const ParaFormat &) const = default;
 };

@@ -2,6 +2,7 @@
 
 #include "editor/docformat.h"
 #include "editor/rtf/parser.h"
+#include "editor/rtf/picture.h"
 
 #include <QColor>
 #include <QFont>
@@ -38,6 +39,7 @@ struct RunFormatHash {
         h = h * 31 + std::hash<const void *>()(f.field);
         h = h * 31 + std::hash<const void *>()(f.note);
         h = h * 31 + std::hash<const void *>()(f.marks);
+        h = h * 31 + std::hash<const void *>()(f.picture);
         return h;
     }
 };
@@ -45,11 +47,12 @@ struct RunFormatHash {
 QByteArray bytes(std::string_view rtf) { return QByteArray(rtf.data(), qsizetype(rtf.size())); }
 
 // RTF kept to be written back, without its references to the font, colour
-// and list tables: the tables a save writes are the editor's own. The style
+// and list tables (and the shading that needs a colour): the tables a save
+// writes are the editor's own. The style
 // sheet is written back as read, so references to it stay.
 QByteArray withoutTableReferences(const QByteArray &rtf) {
     static const QRegularExpression refs(
-        QStringLiteral("(?<!\\\\)\\\\(?:f|cf|cb|highlight|chcbpat|chcfpat|ls|ilvl)-?\\d+( ?)"));
+        QStringLiteral("(?<!\\\\)\\\\(?:f|cf|cb|highlight|chcbpat|chcfpat|ls|ilvl|brdrcf|clcbpat|clcfpat|clshdng|trcbpat|trcfpat|trshdng)-?\\d+( ?)"));
     static const QRegularExpression wordBefore(QStringLiteral("\\\\[a-zA-Z]+-?\\d*$"));
     const QString in = QString::fromLatin1(rtf);
     QString out;
@@ -194,6 +197,18 @@ private:
             docformat::setParagraphIndents(bf, p.startTwips, p.offsetTwips);
         if (p.style)
             bf.setProperty(docformat::kStyle, p.style);
+        if (p.row) {
+            bf.setProperty(docformat::kInTable, true);
+            QList<QTextOption::Tab> tabs; // at each cell's left edge (96 dpi)
+            for (size_t i = 0; i + 1 < p.row->cellx.size() && tabs.size() < 64; ++i) {
+                const qreal x = (p.row->cellx[i] - p.row->trleft) / 15.0;
+                if (x > (tabs.isEmpty() ? 0 : tabs.last().position))
+                    tabs.append(QTextOption::Tab(x, QTextOption::LeftTab));
+            }
+            bf.setTabPositions(tabs);
+            if (p.rowEnd)
+                bf.setProperty(docformat::kRow, withoutTableReferences(bytes(p.row->rtf)));
+        }
         if (const QVariant marks = cursor_.blockFormat().property(docformat::kMarks); marks.isValid())
             bf.setProperty(docformat::kMarks, marks);
         cursor_.setBlockFormat(bf);
@@ -274,6 +289,8 @@ private:
             cf.setForeground(QColor(QRgb(f.rgb)));
         if (f.field)
             docformat::setField(cf, QString::fromStdU16String(*f.field));
+        if (f.picture) // kept byte for byte
+            cf.merge(pictureFormat(bytes(*f.picture)));
         if (f.marks)
             cf.setProperty(docformat::kMarks, withoutTableReferences(bytes(*f.marks)));
         if (f.note) {
@@ -307,7 +324,11 @@ public:
             out.append(u"\r\n");
             pendingBreak_ = false;
         }
-        (labels_ ? para_ : out).append(reinterpret_cast<const QChar *>(chars), static_cast<qsizetype>(n));
+        if (!labels_) {
+            out.append(reinterpret_cast<const QChar *>(chars), static_cast<qsizetype>(n));
+            return;
+        }
+        para_.append(reinterpret_cast<const QChar *>(chars), static_cast<qsizetype>(n));
     }
     void endParagraph(const ParaFormat &format, const RunFormat &) override {
         if (pendingBreak_)
@@ -320,6 +341,7 @@ public:
             out += label(format.list);
             out += u'\t';
         }
+        para_.remove(QChar::ObjectReplacementCharacter); // as the plain-text save: a picture leaves nothing
         out += para_;
         para_.clear();
     }

@@ -12,6 +12,7 @@
 #include <QTextList>
 
 #include <charconv>
+#include <climits>
 #include <cmath>
 #include <string>
 #include <vector>
@@ -102,13 +103,19 @@ public:
         needDelim_ = true;
         bool first = true;
         ParaAttrs prev;
+        bool inRow = false;
         for (QTextBlock b = doc_.begin(); b.isValid(); b = b.next()) {
             const ParaAttrs &pa = paraAttrs(b);
             const Item item = pa.list > kBulletList ? nextItem(pa.list) : Item{};
-            if (first || !(pa == prev))
+            const bool wasInRow = inRow;
+            if (!inRow)
+                inRow = startRow(b);
+            if (first || !(pa == prev) || inRow != wasInRow)
                 writePara(pa, item);
             else if (pa.list)
                 writeListText(item);
+            if (inRow && (first || !(pa == prev) || inRow != wasInRow))
+                word("\\intbl");
             first = false;
             prev = pa;
             bool empty = true;
@@ -120,14 +127,25 @@ public:
                 writeMarks(frag.charFormat());
                 setField(docformat::field(frag.charFormat()));
                 setChar(charAttrs(frag));
-                writeText(writeNote(frag));
+                if (frag.charFormat().hasProperty(docformat::kPicture))
+                    writePictures(frag);
+                else
+                    writeText(writeNote(frag));
             }
             setField({}); // a field ends with its paragraph at the latest
             // An empty paragraph shows its mark's format: keep it.
             if (empty)
                 setChar(charAttrs(b));
             writeMarks(b.blockFormat());
-            out_ += "\\par\r\n";
+            if (inRow && b.blockFormat().hasProperty(docformat::kRow)) { // the row's end: its cells that are left
+                for (; cellTabs_ > 0; --cellTabs_)
+                    out_ += "\\cell ";
+                out_ += "\\cell\\row\r\n";
+                inRow = false;
+                prev = ParaAttrs{.align = -1}; // a new \pard after a row
+            } else {
+                out_ += "\\par\r\n";
+            }
             needDelim_ = false;
         }
         out_ += "}\r\n";
@@ -248,6 +266,26 @@ private:
         return text.mid(at);
     }
 
+    // A table row starting at the block: the paragraphs up to the one that
+    // holds the row's definition, when there is one, are its cells. Writes
+    // the definition; false when the block is not a row's (any more).
+    bool startRow(const QTextBlock &block) {
+        if (block.blockNumber() < noRowBefore_)
+            return false;
+        QTextBlock b = block;
+        for (; b.isValid() && b.blockFormat().boolProperty(docformat::kInTable); b = b.next()) {
+            const QByteArray def = b.blockFormat().property(docformat::kRow).toByteArray();
+            if (def.isEmpty())
+                continue;
+            out_.append(def.constData(), size_t(def.size()));
+            needDelim_ = !def.endsWith(' ');
+            cellTabs_ = int(std::max<qsizetype>(def.count("\\cellx") - 1, 0));
+            return true;
+        }
+        noRowBefore_ = b.isValid() ? b.blockNumber() : INT_MAX; // these paragraphs are plain ones
+        return false;
+    }
+
     // Bookmarks as they were read, once each: Qt copies a block's format to
     // the paragraph that Enter makes, and pasted text takes its formats along.
     void writeMarks(const QTextFormat &f) {
@@ -257,6 +295,19 @@ private:
         writtenMarks_.insert(marks);
         out_.append(marks.constData(), size_t(marks.size()));
         needDelim_ = false;
+    }
+
+    // Each picture character as the picture's group, kept as read.
+    void writePictures(const QTextFragment &frag) {
+        const QByteArray picture = frag.charFormat().property(docformat::kPicture).toByteArray();
+        QString text = frag.text();
+        qsizetype from = 0;
+        for (qsizetype at; (at = text.indexOf(QChar::ObjectReplacementCharacter, from)) >= 0; from = at + 1) {
+            writeText(text.mid(from, at - from));
+            out_.append(picture.constData(), size_t(picture.size()));
+            needDelim_ = false;
+        }
+        writeText(text.mid(from));
     }
 
     // Opens the group of a field whose result the next runs are, or closes
@@ -529,7 +580,12 @@ private:
                 needDelim_ = false;
                 continue;
             case '\t':
-                word("\\tab");
+                if (cellTabs_ > 0) { // between cells of a table row
+                    --cellTabs_;
+                    word("\\cell");
+                } else {
+                    word("\\tab");
+                }
                 continue;
             default:
                 break;
@@ -572,6 +628,8 @@ private:
     CharAttrs cur_ = {-1, -1, 0}; // what a reader has now; -1: unknown, so written
     QByteArray styles_;            // the style sheet kept, empty when none
     QSet<QByteArray> writtenMarks_;
+    int cellTabs_ = 0; // tabs of the row being written still to become cell ends
+    int noRowBefore_ = -1;
     QString field_;                // the instruction of the field open, empty when none
     CharAttrs beforeField_;        // cur_ when it opened
     std::vector<Slot<CharAttrs>> charCache_;
