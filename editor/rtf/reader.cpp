@@ -8,7 +8,7 @@
 #include <QFont>
 #include <QPointer>
 #include <QTextBlock>
-#include <QRegularExpression>
+#include <QSet>
 #include <QTextCursor>
 #include <QTextFrame>
 #include <QTextDocument>
@@ -48,25 +48,55 @@ QByteArray bytes(std::string_view rtf) { return QByteArray(rtf.data(), qsizetype
 
 // RTF kept to be written back, without its references to the font, colour
 // and list tables (and the shading that needs a colour): the tables a save
-// writes are the editor's own. The style
-// sheet is written back as read, so references to it stay.
+// writes are the editor's own. \bin data is copied as it stands.
 QByteArray withoutTableReferences(const QByteArray &rtf) {
-    static const QRegularExpression refs(
-        QStringLiteral("(?<!\\\\)\\\\(?:f|cf|cb|highlight|chcbpat|chcfpat|ls|ilvl|brdrcf|clcbpat|clcfpat|clshdng|trcbpat|trcfpat|trshdng)-?\\d+( ?)"));
-    static const QRegularExpression wordBefore(QStringLiteral("\\\\[a-zA-Z]+-?\\d*$"));
-    const QString in = QString::fromLatin1(rtf);
-    QString out;
-    qsizetype from = 0;
-    for (QRegularExpressionMatchIterator it = refs.globalMatch(in); it.hasNext();) {
-        const QRegularExpressionMatch m = it.next();
-        out += QStringView(in).mid(from, m.capturedStart() - from);
-        // The space ended the word removed, or the control word before it.
-        if (m.capturedLength(1) && wordBefore.match(out.right(40)).hasMatch())
-            out += u' ';
-        from = m.capturedEnd();
+    static const QSet<QByteArray> refs = {"f",       "cf",      "cb",      "highlight", "chcbpat", "chcfpat",
+                                          "ls",      "ilvl",    "brdrcf",  "clcbpat",   "clcfpat", "clshdng",
+                                          "trcbpat", "trcfpat", "trshdng"};
+    const auto letter = [](char c) { return (c | 0x20) >= 'a' && (c | 0x20) <= 'z'; };
+    const auto digit = [](char c) { return c >= '0' && c <= '9'; };
+    QByteArray out;
+    out.reserve(rtf.size());
+    const qsizetype n = rtf.size();
+    bool afterWord = false; // out ends with a control word that a space or a non-letter must end
+    for (qsizetype i = 0; i < n;) {
+        if (rtf[i] != '\\' || i + 1 >= n || !letter(rtf[i + 1])) {
+            const qsizetype len = rtf[i] == '\\' && i + 1 < n ? 2 : 1; // a control symbol stays whole
+            out.append(rtf.constData() + i, len);
+            i += len;
+            afterWord = false;
+            continue;
+        }
+        qsizetype j = i + 1;
+        while (j < n && letter(rtf[j]))
+            ++j;
+        const QByteArray word = rtf.mid(i + 1, j - i - 1);
+        const qsizetype paramAt = j;
+        if (j < n && rtf[j] == '-')
+            ++j;
+        long long param = 0;
+        while (j < n && digit(rtf[j]))
+            param = std::min(param * 10 + (rtf[j++] - '0'), 1LL << 40);
+        const bool hasParam = j > paramAt && digit(rtf[j - 1]);
+        const bool space = j < n && rtf[j] == ' ';
+        if (hasParam && refs.contains(word)) {
+            i = j + space;
+            // The space ended the word removed; one that follows must still end the word before.
+            if (space && afterWord && i < n && (letter(rtf[i]) || digit(rtf[i])))
+                out += ' ';
+            continue;
+        }
+        out.append(rtf.constData() + i, j + space - i);
+        i = j + space;
+        afterWord = !space;
+        if (word == "bin" && hasParam && param > 0) {
+            const qsizetype take = std::min<qsizetype>(qsizetype(param), n - i);
+            out.append(rtf.constData() + i, take);
+            i += take;
+            afterWord = false;
+        }
     }
-    out += QStringView(in).mid(from);
-    return out.toLatin1();
+    return out;
 }
 
 // The text of a note ({\footnote ...} or {\*\footnote ...}), for its tooltip.
