@@ -8,6 +8,17 @@
                                     a few font changes, justified, centred,
                                     right-aligned and indented paragraphs,
                                     bullets; Cyrillic as \\'hh escapes
+  make_docs.py tables MEGABYTES OUT [plain]
+                                    tables of 50 rows of 4 cells, bordered,
+                                    between paragraphs (about 2,000 in
+                                    20 MB); with "plain", the same text with
+                                    each row a paragraph of tab-separated
+                                    cells instead
+  make_docs.py pictures MEGABYTES OUT [plain]
+                                    a PNG picture of about 100 KB (noise,
+                                    which does not compress) in every
+                                    paragraph of a few; with "plain", the same
+                                    text without the pictures
 
 The same arguments give the same bytes.
 """
@@ -120,12 +131,69 @@ def rtf(size, rng):
     return "".join(parts).encode("ascii")
 
 
+HEAD = ("{\\rtf1\\ansi\\ansicpg1251\\deff0\\deflang1049"
+        "{\\fonttbl{\\f0\\froman\\fcharset204 Times New Roman;}}\r\n\\viewkind4\\uc1\\f0\\fs24 ")
+
+
+def sentence(stream, n):
+    return escape(" ".join(next(stream) for _ in range(n)))
+
+
+def tables(size, rng, plain):
+    parts, total, stream = [HEAD], len(HEAD), words(rng)
+    row = "\\trowd\\trgaph108\\trbrdrt\\brdrs\\trbrdrb\\brdrs" + "".join("\\cellx%d" % (2400 * (i + 1)) for i in range(4))
+    while total < size:
+        chunk = ["\\pard\\qj " + sentence(stream, rng.randint(20, 60)) + "\\par\r\n"]
+        for _ in range(50):
+            cells = [sentence(stream, rng.randint(1, 3)) for _ in range(4)]
+            if plain:
+                chunk.append("\\pard " + "\\tab ".join(cells) + "\\par\r\n")
+            else:
+                chunk.append(row + "\\pard\\intbl " + "\\cell ".join(cells) + "\\cell\\row\r\n")
+        chunk = "".join(chunk)
+        parts.append(chunk)
+        total += len(chunk)
+    parts.append("\\pard\\par}\r\n")
+    return "".join(parts).encode("ascii")
+
+
+def png(rng, side):
+    import struct
+    import zlib
+
+    def block(kind, data):
+        return struct.pack(">I", len(data)) + kind + data + struct.pack(">I", zlib.crc32(kind + data) & 0xFFFFFFFF)
+    rows = b"".join(b"\0" + bytes(rng.getrandbits(8) for _ in range(side * 3)) for _ in range(side))
+    return (b"\x89PNG\r\n\x1a\n" + block(b"IHDR", struct.pack(">IIBBBBB", side, side, 8, 2, 0, 0, 0))
+            + block(b"IDAT", zlib.compress(rows, 1)) + block(b"IEND", b""))
+
+
+def pictures(size, rng, plain):
+    parts, total, stream = [HEAD], len(HEAD), words(rng)
+    pictures = [png(rng, 180).hex() for _ in range(8)]  # a few different ones, used in turn
+    n = 0
+    while total < size:
+        chunk = "\\pard\\qj " + sentence(stream, rng.randint(30, 120)) + " "
+        if not plain:
+            chunk += "{\\pict\\pngblip\\picw180\\pich180\\picwgoal2700\\pichgoal2700 %s}" % pictures[n % 8]
+        chunk += " " + sentence(stream, rng.randint(5, 20)) + "\\par\r\n"
+        parts.append(chunk)
+        total += len(chunk) if not plain else len(chunk) + 2 * 97300
+        n += 1
+    parts.append("}\r\n")
+    return "".join(parts).encode("ascii")
+
+
 def main():
-    if len(sys.argv) != 4 or sys.argv[1] not in ("text", "rtf"):
+    kinds = {"text": text, "rtf": rtf, "tables": tables, "pictures": pictures}
+    if len(sys.argv) not in (4, 5) or sys.argv[1] not in kinds or (len(sys.argv) == 5 and sys.argv[4] != "plain"):
         sys.exit(__doc__)
     size = int(float(sys.argv[2]) * 1024 * 1024)
     rng = random.Random(12)
-    data = text(size, rng) if sys.argv[1] == "text" else rtf(size, rng)
+    if sys.argv[1] in ("tables", "pictures"):
+        data = kinds[sys.argv[1]](size, rng, len(sys.argv) == 5)
+    else:
+        data = kinds[sys.argv[1]](size, rng)
     with open(sys.argv[3], "wb") as f:
         f.write(data)
 

@@ -6,7 +6,9 @@
 #   bench/open_idle.sh [-t TESSARIN] [-o OUTDIR] [-c CAP_SECONDS] [-d DISPLAY] [DOC...]
 #
 # DOC is any of text10 (10 MB Windows-1251 text, CR LF), text100 (100 MB of
-# the same), rtf21 (21 MB formatted RTF); all three by default. The documents
+# the same), rtf21 (21 MB formatted RTF); all three by default; also tables20
+# (20 MB RTF of 1,568 tables of 50 rows) and pictures60 (60 MB RTF with 321 PNG
+# pictures of 97 KB), each with "-plain": the same text without them. The documents
 # are made by bench/make_docs.py into OUTDIR/docs once and kept.
 #
 # Tessarin starts with no arguments from a copy of its binary in a scratch
@@ -136,6 +138,11 @@ document() { # name -> path of the document, made once
     text10) path="$out/docs/text10.txt"; [ -s "$path" ] || python3 "$here/make_docs.py" text 10 "$path" ;;
     text100) path="$out/docs/text100.txt"; [ -s "$path" ] || python3 "$here/make_docs.py" text 100 "$path" ;;
     rtf21) path="$out/docs/rtf21.rtf"; [ -s "$path" ] || python3 "$here/make_docs.py" rtf 21 "$path" ;;
+    tables20 | pictures60) # and the same text without its tables or pictures: "-plain"
+      path="$out/docs/$1.rtf"; [ -s "$path" ] || python3 "$here/make_docs.py" "${1%%[0-9]*}" "${1##*[a-z]}" "$path" ;;
+    tables20-plain | pictures60-plain)
+      local base="${1%-plain}"
+      path="$out/docs/$1.rtf"; [ -s "$path" ] || python3 "$here/make_docs.py" "${base%%[0-9]*}" "${base##*[a-z]}" "$path" plain ;;
     *) echo "unknown document $1" >&2; exit 2 ;;
   esac
   echo "$path"
