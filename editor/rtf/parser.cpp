@@ -562,7 +562,9 @@ private:
         } else if (top.fieldShown == shown() && pendingMarks_.size() < kMaxKept) {
             // A field that shows nothing (its result empty, or left for the
             // reader to compute) is kept as read, like a bookmark.
-            pendingMarks_.append(reinterpret_cast<const char *>(top.start), static_cast<size_t>(p_ - top.start));
+            const std::string_view field(reinterpret_cast<const char *>(top.start), static_cast<size_t>(p_ - top.start));
+            if (showsNothing(field))
+                pendingMarks_.append(field);
         }
         stack_.pop_back();
         st_ = &stack_.back();
@@ -1121,8 +1123,33 @@ private:
             sink_.styles(styles_);
     }
 
-    // Characters, paragraph ends and cell tabs of the document's text so far.
-    size_t shown() const { return flushed_ + run_.size() + ends_ + pendingTabs_; }
+    // Whether a group read on its own shows nothing at all: nothing it leaves
+    // waiting (a list marker, half a pair) shows later either. One holding
+    // another field is not tried.
+    static bool showsNothing(std::string_view group) {
+        static thread_local bool probing = false; // the field itself, inside the probe
+        if (probing)
+            return true;
+        if (group.find("\\field", 2) != std::string_view::npos)
+            return false;
+        struct Counter : Sink {
+            size_t shown = 0;
+            bool wantsFormat() const override { return false; }
+            void text(const char16_t *, size_t n, const RunFormat &) override { shown += n; }
+            void endParagraph(const ParaFormat &, const RunFormat &) override { ++shown; }
+        } counter;
+        std::string document = "{\\rtf1 ";
+        document.append(group);
+        document += '}';
+        probing = true;
+        parse(document, counter);
+        probing = false;
+        return counter.shown == 0;
+    }
+
+    // Characters (one waiting for its pair too), paragraph ends and cell tabs
+    // of the document's text so far.
+    size_t shown() const { return flushed_ + run_.size() + ends_ + pendingTabs_ + (pendingHigh_ != 0); }
 
     void marksAtEnd() {
         if (!pendingMarks_.empty() && wantFormat_)

@@ -144,6 +144,8 @@ public:
                 inRow = false;
                 prev = ParaAttrs{.align = -1}; // a new \pard after a row
             } else {
+                if (inRow && cellEndFollows(b.next()))
+                    out_ += "\\par"; // read back, a \par right before \cell only ends the cell
                 out_ += "\\par\r\n";
             }
             needDelim_ = false;
@@ -284,6 +286,14 @@ private:
         }
         noRowBefore_ = b.isValid() ? b.blockNumber() : INT_MAX; // these paragraphs are plain ones
         return false;
+    }
+
+    // Whether the row's next paragraph starts with the end of a cell.
+    bool cellEndFollows(const QTextBlock &next) const {
+        if (!next.isValid())
+            return false;
+        const QString text = next.text();
+        return (cellTabs_ > 0 && text.startsWith(u'\t')) || (text.isEmpty() && next.blockFormat().hasProperty(docformat::kRow));
     }
 
     // Bookmarks as they were read, once each: Qt copies a block's format to
