@@ -571,6 +571,77 @@ bool TJRE::viewportEvent(QEvent *event) {
     return true;
 }
 
+void TJRE::keyPressEvent(QKeyEvent *event) {
+    if (!TableKey(event))
+        QTextEdit::keyPressEvent(event);
+}
+
+namespace {
+
+bool inTable(const QTextBlock &b) { return b.isValid() && b.blockFormat().boolProperty(docformat::kInTable); }
+bool endsRow(const QTextBlock &b) { return b.blockFormat().hasProperty(docformat::kRow); }
+
+} // namespace
+
+bool TJRE::TableKey(QKeyEvent *event) {
+    QTextCursor c = textCursor();
+    const QTextBlock block = c.block();
+    const int pos = c.position();
+    const bool erase = event->key() == Qt::Key_Backspace || event->key() == Qt::Key_Delete;
+    if (event->modifiers() & ~(Qt::ShiftModifier | Qt::KeypadModifier) || (erase && c.hasSelection()))
+        return false;
+    if (!inTable(block)) { // a paragraph beside a table does not join it
+        if (event->key() == Qt::Key_Backspace)
+            return pos == block.position() && inTable(block.previous());
+        if (event->key() == Qt::Key_Delete)
+            return pos == block.position() + block.length() - 1 && inTable(block.next());
+        return false;
+    }
+    QTextDocument *doc = document();
+    const auto move = [&](int to) {
+        c.setPosition(to);
+        setTextCursor(c);
+        return true;
+    };
+    switch (event->key()) {
+    case Qt::Key_Tab: { // the next cell's start: after the next tab of the row, or the next row
+        for (QTextBlock b = block; inTable(b); b = b.next()) {
+            const int from = b == block ? pos - b.position() : 0;
+            if (const int tab = int(b.text().indexOf(u'\t', from)); tab >= 0)
+                return move(b.position() + tab + 1);
+            if (endsRow(b))
+                return inTable(b.next()) ? move(b.next().position()) : true;
+        }
+        return true;
+    }
+    case Qt::Key_Backtab: { // the previous cell's start
+        int tabs = 0;
+        for (QTextBlock b = block; inTable(b); b = b.previous()) {
+            if (b != block && endsRow(b))
+                break; // the row's first cell
+            const QString text = b.text();
+            for (int i = (b == block ? pos - b.position() : int(text.size())) - 1; i >= 0; --i)
+                if (text[i] == u'\t' && ++tabs == 2)
+                    return move(b.position() + i + 1);
+            if (!inTable(b.previous()) || endsRow(b.previous()))
+                return move(b.position());
+        }
+        return true;
+    }
+    case Qt::Key_Backspace:
+        if (pos > block.position())
+            return doc->characterAt(pos - 1) == u'\t' && move(pos - 1); // a cell's start: step over its edge
+        // The row's first paragraph: not into the row or the text before it.
+        return !inTable(block.previous()) || endsRow(block.previous());
+    case Qt::Key_Delete:
+        if (pos < block.position() + block.length() - 1)
+            return doc->characterAt(pos) == u'\t' && move(pos + 1);
+        return endsRow(block) || !inTable(block.next()); // the row's end stays
+    default:
+        return false;
+    }
+}
+
 void TJRE::mouseReleaseEvent(QMouseEvent *event) {
     QTextEdit::mouseReleaseEvent(event);
     if (event->button() != Qt::LeftButton || !(event->modifiers() & Qt::ControlModifier))

@@ -144,11 +144,15 @@ protected:
     void insertFromMimeData(const QMimeData *source) override;
     void mousePressEvent(QMouseEvent *event) override;
     void mouseReleaseEvent(QMouseEvent *event) override; // Ctrl+click on a link opens it
+    void keyPressEvent(QKeyEvent *event) override;       // keys in table rows
     bool viewportEvent(QEvent *event) override;          // a note's text over its mark
     void resizeEvent(QResizeEvent *event) override;
     void scrollContentsBy(int dx, int dy) override;
 
 private:
+    // Tab, Shift+Tab, Backspace and Delete in a table row: moves between
+    // cells, never merging two; true when the key was taken.
+    bool TableKey(QKeyEvent *event);
     void adoptDocument(QTextDocument *doc);
     void replaceDocument(
         const std::function<plaintext::Encoding(QTextDocument &doc, const QTextCharFormat &plainFormat)> &fill);

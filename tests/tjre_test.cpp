@@ -133,6 +133,51 @@ private slots:
         QCOMPARE(e->GetText(), QStringLiteral("ab"));
     }
 
+    // In a table row Tab and Shift+Tab move between cells, and Backspace and
+    // Delete never join two cells, two rows, or a row and a paragraph
+    // beside the table; inside a cell they edit as anywhere.
+    void keysInTableRows() {
+        // Positions: "before" 0-5, row "A1\tB1" 7-11, row "A2\tB2" 13-17, "after" 19-23.
+        const QByteArray rtf = "{\\rtf1 before\\par\\trowd\\cellx1000\\cellx2000\\pard\\intbl A1\\cell B1\\cell\\row"
+                               "\\trowd\\cellx1000\\cellx2000\\pard\\intbl A2\\cell B2\\cell\\row\\pard after\\par}";
+        const QString text = QStringLiteral("before\r\nA1\tB1\r\nA2\tB2\r\nafter");
+        struct Case {
+            int key;
+            int from, to;    // the caret before and after the key
+            QString changed; // the text after it, when it changes
+        };
+        const Case cases[] = {
+            {Qt::Key_Tab, 8, 10, {}},        // A1 -> B1
+            {Qt::Key_Tab, 11, 13, {}},       // B1 -> the next row
+            {Qt::Key_Tab, 17, 17, {}},       // the last cell: stays, types nothing
+            {Qt::Key_Backtab, 17, 13, {}},   // B2 -> A2
+            {Qt::Key_Backspace, 10, 9, {}},  // the cell's edge is stepped over
+            {Qt::Key_Backspace, 13, 13, {}}, // not into the row before
+            {Qt::Key_Backspace, 7, 7, {}},   // nor into the paragraph before
+            {Qt::Key_Backspace, 19, 19, {}}, // nor the paragraph after into the row
+            {Qt::Key_Delete, 9, 10, {}},
+            {Qt::Key_Delete, 12, 12, {}},
+            {Qt::Key_Delete, 6, 6, {}},
+            {Qt::Key_Backspace, 9, 8, QStringLiteral("before\r\nA\tB1\r\nA2\tB2\r\nafter")},
+            {Qt::Key_Tab, 2, 3, QStringLiteral("be\tfore\r\nA1\tB1\r\nA2\tB2\r\nafter")},
+        };
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("t.rtf"));
+        testsupport::writeFile(path, rtf);
+        auto e = editor();
+        for (const Case &k : cases) {
+            e->LoadFile(path);
+            QCOMPARE(e->GetText(), text);
+            QTextCursor c = e->textCursor();
+            c.setPosition(k.from);
+            e->setTextCursor(c);
+            QTest::keyClick(e.get(), Qt::Key(k.key), k.key == Qt::Key_Backtab ? Qt::ShiftModifier : Qt::NoModifier);
+            const QString label = QStringLiteral("key %1 at %2").arg(k.key, 0, 16).arg(k.from);
+            QVERIFY2(e->GetText() == (k.changed.isEmpty() ? text : k.changed), qPrintable(label + ": " + e->GetText()));
+            QVERIFY2(e->textCursor().position() == k.to, qPrintable(label + QStringLiteral(": caret %1").arg(e->textCursor().position())));
+        }
+    }
+
     void wrappedLinesAreCounted() {
         auto e = editor(200);
         QString para;
