@@ -44,7 +44,8 @@ void printLines(QPrinter &printer, const QFont &font, const QStringList &lines) 
                 throw tessarin::Error(failure(printer));
             y = kTop;
         }
-        painter.drawText(QPointF(kLeft, y + metrics.ascent()), line);
+        // The printout is the text of the lines: a picture's character leaves nothing.
+        painter.drawText(QPointF(kLeft, y + metrics.ascent()), QString(line).remove(QChar::ObjectReplacementCharacter));
         y += height;
     }
     if (!painter.end())
