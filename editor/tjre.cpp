@@ -139,7 +139,7 @@ int TJRE::GetTextLen() const {
     return doc->characterCount() - 1 + (doc->blockCount() - 1);
 }
 
-int TJRE::CharacterCount() const { return std::max(0, GetTextLen() - 2); }
+int TJRE::CharacterCount() const { return GetTextLen(); }
 
 int TJRE::SelectionStart() const { return fromQt(textCursor().selectionStart()); }
 

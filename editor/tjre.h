@@ -21,8 +21,9 @@ public:
     // Text and selection.
     QString GetText() const;
     int GetTextLen() const; // length of GetText without building it
-    // The character count shown to the user: GetTextLen less the closing line
-    // break the count stands for, which an empty document does not have.
+    // The character count shown to the user: the length of GetText, a line
+    // break counting its two characters (nothing is taken off: our text has
+    // no closing paragraph mark to leave out).
     int CharacterCount() const;
     int SelectionStart() const;
     int SelectionLength() const;

@@ -56,9 +56,9 @@ private slots:
     void statistics() {
         const struct { QString text; int selected; QStringList counts; } rows[] = {
             {"", 0, {"0", "0", "0"}},
-            {"ab\r\ncd\r\nef", 7, {"3", "8", "7"}},
-            {"ab\r\ncd\r\n", 0, {"2", "6", "0"}},
-            {QString("word ").repeated(60).trimmed(), 0, {"-1", "297", "0"}}};
+            {"ab\r\ncd\r\nef", 7, {"3", "10", "7"}},
+            {"ab\r\ncd\r\n", 0, {"2", "8", "0"}},
+            {QString("word ").repeated(60).trimmed(), 0, {"-1", "299", "0"}}};
         for (auto row : rows) {
             init();
             form_->JRE->ReplaceSelection(row.text);

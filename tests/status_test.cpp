@@ -76,7 +76,7 @@ private slots:
         QCOMPARE(panel(0), QStringLiteral("Стр:   1   Кол:   3"));
         QCOMPARE(panel(2), QStringLiteral("MS Sans Serif"));
         QCOMPARE(panel(3), QStringLiteral("12"));
-        QCOMPARE(panel(7), QStringLiteral("0"));
+        QCOMPARE(panel(7), QStringLiteral("2"));
         // A new paragraph and more typing keep the line and column right.
         QTest::keyClicks(jre(), QStringLiteral(" Hello world, this is Tessarin."));
         QTest::keyClick(jre(), Qt::Key_Return);
@@ -109,12 +109,12 @@ private slots:
         QCOMPARE(panel(3), QStringLiteral("20"));
     }
 
-    // The count less the closing line break it stands for, never below 0.
+    // The length of GetText, a line break counting two.
     void characterCount() {
         const struct {
             const char *text;
             const char *count;
-        } rows[] = {{"", "0"}, {"a", "0"}, {"\r\n", "0"}, {"abc", "1"}, {"\r\nabc", "3"}};
+        } rows[] = {{"", "0"}, {"a", "1"}, {"\r\n", "2"}, {"abc", "3"}, {"abc\r\nde", "7"}};
         for (const auto &row : rows) {
             jre()->Clear();
             jre()->ReplaceSelection(QString::fromUtf8(row.text));
