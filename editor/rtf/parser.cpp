@@ -949,7 +949,7 @@ private:
     // text after it; what stands before it is kept when no other number does.
     static void levelAffixes(const ListLevel &lv, int ilvl, ListFormat &f) {
         if (lv.text.empty()) {
-            f.suffix = u".";
+            f.suffix.assign(1, u'.');
             return;
         }
         const std::u16string body = lv.text.substr(1, std::min<size_t>(lv.text[0], lv.text.size() - 1));
