@@ -1,5 +1,7 @@
 #include "platform/shell.h"
 
+#include "platform/messages.h"
+
 #include <QDesktopServices>
 
 #include <optional>
@@ -17,8 +19,10 @@ std::optional<QStringList> &capture() {
 void open(const QUrl &url) {
     if (capture())
         capture()->append(url.toString(QUrl::FullyEncoded));
-    else
-        QDesktopServices::openUrl(url);
+    else if (!QDesktopServices::openUrl(url))
+        messages::showError(QStringLiteral("Не удалось открыть «%1»: нет программы, которая открывает такие адреса "
+                                           "(пакет xdg-utils)")
+                                .arg(url.toDisplayString()));
 }
 
 void startCapture() { capture() = QStringList(); }

@@ -6,7 +6,8 @@
 
 namespace shell {
 
-// Hands the URL to the desktop; the result is not looked at.
+// Hands the URL to the desktop. When the desktop has no program for it (no
+// xdg-open, no browser), the standard error box says so.
 void open(const QUrl &url);
 
 // Test seam: while capturing, open() hands nothing on and records each URL,

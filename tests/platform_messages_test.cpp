@@ -4,6 +4,7 @@
 #include "platform/guard.h"
 #include "platform/messages.h"
 #include "platform/modal.h"
+#include "platform/shell.h"
 
 #include <QApplication>
 #include <QDialog>
@@ -12,6 +13,7 @@
 #include <QMessageBox>
 #include <QPointer>
 #include <QPushButton>
+#include <QTemporaryDir>
 #include <QTimer>
 #include <QTranslator>
 #include <QtTest>
@@ -241,6 +243,24 @@ private slots:
         QFETCH(QString, message);
         QFETCH(QString, shown);
         QCOMPARE(messages::errorText(message), shown);
+    }
+
+    // Without a program for the address (no xdg-open on the PATH, no
+    // browser), opening a link says so in the standard error box.
+    void openingWithoutADesktopProgramSaysSo() {
+        const QByteArray path = qgetenv("PATH"), browser = qgetenv("BROWSER");
+        QTemporaryDir empty;
+        qputenv("PATH", QFile::encodeName(empty.path()));
+        qunsetenv("BROWSER");
+        Seen seen;
+        recordNext(&seen, messages::Ok);
+        shell::open(QUrl(QStringLiteral("https://example.org/")));
+        qputenv("PATH", path);
+        if (!browser.isNull())
+            qputenv("BROWSER", browser);
+        QCOMPARE(seen.title, QStringLiteral("Tessarin"));
+        QVERIFY2(seen.text.contains(QStringLiteral("https://example.org/")) && seen.text.contains(QStringLiteral("xdg-utils")),
+                 qPrintable(seen.text));
     }
 
     void standardErrorBox() {
