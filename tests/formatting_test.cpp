@@ -183,7 +183,7 @@ private slots:
             chosen.setUnderline(true);
             dialog.setCurrentFont(chosen);
             if (colors)
-                chooseColor(colors, QStringLiteral("Red"));
+                chooseColor(colors, QStringLiteral("Красный"));
             return int(QDialog::Accepted);
         });
         form_->ToolButton37Click();
@@ -191,7 +191,7 @@ private slots:
         QCOMPARE(preset.pointSize(), 14);
         QVERIFY(preset.italic());
         QVERIFY(!preset.bold());
-        QCOMPARE(presetColor, QStringLiteral("Teal"));
+        QCOMPARE(presetColor, QStringLiteral("Сине-зелёный"));
         QVERIFY(placed);
 
         for (int i = 0; i < 3; ++i) {
@@ -309,7 +309,7 @@ private slots:
         jre().Select(0, 15);
         QCOMPARE(redPixels(jre().viewport()), 0);
         form_->ColorBox2->setFocus();
-        chooseColor(form_->ColorBox2, QStringLiteral("Red"));
+        chooseColor(form_->ColorBox2, QStringLiteral("Красный"));
         QVERIFY(jre().hasFocus());
         QVERIFY2(redPixels(jre().viewport()) > 20, "focused");
         form_->SpinEdit1->setFocus();
@@ -525,26 +525,28 @@ private slots:
     void colourBoxes() {
         TColorBox *box = form_->ColorBox2;
         QVERIFY(box->count() >= 40); // standard, extended and system colours
-        QCOMPARE(box->itemText(0), QStringLiteral("Black"));
+        for (int i = 0; i < box->count(); ++i) // every name in Russian letters
+            QVERIFY2(!box->itemText(i).contains(QRegularExpression(QStringLiteral("[A-Za-z]"))), qPrintable(box->itemText(i)));
+        QCOMPARE(box->itemText(0), QStringLiteral("Чёрный"));
         QVERIFY(!box->itemIcon(0).isNull());
-        QVERIFY(box->findText(QStringLiteral("Money Green")) >= 0);
-        QVERIFY(box->findText(QStringLiteral("Window Text")) >= 0);
+        QVERIFY(box->findText(QStringLiteral("Светло-зелёный")) >= 0);
+        QVERIFY(box->findText(QStringLiteral("Текст окна")) >= 0);
         box->SetSelected(QColor(0x12, 0x34, 0x56));
         QCOMPARE(box->currentIndex(), -1);
         QVERIFY(!box->Selected().isValid());
         box->SetSelected(QColor(0x80, 0x00, 0x00));
-        QCOMPARE(box->currentText(), QStringLiteral("Maroon"));
-        QCOMPARE(form_->ColorBox1->currentText(), QStringLiteral("White")); // the default colour
+        QCOMPARE(box->currentText(), QStringLiteral("Бордовый"));
+        QCOMPARE(form_->ColorBox1->currentText(), QStringLiteral("Белый")); // the default colour
 
         setText(QStringLiteral("colour"));
         jre().Select(0, 3);
-        const int teal = box->findText(QStringLiteral("Teal"));
+        const int teal = box->findText(QStringLiteral("Сине-зелёный"));
         box->setCurrentIndex(teal);
         emit box->activated(teal);
         QCOMPARE(charAt(jre(), 1).foreground().color(), QColor(0x00, 0x80, 0x80));
         QVERIFY(!docformat::hasColor(charAt(jre(), 4)));
 
-        const int cream = form_->ColorBox1->findText(QStringLiteral("Cream"));
+        const int cream = form_->ColorBox1->findText(QStringLiteral("Кремовый"));
         form_->ColorBox1->setCurrentIndex(cream);
         emit form_->ColorBox1->activated(cream);
         QCOMPARE(jre().Color(), QColor(0xFF, 0xFB, 0xF0));
@@ -562,7 +564,7 @@ private slots:
         form_->N47Click();
         QCOMPARE(shown, QColor(Qt::black));
         QCOMPARE(jre().Color(), paper);
-        QCOMPARE(form_->ColorBox1->currentText(), QStringLiteral("White"));
+        QCOMPARE(form_->ColorBox1->currentText(), QStringLiteral("Белый"));
 
         modal::answerNext([&](QDialog &d) {
             dynamic_cast<QColorDialog &>(d).setCurrentColor(QColor(0x00, 0x80, 0x00));
@@ -570,7 +572,7 @@ private slots:
         });
         form_->N93Click();
         QCOMPARE(jre().Color(), QColor(0x00, 0x80, 0x00));
-        QCOMPARE(form_->ColorBox1->currentText(), QStringLiteral("Green"));
+        QCOMPARE(form_->ColorBox1->currentText(), QStringLiteral("Зелёный"));
 
         // The dialog starts from the last confirmed colour; an unlisted one
         // leaves the box showing no entry.
