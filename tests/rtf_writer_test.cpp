@@ -234,11 +234,13 @@ private slots:
 
         // A field whose instruction holds a paragraph end or a cell's end
         // shows it: it is not kept unshown (written back, it would show twice).
-        // An empty paragraph at a cell's end stays one.
+        // An empty paragraph at a cell's end stays one; a row definition
+        // holding a word that is not a row's (\\uc0) is not written back.
         for (const QByteArray broken : {"{\\rtf1 a{\\field{\\*{}}\\par}b\\par}", "{\\rtf{\\field{\\*{}}\\par}",
                                       "{\\rtf{\\field{\\n\\cell\\p}\\p}b",
                                       "{\\rtf\\trowd\\intbl\\row\\trowd\\cellx\\row", "{\\rtf{\\field{\\*{}}{\\r}\\u55357}",
-                                      "{\\rtf{\\field{\\*{}}{\\ \\listtext i}}a"}) {
+                                      "{\\rtf{\\field{\\*{}}{\\ \\listtext i}}a",
+                                      "{\\rtf\\trowd\\uc0\\cellx\xef\\intbl\\row"}) {
             QTextDocument once, twice;
             QVERIFY(rtf::read(broken, once));
             QVERIFY(rtf::read(rtf::write(once), twice));

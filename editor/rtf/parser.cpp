@@ -1123,6 +1123,37 @@ private:
             sink_.styles(styles_);
     }
 
+    // Whether the RTF holds nothing but control words of a table row's
+    // definition (row, cell, border and table-style words), which can be
+    // written back before any paragraph without changing what follows.
+    static bool onlyRowWords(std::string_view rtf) {
+        static constexpr std::string_view kPrefixes[] = {"tr",  "cl",     "cell",  "brdr",  "ts",    "tbl",   "irow",
+                                                         "ltrrow", "rtlrow", "tdfrm", "tph", "tpv", "tpos", "tabsnoovrlp",
+                                                         "taprtl", "box",  "lastrow"};
+        for (size_t i = 0; i < rtf.size();) {
+            const char c = rtf[i];
+            if (c == ' ' || c == '\r' || c == '\n') {
+                ++i;
+                continue;
+            }
+            if (c != '\\' || i + 1 >= rtf.size() || !isAlpha(uint8_t(rtf[i + 1])))
+                return false;
+            size_t j = i + 1;
+            while (j < rtf.size() && isAlpha(uint8_t(rtf[j])))
+                ++j;
+            const std::string_view word = rtf.substr(i + 1, j - i - 1);
+            if (std::none_of(std::begin(kPrefixes), std::end(kPrefixes),
+                             [&](std::string_view p) { return word.substr(0, p.size()) == p; }))
+                return false;
+            if (j < rtf.size() && rtf[j] == '-')
+                ++j;
+            while (j < rtf.size() && isDigit(uint8_t(rtf[j])))
+                ++j;
+            i = j;
+        }
+        return true;
+    }
+
     // Whether a group read on its own shows nothing at all: nothing it leaves
     // waiting (a list marker, half a pair) shows later either. One holding
     // another field is not tried.
@@ -1611,7 +1642,7 @@ private:
                 // Whole only when it holds no text and no group.
                 const auto from = reinterpret_cast<const char *>(rowStart_);
                 const size_t n = rowStart_ ? static_cast<size_t>(p_ - rowStart_) : 0;
-                if (n && n < kMaxRowDef && rowShown_ == shown() && !std::memchr(from, '{', n) && !std::memchr(from, '}', n))
+                if (n && n < kMaxRowDef && rowShown_ == shown() && onlyRowWords({from, n}))
                     row_.rtf.assign(from, n);
                 else
                     row_.rtf.clear();
