@@ -107,5 +107,8 @@ bool TOpenDialog::Execute() {
     FileName = files.first();
     if (types && types->currentIndex() >= 0)
         FilterIndex = types->currentIndex() + 1;
+    // As the platform's dialogs do: the process's current folder is the chosen
+    // file's (the help command looks for its file there).
+    QDir::setCurrent(QFileInfo(FileName).absolutePath());
     return true;
 }

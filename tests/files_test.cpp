@@ -10,6 +10,7 @@
 #include "platform/guard.h"
 #include "platform/messages.h"
 #include "platform/modal.h"
+#include "windows/help.h"
 #include "tests/support/testsupport.h"
 
 #include <QCheckBox>
@@ -23,6 +24,7 @@
 #include <QLineEdit>
 #include <QListView>
 #include <QMessageBox>
+#include <QScopeGuard>
 #include <QPrinter>
 #include <QProcess>
 #include <QPushButton>
@@ -222,6 +224,22 @@ private slots:
         QCOMPARE(modal::shownTitles().size(), 2);
         QVERIFY(testsupport::readFile(other).contains("third"));
         QVERIFY(!testsupport::readFile(target).contains("third"));
+    }
+
+    // A confirmed file dialog makes the chosen file's folder the current one,
+    // where the help command looks for its file first; a cancelled one does not.
+    void fileDialogsSetTheHelpFolder() {
+        const QString before = QDir::currentPath();
+        const auto back = qScopeGuard([&] { QDir::setCurrent(before); });
+        QDir().mkpath(path(QStringLiteral("docs")));
+        testsupport::writeFile(path(QStringLiteral("docs/README.rtf")), "{\\rtf1 local help}");
+        testsupport::writeFile(path(QStringLiteral("docs/letter.rtf")), "{\\rtf1 letter}");
+        cancel();
+        run([&] { form().ToolButton2Click(); });
+        QCOMPARE(QDir::currentPath(), before);
+        choose(path(QStringLiteral("docs/letter.rtf")));
+        run([&] { form().ToolButton2Click(); });
+        QCOMPARE(QFileInfo(helpFilePath(QStringLiteral("/nowhere"))).absoluteFilePath(), path(QStringLiteral("docs/README.rtf")));
     }
 
     void saveCancelledWritesNothingAndEmptiesPanel() {
