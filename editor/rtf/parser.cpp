@@ -1673,6 +1673,10 @@ private:
         case Kw::row:
             if (s.dest == Dest::Normal) {
                 deferredPar_ = false;
+                if (pendingTabs_ > 1) { // empty cells at the row's end keep their places
+                    --pendingTabs_;
+                    preamble();
+                }
                 rowEnd_ = !rowNested_;
                 paragraphBreak();
                 rowEnd_ = rowNested_ = false;

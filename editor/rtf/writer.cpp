@@ -137,9 +137,7 @@ public:
             if (empty)
                 setChar(charAttrs(b));
             writeMarks(b.blockFormat());
-            if (inRow && b.blockFormat().hasProperty(docformat::kRow)) { // the row's end: its cells that are left
-                for (; cellTabs_ > 0; --cellTabs_)
-                    out_ += "\\cell ";
+            if (inRow && b.blockFormat().hasProperty(docformat::kRow)) { // the row's end
                 out_ += "\\cell\\row\r\n";
                 inRow = false;
                 prev = ParaAttrs{.align = -1}; // a new \pard after a row
