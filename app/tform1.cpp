@@ -108,14 +108,18 @@ void TForm1::buildLayout() {
     CoolBar1 = new QFrame(client);
     CoolBar1->setObjectName(QStringLiteral("CoolBar1"));
     CoolBar1->setFrameStyle(QFrame::Panel | QFrame::Raised);
+    CoolBar1->setAccessibleName(QStringLiteral("Панели инструментов"));
     CoolBar1->setFixedHeight(kCoolBarHeight);
     auto *bands = new QVBoxLayout(CoolBar1);
     bands->setContentsMargins(2, 2, 2, 2);
     bands->setSpacing(2);
     // The bands are as wide as the window lets them be: what does not fit goes
     // behind each band's extension button, so the window can be made narrow.
-    ToolBar1 = new QToolBar(QStringLiteral("ToolBar1"), CoolBar1);
-    ToolBar2 = new QToolBar(QStringLiteral("ToolBar2"), CoolBar1);
+    // Their titles are what a screen reader announces.
+    ToolBar1 = new QToolBar(QStringLiteral("Панель инструментов"), CoolBar1);
+    ToolBar2 = new QToolBar(QStringLiteral("Панель форматирования"), CoolBar1);
+    ToolBar1->setObjectName(QStringLiteral("ToolBar1"));
+    ToolBar2->setObjectName(QStringLiteral("ToolBar2"));
     for (QToolBar *band : {ToolBar1, ToolBar2}) {
         band->setIconSize(QSize(16, 16));
         band->setMovable(false);
@@ -133,6 +137,7 @@ void TForm1::buildLayout() {
 
     JRE = new TJRE(client);
     JRE->setObjectName(QStringLiteral("JRE"));
+    JRE->setAccessibleName(QStringLiteral("Текст документа"));
     column->addWidget(JRE, 1);
 
     StatusBar1 = new TStatusBar(client);

@@ -13,6 +13,7 @@
 #include "format/updown.h"
 #include "platform/guard.h"
 
+#include <QAbstractItemView>
 #include <QAction>
 #include <QComboBox>
 #include <QFont>
@@ -90,6 +91,13 @@ void TForm1::connectFormatting() {
     connectGuarded(ColorBox2, &TColorBox::Select, this, &TForm1::ColorBox2Select);
     ColorBox1->setAccessibleName(ColorBox1->toolTip());
     ColorBox2->setAccessibleName(ColorBox2->toolTip());
+    ComboBox1->setAccessibleName(ComboBox1->toolTip());
+    // A box's list, and the font box's text field, are read with the box's name.
+    for (QComboBox *box : {ComboBox1, static_cast<QComboBox *>(ColorBox1), static_cast<QComboBox *>(ColorBox2)}) {
+        box->view()->setAccessibleName(box->accessibleName());
+        if (box->lineEdit())
+            box->lineEdit()->setAccessibleName(box->accessibleName());
+    }
 
     // Every change of the indent box's text counts: a half-typed number (which
     // the spin box itself does not report), a whole one, a step of its arrows.

@@ -9,6 +9,8 @@
 #include "tests/support/testsupport.h"
 
 #include <QAccessible>
+#include <QToolBar>
+#include <functional>
 #include <QAction>
 #include <QCheckBox>
 #include <QComboBox>
@@ -173,6 +175,39 @@ private slots:
         QCOMPARE(bar->role(), QAccessible::StatusBar);
         QCOMPARE(bar->childCount(), 8);
         QCOMPARE(bar->child(4)->text(QAccessible::Name), QStringLiteral("РУС."));
+    }
+
+    // Every control a screen reader reaches (focusable, or a toolbar) has a
+    // name, none of them an internal one; the editor and the toolbars are
+    // named in Russian with their roles.
+    void everyControlHasAName() {
+        TForm1 form(ini());
+        form.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&form));
+        QStringList unnamed;
+        std::function<void(QAccessibleInterface *, int)> walk = [&](QAccessibleInterface *node, int depth) {
+            if (!node || depth > 30)
+                return;
+            const QString name = node->text(QAccessible::Name);
+            const bool reached = node->state().focusable || node->role() == QAccessible::ToolBar;
+            if (reached && (name.trimmed().isEmpty() || name.startsWith(QLatin1String("ToolBar"))))
+                unnamed << QStringLiteral("%1 %2 in %3 (role %4)")
+                               .arg(node->object() ? node->object()->metaObject()->className() : "")
+                               .arg(node->object() ? node->object()->objectName() : QString())
+                               .arg(node->object() && node->object()->parent() ? node->object()->parent()->objectName() : QString())
+                               .arg(int(node->role()), 0, 16);
+            for (int i = 0; i < node->childCount(); ++i)
+                walk(node->child(i), depth + 1);
+        };
+        walk(QAccessible::queryAccessibleInterface(&form), 0);
+        QVERIFY2(unnamed.isEmpty(), qPrintable(unnamed.join(u", ")));
+        QAccessibleInterface *editor = QAccessible::queryAccessibleInterface(form.JRE);
+        QCOMPARE(editor->text(QAccessible::Name), QStringLiteral("Текст документа"));
+        for (const auto &[bar, name] : {std::pair(form.ToolBar1, "Панель инструментов"), std::pair(form.ToolBar2, "Панель форматирования")}) {
+            QAccessibleInterface *i = QAccessible::queryAccessibleInterface(bar);
+            QCOMPARE(i->role(), QAccessible::ToolBar);
+            QCOMPARE(i->text(QAccessible::Name), QString::fromUtf8(name));
+        }
     }
 
     // The calculator is a window of its own; closing the main window still ends the program.
