@@ -241,7 +241,8 @@ private slots:
                                       "{\\rtf\\trowd\\intbl\\row\\trowd\\cellx\\row", "{\\rtf{\\field{\\*{}}{\\r}\\u55357}",
                                       "{\\rtf{\\field{\\*{}}{\\ \\listtext i}}a",
                                       "{\\rtf\\trowd\\uc0\\cellx\xef\\intbl\\row",
-                                      "{\\rtf\\trowd\\cellx\\cellx\\intbl\\p\t\\l\\row"}) {
+                                      "{\\rtf\\trowd\\cellx\\cellx\\intbl\\p\t\\l\\row",
+                                      "{\\rtf\\trowd\\cellx\\cellx\\intbl\\row\\tab"}) {
             QTextDocument once, twice;
             QVERIFY(rtf::read(broken, once));
             QVERIFY(rtf::read(rtf::write(once), twice));

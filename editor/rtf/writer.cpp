@@ -139,6 +139,7 @@ public:
             writeMarks(b.blockFormat());
             if (inRow && b.blockFormat().hasProperty(docformat::kRow)) { // the row's end
                 out_ += "\\cell\\row\r\n";
+                cellTabs_ = 0; // tabs after it are tabs
                 inRow = false;
                 prev = ParaAttrs{.align = -1}; // a new \pard after a row
             } else {
