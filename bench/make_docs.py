@@ -16,9 +16,9 @@
                                     cells instead
   make_docs.py pictures MEGABYTES OUT [plain]
                                     a PNG picture of about 100 KB (noise,
-                                    which does not compress) in every
-                                    paragraph of a few; with "plain", the same
-                                    text without the pictures
+                                    which does not compress, each its own)
+                                    in every paragraph; with "plain", the
+                                    same text without the pictures
 
 The same arguments give the same bytes.
 """
@@ -170,16 +170,13 @@ def png(rng, side):
 
 def pictures(size, rng, plain):
     parts, total, stream = [HEAD], len(HEAD), words(rng)
-    pictures = [png(rng, 180).hex() for _ in range(8)]  # a few different ones, used in turn
-    n = 0
     while total < size:
         chunk = "\\pard\\qj " + sentence(stream, rng.randint(30, 120)) + " "
         if not plain:
-            chunk += "{\\pict\\pngblip\\picw180\\pich180\\picwgoal2700\\pichgoal2700 %s}" % pictures[n % 8]
+            chunk += "{\\pict\\pngblip\\picw180\\pich180\\picwgoal2700\\pichgoal2700 %s}" % png(rng, 180).hex()
         chunk += " " + sentence(stream, rng.randint(5, 20)) + "\\par\r\n"
         parts.append(chunk)
         total += len(chunk) if not plain else len(chunk) + 2 * 97300
-        n += 1
     parts.append("}\r\n")
     return "".join(parts).encode("ascii")
 

@@ -1173,8 +1173,10 @@ private:
         document.append(group);
         document += '}';
         probing = true;
+        struct Done {
+            ~Done() { probing = false; }
+        } done;
         parse(document, counter);
-        probing = false;
         return counter.shown == 0;
     }
 
