@@ -115,6 +115,16 @@ private slots:
     void helpViewer() {
         run("N33", [&](QDialog &d) {
             const QTextDocument *doc = d.findChild<TJRE *>()->document();
+            // What the program does, where a help could easily say otherwise.
+            const QString text = doc->toPlainText().simplified();
+            for (const char *says : {"ни о чём не спрашивая", "столько страниц, сколько нужно", "имя выбранного файла без папки",
+                                     "на поиск не влияют", "применяется нажатием стрелок",
+                                     "текущим файлом документа остаётся прежний", "возвращают к документу, ничего не меняя",
+                                     "Восстановление после сбоя", "каждый перевод строки считается за два знака",
+                                     "это папка того файла"})
+                QVERIFY2(text.contains(QString::fromUtf8(says)), says);
+            for (const char *never : {"на одной странице", "полное имя", "спрашивает о несохранённых"})
+                QVERIFY2(!text.contains(QString::fromUtf8(never)), never);
             for (QAction *a : form_->findChildren<QAction *>()) // main menu and buttons; not the popup
                 if (!a->associatedObjects().isEmpty() && a->shortcutContext() == Qt::WindowShortcut)
                     QVERIFY2(doc->toPlainText().contains(a->text()) &&
