@@ -286,6 +286,9 @@ HeightTree::Entry DocLayout::layOut(const QTextBlock &block, const Need &need) {
     const qreal l = fixed(pg.left + leftMargin);
     const qreal r = fixed(pg.right - rightMargin);
 
+    if (const RowCells cells = rowCells(block); cells.count > 0 && length <= kLongParagraph)
+        return layOutRow(block, cells, option, l);
+
     // A long paragraph is laid out as far as it is needed, and on from there later.
     Progress local;
     auto *progress = length > kLongParagraph ? dynamic_cast<Progress *>(block.userData()) : &local;
@@ -357,6 +360,74 @@ HeightTree::Entry DocLayout::layOut(const QTextBlock &block, const Need &need) {
     const qreal rest = (length - progress->end) * perChar;
     const int restLines = int(std::ceil(rest / std::max<qreal>(1, progress->y / tl->lineCount())));
     return {gap + progress->y + rest, gap, tl->lineCount() + restLines, false};
+}
+
+// ---- table rows ----------------------------------------------------------------
+
+namespace {
+bool inTable(const QTextBlock &b) { return b.isValid() && b.blockFormat().boolProperty(docformat::kInTable); }
+} // namespace
+
+// A paragraph of a table row: its cells' right edges are its tab stops (from
+// the paragraph's left edge); a row's later paragraph goes on in the cell
+// where the one before it ended.
+DocLayout::RowCells DocLayout::rowCells(const QTextBlock &block) {
+    RowCells cells;
+    if (!inTable(block))
+        return cells;
+    for (const QTextOption::Tab &tab : block.blockFormat().tabPositions())
+        cells.edges.append(tab.position);
+    cells.count = int(cells.edges.size());
+    int guard = 0;
+    for (QTextBlock b = block.previous(); inTable(b) && !b.blockFormat().hasProperty(docformat::kRow) && guard < 64;
+         b = b.previous(), ++guard)
+        cells.first += int(b.text().count(u'\t'));
+    cells.first = std::min(cells.first, std::max(0, cells.count - 1));
+    return cells;
+}
+
+// Each cell's text in lines of the cell's width, side by side; the row is as
+// tall as its tallest cell. A cell's tab ends its last line; text past the
+// last cell stays in the last cell.
+HeightTree::Entry DocLayout::layOutRow(const QTextBlock &block, const RowCells &cells, QTextOption option, qreal left) {
+    QTextLayout *tl = block.layout();
+    const QTextBlockFormat format = block.blockFormat();
+    const Page pg = page();
+    const QString text = block.text();
+    const int length = int(text.size());
+    constexpr qreal kPadding = 3;
+    option.setAlignment(Qt::AlignLeft);
+    tl->setTextOption(option);
+    tl->setCacheEnabled(false);
+    tl->beginLayout();
+    QVector<qreal> y(cells.count, 0);
+    int cell = cells.first;
+    for (int pos = 0;;) {
+        const int tab = cell + 1 < cells.count ? int(text.indexOf(u'\t', pos)) : -1;
+        const int end = tab >= 0 ? tab + 1 : length;
+        const qreal x0 = left + (cell == 0 ? 0 : cells.edges[cell - 1]) + kPadding;
+        const qreal width = std::max<qreal>(8, left + cells.edges[cell] - kPadding - x0);
+        do {
+            QTextLine line = tl->createLine();
+            if (!line.isValid())
+                break;
+            line.setLeadingIncluded(true);
+            line.setLineWidth(width);
+            if (line.textStart() + line.textLength() > end || line.textLength() == 0)
+                line.setNumColumns(std::max(1, end - line.textStart()), width);
+            line.setPosition(QPointF(x0 - pg.left, y[cell]));
+            y[cell] += lineHeights(format, line).advance;
+            widest_ = std::max(widest_, x0 + line.naturalTextWidth());
+        } while (tl->lineAt(tl->lineCount() - 1).textStart() + tl->lineAt(tl->lineCount() - 1).textLength() < end);
+        if (end >= length)
+            break;
+        pos = end;
+        cell = std::min(cell + 1, cells.count - 1);
+    }
+    tl->endLayout();
+    const qreal height = std::max(*std::max_element(y.begin(), y.end()), qreal(1));
+    const qreal gap = gapBefore(block);
+    return {gap + height, gap, std::max(1, tl->lineCount()), true};
 }
 
 QTextLayout *DocLayout::ensure(const QTextBlock &block, int index, const Need &need) {
@@ -526,6 +597,15 @@ int DocLayout::hitTest(const QPointF &point, Qt::HitTestAccuracy accuracy) const
     } else if (p.y() >= text.top()) {
         const QPointF local = p - origin;
         int offset = 0;
+        if (const int i = rowLineAt(block, tl, local); i >= 0) { // a table row: the cell's line under the point
+            const QTextLine line = tl->lineAt(i);
+            exact = line.naturalTextRect().contains(local);
+            position += line.xToCursor(local.x(), accuracy == Qt::ExactHit ? QTextLine::CursorOnCharacter
+                                                                          : QTextLine::CursorBetweenCharacters);
+            if (accuracy == Qt::ExactHit && !exact)
+                return -1;
+            return std::clamp(position, 0, document()->characterCount() - 1);
+        }
         for (int i = 0; i < tl->lineCount(); ++i) {
             const QTextLine line = tl->lineAt(i);
             const QRectF r = line.naturalTextRect();
@@ -545,6 +625,27 @@ int DocLayout::hitTest(const QPointF &point, Qt::HitTestAccuracy accuracy) const
     if (accuracy == Qt::ExactHit && !exact)
         return -1;
     return std::clamp(position, 0, document()->characterCount() - 1);
+}
+
+// The line of a table row's paragraph nearest the point, in the cell under
+// it; -1 when the paragraph is not a row's.
+int DocLayout::rowLineAt(const QTextBlock &block, const QTextLayout *tl, const QPointF &local) {
+    if (rowCells(block).count == 0 || block.length() - 1 > kLongParagraph)
+        return -1;
+    int best = -1;
+    qreal bestDistance = 0;
+    for (int i = 0; i < tl->lineCount(); ++i) {
+        const QTextLine line = tl->lineAt(i);
+        const QRectF r(line.x(), line.y(), line.width(), line.height());
+        const qreal dx = local.x() < r.left() ? r.left() - local.x() : local.x() > r.right() ? local.x() - r.right() : 0;
+        const qreal dy = local.y() < r.top() ? r.top() - local.y() : local.y() > r.bottom() ? local.y() - r.bottom() : 0;
+        const qreal distance = dx * 4 + dy; // the column first
+        if (best < 0 || distance < bestDistance) {
+            best = i;
+            bestDistance = distance;
+        }
+    }
+    return best;
 }
 
 // ---- display lines -----------------------------------------------------------
@@ -614,6 +715,24 @@ void DocLayout::draw(QPainter *painter, const PaintContext &context) {
     flush();
 }
 
+// A table row's cells, framed.
+void DocLayout::drawCells(QPainter *painter, const QTextBlock &block, const RowCells &cells) const {
+    const QTextLayout *tl = block.layout();
+    qreal height = 0;
+    for (int i = 0; i < tl->lineCount(); ++i)
+        height = std::max(height, tl->lineAt(i).y() + tl->lineAt(i).height());
+    const QTextBlockFormat format = block.blockFormat();
+    const qreal left = fixed(page().left + format.leftMargin() + indentOf(format));
+    const qreal top = tl->position().y();
+    painter->setPen(QPen(QColor(160, 160, 160), 0));
+    painter->setBrush(Qt::NoBrush);
+    for (int i = 0; i < cells.count; ++i) {
+        const qreal x0 = left + (i == 0 ? 0 : cells.edges[i - 1]), x1 = left + cells.edges[i];
+        if (x1 > x0)
+            painter->drawRect(QRectF(x0, top, x1 - x0, height));
+    }
+}
+
 // A link's text is drawn underlined in the link colour, whatever its own
 // format says: a look of the screen, not a format of the text.
 QList<QTextLayout::FormatRange> DocLayout::links(const QTextBlock &block, const QPalette &palette) {
@@ -656,6 +775,8 @@ void DocLayout::drawBlock(QPainter *painter, const PaintContext &context, const 
         drawListItem(painter, context, block, markerSelection);
 
     const QPen pen = painter->pen();
+    if (const RowCells cells = rowCells(block); cells.count > 0 && tl->lineCount() > 0)
+        drawCells(painter, block, cells);
     painter->setPen(context.palette.color(QPalette::Text));
     tl->draw(painter, QPointF(), selections, context.clip);
     const int caret = context.cursorPosition - start;

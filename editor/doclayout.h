@@ -119,6 +119,15 @@ private:
     HeightTree::Entry estimate(const QTextBlock &block);
     HeightTree::Entry estimate(const QTextBlock &block, const Page &page, qreal previousBottom);
     HeightTree::Entry layOut(const QTextBlock &block, const Need &need);
+    struct RowCells {
+        QVector<qreal> edges; // each cell's right edge from the paragraph's left
+        int count = 0;        // 0: not a table row's paragraph
+        int first = 0;        // the cell the paragraph starts in
+    };
+    static RowCells rowCells(const QTextBlock &block);
+    HeightTree::Entry layOutRow(const QTextBlock &block, const RowCells &cells, QTextOption option, qreal left);
+    static int rowLineAt(const QTextBlock &block, const QTextLayout *tl, const QPointF &local);
+    void drawCells(QPainter *painter, const QTextBlock &block, const RowCells &cells) const;
     // Lays out block (number index) as far as need says unless that is done;
     // returns its layout.
     QTextLayout *ensure(const QTextBlock &block, int index, const Need &need);

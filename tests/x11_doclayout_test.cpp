@@ -489,6 +489,45 @@ private slots:
         QVERIFY2(boxPixels >= 2 * 40, qPrintable(QString::number(boxPixels)));
     }
 
+    // A table row's cells stand side by side, each wrapping in its column;
+    // the row is as tall as its tallest cell, a point in a cell hits that
+    // cell's text, and the cells are framed.
+    void tableRowsLayOutInColumns() {
+        TJRE editor;
+        editor.resize(500, 300);
+        editor.show();
+        QTextDocument *doc = editor.document();
+        // Columns 100 and 200 px wide (1500 and 4500 twips).
+        QVERIFY(rtf::read("{\\rtf1 \\trowd\\cellx1500\\cellx4500\\pard\\intbl first cell with words that wrap\\cell"
+                          " second\\cell\\row\\pard after\\par}",
+                          *doc));
+        const QTextBlock row = doc->begin();
+        const QString text = row.text();
+        const int second = int(text.indexOf(u'\t')) + 1;
+        const QRectF rect = doc->documentLayout()->blockBoundingRect(row);
+        const QTextLayout *tl = row.layout();
+        const QTextLine last = tl->lineForTextPosition(second);
+        QVERIFY(tl->lineForTextPosition(0).lineNumber() != last.lineNumber());
+        QCOMPARE(last.y(), 0.0);                  // the second cell starts at the row's top
+        QVERIFY(last.x() >= 100);                 // in its own column
+        QVERIFY(tl->lineForTextPosition(second - 2).y() > 0); // the first cell wrapped
+        QCOMPARE(rect.height(), doc->documentLayout()->blockBoundingRect(row).height());
+        QVERIFY(rect.height() > 2 * last.height() - 1);
+        const QPointF inSecond = rect.topLeft() + QPointF(last.x() + 20, last.height() / 2);
+        const int hit = doc->documentLayout()->hitTest(inSecond, Qt::FuzzyHit);
+        QVERIFY2(hit > second && hit <= int(text.size()), qPrintable(QString::number(hit)));
+        const QImage image = render(doc, rect);
+        int frame = 0; // in the pixel column of the edge between the cells, the one before or after
+        const int edge = int(last.x()) - 3;
+        for (int x = edge - 1; x <= edge + 1; ++x) {
+            int n = 0;
+            for (int y = 0; y < image.height(); ++y)
+                n += image.pixel(x, y) == qRgb(160, 160, 160);
+            frame = std::max(frame, n);
+        }
+        QVERIFY2(frame > rect.height() / 2, qPrintable(QString::number(frame))); // the line between the cells
+    }
+
     // The tree against a plain vector: random replacements and changes, then
     // every question at every index.
     void heightTreeAgreesWithAList() {

@@ -229,8 +229,8 @@ private:
             bf.setProperty(docformat::kStyle, p.style);
         if (p.row) {
             bf.setProperty(docformat::kInTable, true);
-            QList<QTextOption::Tab> tabs; // at each cell's left edge (96 dpi)
-            for (size_t i = 0; i + 1 < p.row->cellx.size() && tabs.size() < 64; ++i) {
+            QList<QTextOption::Tab> tabs; // at each cell's right edge (96 dpi): the layout's columns
+            for (size_t i = 0; i < p.row->cellx.size() && tabs.size() < 64; ++i) {
                 const qreal x = (p.row->cellx[i] - p.row->trleft) / 15.0;
                 if (x > (tabs.isEmpty() ? 0 : tabs.last().position))
                     tabs.append(QTextOption::Tab(x, QTextOption::LeftTab));
