@@ -242,7 +242,8 @@ private slots:
                                       "{\\rtf{\\field{\\*{}}{\\ \\listtext i}}a",
                                       "{\\rtf\\trowd\\uc0\\cellx\xef\\intbl\\row",
                                       "{\\rtf\\trowd\\cellx\\cellx\\intbl\\p\t\\l\\row",
-                                      "{\\rtf\\trowd\\cellx\\cellx\\intbl\\row\\tab"}) {
+                                      "{\\rtf\\trowd\\cellx\\cellx\\intbl\\row\\tab",
+                                      "{\\rtf\\cellx\\cell\\intbl\\cell\\row\\trowd\\cellx\\cellx\\row"}) {
             QTextDocument once, twice;
             QVERIFY(rtf::read(broken, once));
             QVERIFY(rtf::read(rtf::write(once), twice));

@@ -118,6 +118,12 @@ public:
                 word("\\intbl");
             first = false;
             prev = pa;
+            // A cell's end with nothing after it in a paragraph that goes on in
+            // the next one would be read back as nothing: such a last tab is a tab.
+            const int cellTabs = cellTabs_;
+            const bool lastTabIsTab = inRow && !b.blockFormat().hasProperty(docformat::kRow) && b.text().endsWith(u'\t');
+            if (lastTabIsTab)
+                cellTabs_ = std::min(cellTabs_, int(b.text().count(u'\t')) - 1);
             bool empty = true;
             for (QTextBlock::iterator it = b.begin(); !it.atEnd(); ++it) {
                 const QTextFragment frag = it.fragment();
@@ -133,6 +139,8 @@ public:
                     writeText(writeNote(frag));
             }
             setField({}); // a field ends with its paragraph at the latest
+            if (lastTabIsTab)
+                cellTabs_ = cellTabs - std::min(cellTabs, int(b.text().count(u'\t')) - 1);
             // An empty paragraph shows its mark's format: keep it.
             if (empty)
                 setChar(charAttrs(b));
