@@ -1129,7 +1129,7 @@ private:
     static bool onlyRowWords(std::string_view rtf) {
         static constexpr std::string_view kPrefixes[] = {"tr",  "cl",     "cell",  "brdr",  "ts",    "tbl",   "irow",
                                                          "ltrrow", "rtlrow", "tdfrm", "tph", "tpv", "tpos", "tabsnoovrlp",
-                                                         "taprtl", "box",  "lastrow"};
+                                                         "taprtl", "box",  "lastrow", "itap"};
         for (size_t i = 0; i < rtf.size();) {
             const char c = rtf[i];
             if (c == ' ' || c == '\r' || c == '\n') {
