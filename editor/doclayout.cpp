@@ -286,7 +286,7 @@ HeightTree::Entry DocLayout::layOut(const QTextBlock &block, const Need &need) {
     const qreal l = fixed(pg.left + leftMargin);
     const qreal r = fixed(pg.right - rightMargin);
 
-    if (const RowCells cells = rowCells(block); cells.count > 0 && length <= kLongParagraph)
+    if (const RowCells cells = fitted(rowCells(block), r - l); cells.count > 0 && length <= kLongParagraph)
         return layOutRow(block, cells, option, l);
 
     // A long paragraph is laid out as far as it is needed, and on from there later.
@@ -383,6 +383,16 @@ DocLayout::RowCells DocLayout::rowCells(const QTextBlock &block) {
          b = b.previous(), ++guard)
         cells.first += int(b.text().count(u'\t'));
     cells.first = std::min(cells.first, std::max(0, cells.count - 1));
+    return cells;
+}
+
+// A row wider than the room for it is narrowed, its columns in proportion.
+DocLayout::RowCells DocLayout::fitted(RowCells cells, qreal room) {
+    if (cells.count > 0 && room > 0 && cells.edges.last() > room) {
+        const qreal scale = room / cells.edges.last();
+        for (qreal &edge : cells.edges)
+            edge *= scale;
+    }
     return cells;
 }
 
@@ -716,13 +726,15 @@ void DocLayout::draw(QPainter *painter, const PaintContext &context) {
 }
 
 // A table row's cells, framed.
-void DocLayout::drawCells(QPainter *painter, const QTextBlock &block, const RowCells &cells) const {
+void DocLayout::drawCells(QPainter *painter, const QTextBlock &block, const RowCells &row) const {
     const QTextLayout *tl = block.layout();
     qreal height = 0;
     for (int i = 0; i < tl->lineCount(); ++i)
         height = std::max(height, tl->lineAt(i).y() + tl->lineAt(i).height());
     const QTextBlockFormat format = block.blockFormat();
     const qreal left = fixed(page().left + format.leftMargin() + indentOf(format));
+    const qreal right = fixed(page().right - format.rightMargin());
+    const RowCells cells = fitted(row, right - left);
     const qreal top = tl->position().y();
     painter->setPen(QPen(QColor(160, 160, 160), 0));
     painter->setBrush(Qt::NoBrush);

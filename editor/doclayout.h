@@ -125,6 +125,7 @@ private:
         int first = 0;        // the cell the paragraph starts in
     };
     static RowCells rowCells(const QTextBlock &block);
+    static RowCells fitted(RowCells cells, qreal room);
     HeightTree::Entry layOutRow(const QTextBlock &block, const RowCells &cells, QTextOption option, qreal left);
     static int rowLineAt(const QTextBlock &block, const QTextLayout *tl, const QPointF &local);
     void drawCells(QPainter *painter, const QTextBlock &block, const RowCells &cells) const;
