@@ -1196,14 +1196,16 @@ private:
         const uint8_t *q = st_->start;
         if (!q)
             return false;
-        const auto blanks = [&] {
-            while (*++q == ' ' || *q == '\r' || *q == '\n') {
+        // Line ends are nothing; a space after '{' is text (read before the
+        // word), one after "\\*" is skipped as the destination is looked up.
+        const auto blanks = [&](bool spaces) {
+            while (*++q == '\r' || *q == '\n' || (spaces && *q == ' ')) {
             }
         };
-        blanks();
+        blanks(false);
         if (q[0] == '\\' && q[1] == '*') {
             ++q;
-            blanks();
+            blanks(true);
         }
         return q == w.name - 1;
     }
