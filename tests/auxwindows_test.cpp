@@ -88,12 +88,19 @@ private slots:
             for (QLabel *l : d.findChildren<QLabel *>()) {
                 QTest::mouseClick(l, Qt::LeftButton);
                 QCOMPARE(l->cursor().shape() == Qt::PointingHandCursor, l->font().underline());
+                // The links are reached with Tab and opened with Enter or Space, the window staying.
+                QCOMPARE(l->focusPolicy() == Qt::TabFocus, l->font().underline());
+                if (l->font().underline()) {
+                    QTest::keyClick(l, l->text().contains(u'@') ? Qt::Key_Space : Qt::Key_Return);
+                    QVERIFY(d.isVisible());
+                }
             }
             enterClosesEscapeDoesNot(d, {136, 176, 145, 25});
         });
         form_->Action(QStringLiteral("N49"))->trigger();
         QCOMPARE(shell::capturedTargets(),
-                 QStringList({"https://tessarin.example.org/", "mailto:tessarin@example.org",
+                 QStringList({"https://tessarin.example.org/", "https://tessarin.example.org/",
+                              "mailto:tessarin@example.org", "mailto:tessarin@example.org",
                               "mailto:team@example.org?Subject=%D0%9F%D0%B8%D1%81%D1%8C%D0%BC%D0%B5%D1%86%D0%BE"
                               "&Body=%D0%97%D0%B4%D1%80%D0%B0%D0%B2%D1%81%D1%82%D0%B2%D1%83%D0%B9%D1%82%D0%B5,"}));
     }

@@ -3,22 +3,46 @@
 #include "platform/guard.h"
 
 #include <QKeyEvent>
+#include <QPainter>
 #include <QPushButton>
 #include <QScreen>
 #include <QStyle>
+#include <QStyleOptionFocusRect>
 
 namespace {
 
+// A link: opened by a click, or from the keyboard (Tab reaches it; Enter or
+// Space opens it), framed while it has the focus.
 class LinkLabel : public QLabel {
 public:
     LinkLabel(const QString &text, QWidget *parent, std::function<void()> onClick)
-        : QLabel(text, parent), onClick_(std::move(onClick)) {}
+        : QLabel(text, parent), onClick_(std::move(onClick)) {
+        setFocusPolicy(Qt::TabFocus); // a click opens it and leaves the focus where it was
+        setAccessibleName(text);
+    }
 
 protected:
     void mouseReleaseEvent(QMouseEvent *event) override {
         QLabel::mouseReleaseEvent(event);
         if (event->button() == Qt::LeftButton && rect().contains(event->position().toPoint()))
             guarded(onClick_);
+    }
+    void keyPressEvent(QKeyEvent *event) override {
+        if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter || event->key() == Qt::Key_Space) {
+            event->accept();
+            guarded(onClick_);
+            return;
+        }
+        QLabel::keyPressEvent(event);
+    }
+    void paintEvent(QPaintEvent *event) override {
+        QLabel::paintEvent(event);
+        if (!hasFocus())
+            return;
+        QPainter painter(this);
+        QStyleOptionFocusRect option;
+        option.initFrom(this);
+        style()->drawPrimitive(QStyle::PE_FrameFocusRect, &option, &painter, this);
     }
 
 private:
