@@ -166,6 +166,10 @@ private slots:
             auto *calendar = d.findChild<QCalendarWidget *>();
             QCOMPARE(calendar->selectedDate(), QDate::currentDate());
             QCOMPARE(calendar->firstDayOfWeek(), QLocale::system().firstDayOfWeek());
+            for (QWidget *w : calendar->findChildren<QWidget *>()) // the arrows, and every control the keyboard reaches
+                if ((w->focusPolicy() & Qt::TabFocus && w->isVisible()) || w->objectName().endsWith(QLatin1String("month")))
+                    QVERIFY2(!QAccessible::queryAccessibleInterface(w)->text(QAccessible::Name).isEmpty(),
+                             w->objectName().toLatin1());
         });
         QLocale::setDefault(QLocale::system());
     }

@@ -78,6 +78,15 @@ void TForm1::ToolButton40Click() {
         calendar.setSelectedDate(QDate::currentDate());
         calendar.setFirstDayOfWeek(QLocale::system().firstDayOfWeek());
         calendar.setVerticalHeaderFormat(QCalendarWidget::NoVerticalHeader); // no week numbers
+        // The month arrows, and the month and year buttons, as a screen reader names them.
+        const std::pair<const char *, const char *> names[] = {{"qt_calendar_prevmonth", "Предыдущий месяц"},
+                                                               {"qt_calendar_nextmonth", "Следующий месяц"},
+                                                               {"qt_calendar_monthbutton", "Месяц"},
+                                                               {"qt_calendar_yearbutton", "Год"},
+                                                               {"qt_calendar_calendarview", "Дни месяца"}};
+        for (const auto &[object, name] : names)
+            if (QWidget *w = calendar.findChild<QWidget *>(QLatin1String(object)))
+                w->setAccessibleName(QString::fromUtf8(name));
         modal::exec(form);
     });
 }
