@@ -201,8 +201,13 @@ void TForm1::buildToolBar2Controls() {
 }
 
 void TForm1::placeOverlays() {
-    // Over the right end of the second band, in client coordinates of the design.
-    const int x0 = kBorder;
+    // Over the right end of the second band, in client coordinates of the
+    // design. A window too narrow for them has them at its right edge, the
+    // band's buttons they would cover behind its extension button.
+    const int right = kBorder + 689;
+    const int room = centralWidget() ? centralWidget()->width() - kBorder - 2 : right;
+    const int x0 = kBorder + std::min(0, std::max(room - right, -560));
+    ToolBar2->setMaximumWidth(x0 < kBorder ? std::max(0, x0 + 560 - ToolBar2->x() - CoolBar1->x()) : QWIDGETSIZE_MAX);
     ColorBox1->setGeometry(x0 + 560, 40, 41, 22);
     ColorBox2->setGeometry(x0 + 600, 40, 41, 22);
     CB1->setGeometry(x0 + 640, 40, 17, 25);
@@ -304,6 +309,7 @@ void TForm1::FormClose() {
 
 void TForm1::resizeEvent(QResizeEvent *event) {
     QMainWindow::resizeEvent(event);
+    placeOverlays();
     FormResize();
 }
 

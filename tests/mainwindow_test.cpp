@@ -3,6 +3,7 @@
 #include "app/tform1.h"
 #include "editor/file_dialogs.h"
 #include "editor/tjre.h"
+#include "format/colorbox.h"
 #include "format/statusbar.h"
 #include "platform/modal.h"
 #include "windows/tform2.h"
@@ -10,6 +11,7 @@
 
 #include <QAccessible>
 #include <QToolBar>
+#include <QToolButton>
 #include <functional>
 #include <QAction>
 #include <QCheckBox>
@@ -165,6 +167,31 @@ private slots:
         QTRY_COMPARE(form.width(), 320);
         QCOMPARE(form.StatusBar1->Width(0), 98); // panels keep their widths, cut at the edge
         QVERIFY(form.JRE->width() < 320);
+    }
+
+    // In a narrow window the colour boxes and check boxes stay whole inside it,
+    // and what of the second band they would cover is behind its extension
+    // button; at the design size they stand where the design puts them.
+    void narrowWindowKeepsEveryControl() {
+        TForm1 form(ini());
+        form.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&form));
+        const auto extension = [&] {
+            for (QToolButton *b : form.ToolBar2->findChildren<QToolButton *>(QStringLiteral("qt_toolbar_ext_button")))
+                if (b->isVisible())
+                    return true;
+            return false;
+        };
+        QCOMPARE(form.ColorBox1->geometry(), QRect(564, 40, 41, 22));
+        QVERIFY(!extension());
+        for (int width : {640, 320}) {
+            form.resize(width, 400);
+            QTRY_COMPARE(form.width(), width);
+            for (QWidget *w : std::initializer_list<QWidget *>{form.ColorBox1, form.ColorBox2, form.CB1, form.CB2, form.CB3})
+                QVERIFY2(form.centralWidget()->rect().contains(w->geometry()), qPrintable(QString::number(width)));
+            QTRY_VERIFY(extension());
+            QVERIFY(form.ToolBar2->geometry().right() < form.ColorBox1->geometry().left() + 1);
+        }
     }
 
     void statusBarIsOneToAssistiveTechnology() {
