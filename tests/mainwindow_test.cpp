@@ -194,6 +194,35 @@ private slots:
         }
     }
 
+    // Every toolbar icon reads as enabled beside its disabled look: their
+    // pixels differ, on average over the icon's opaque pixels, by 9.5 % of
+    // the range at least (a pale grey icon looks disabled while enabled).
+    void enabledIconsLookEnabled() {
+        TForm1 form(ini());
+        QStringList pale;
+        for (QToolBar *bar : {form.ToolBar1, form.ToolBar2})
+            for (QAction *a : bar->actions()) {
+                if (a->icon().isNull())
+                    continue;
+                const QImage on = a->icon().pixmap(16, QIcon::Normal).toImage().convertToFormat(QImage::Format_ARGB32);
+                const QImage off = a->icon().pixmap(16, QIcon::Disabled).toImage().convertToFormat(QImage::Format_ARGB32);
+                double difference = 0;
+                int opaque = 0;
+                for (int y = 0; y < on.height(); ++y)
+                    for (int x = 0; x < on.width(); ++x) {
+                        const QRgb p = on.pixel(x, y), q = off.pixel(x, y);
+                        if (qAlpha(p) < 128)
+                            continue;
+                        ++opaque;
+                        difference += (std::abs(qRed(p) - qRed(q)) + std::abs(qGreen(p) - qGreen(q)) + std::abs(qBlue(p) - qBlue(q))) / 765.0;
+                    }
+                const double mean = opaque ? difference / opaque : 0;
+                if (mean < 0.095)
+                    pale << QStringLiteral("%1 %2").arg(a->text()).arg(mean, 0, 'f', 3);
+            }
+        QVERIFY2(pale.isEmpty(), qPrintable(pale.join(u", ")));
+    }
+
     void statusBarIsOneToAssistiveTechnology() {
         TForm1 form(ini());
         form.show();

@@ -37,6 +37,10 @@ copy pagesetup actions/document-properties.png
 copy mail actions/mail-message-new.png
 copy calendar apps/office-calendar.png
 copy calculator apps/accessories-calculator.png
+# Pale grey ones are darkened, so that enabled they do not look disabled.
+for n in left center right justify copy new printsetup print mail pagesetup find; do
+  convert "$n.png" -channel RGB -gamma 0.5 +channel "PNG32:$n.png"
+done
 
 # Drawn: a small text or shape on a 16x16 transparent square.
 text() { # name text colour size
