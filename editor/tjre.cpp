@@ -581,6 +581,40 @@ namespace {
 bool inTable(const QTextBlock &b) { return b.isValid() && b.blockFormat().boolProperty(docformat::kInTable); }
 bool endsRow(const QTextBlock &b) { return b.blockFormat().hasProperty(docformat::kRow); }
 
+QTextBlock rowStart(QTextBlock b) {
+    while (inTable(b.previous()) && !endsRow(b.previous()))
+        b = b.previous();
+    return b;
+}
+
+QTextBlock rowEnd(QTextBlock b) {
+    while (!endsRow(b) && inTable(b.next()))
+        b = b.next();
+    return b;
+}
+
+// The cell of the row the position is in: the tabs of the row before it.
+int cellOf(const QTextBlock &block, int pos) {
+    int cell = 0;
+    for (QTextBlock b = rowStart(block); b != block; b = b.next())
+        cell += int(b.text().count(u'\t'));
+    return cell + int(block.text().left(pos - block.position()).count(u'\t'));
+}
+
+// Where the row's cell starts (its last cell, when it has fewer).
+int cellStart(const QTextBlock &first, int cell) {
+    int position = first.position();
+    for (QTextBlock b = first; inTable(b); b = b.next()) {
+        const QString text = b.text();
+        for (qsizetype i = 0; i < text.size() && cell > 0; ++i)
+            if (text[i] == u'\t' && --cell == 0)
+                return b.position() + int(i) + 1;
+        if (endsRow(b))
+            break;
+    }
+    return position;
+}
+
 } // namespace
 
 bool TJRE::TableKey(QKeyEvent *event) {
@@ -627,6 +661,22 @@ bool TJRE::TableKey(QKeyEvent *event) {
                 return move(b.position());
         }
         return true;
+    }
+    case Qt::Key_Up:
+    case Qt::Key_Down: { // from a cell's first (last) line to the same cell of the row above (below)
+        const QString text = block.text();
+        const int at = pos - block.position();
+        const QTextLine line = block.layout()->lineForTextPosition(at);
+        if (!line.isValid() || event->modifiers() & Qt::ShiftModifier)
+            return false;
+        const bool up = event->key() == Qt::Key_Up;
+        const int from = int(text.lastIndexOf(u'\t', at - 1)) + 1, to = int(text.indexOf(u'\t', at));
+        if (up ? line.textStart() > from : line.textStart() + line.textLength() < (to < 0 ? int(text.size()) : to + 1))
+            return false; // inside the cell: line by line
+        const QTextBlock target = up ? rowStart(block).previous() : rowEnd(block).next();
+        if (!inTable(target))
+            return false;
+        return move(cellStart(rowStart(target), cellOf(block, pos)));
     }
     case Qt::Key_Backspace:
         if (pos > block.position())

@@ -133,7 +133,8 @@ private slots:
         QCOMPARE(e->GetText(), QStringLiteral("ab"));
     }
 
-    // In a table row Tab and Shift+Tab move between cells, and Backspace and
+    // In a table row Tab and Shift+Tab move between cells, Up and Down to the
+    // same cell of the row above and below, and Backspace and
     // Delete never join two cells, two rows, or a row and a paragraph
     // beside the table; inside a cell they edit as anywhere.
     void keysInTableRows() {
@@ -151,6 +152,8 @@ private slots:
             {Qt::Key_Tab, 11, 13, {}},       // B1 -> the next row
             {Qt::Key_Tab, 17, 17, {}},       // the last cell: stays, types nothing
             {Qt::Key_Backtab, 17, 13, {}},   // B2 -> A2
+            {Qt::Key_Up, 17, 10, {}},        // B2 -> B1, the cell's start
+            {Qt::Key_Down, 8, 13, {}},       // A1 -> A2
             {Qt::Key_Backspace, 10, 9, {}},  // the cell's edge is stepped over
             {Qt::Key_Backspace, 13, 13, {}}, // not into the row before
             {Qt::Key_Backspace, 7, 7, {}},   // nor into the paragraph before
