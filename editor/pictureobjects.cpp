@@ -12,8 +12,8 @@
 
 PictureObjects::PictureObjects(QObject *parent) : QObject(parent) {}
 
-const PictureObjects::Known &PictureObjects::known(const QByteArray &rtf) {
-    if (const Known *k = known_.object(rtf.constData()))
+PictureObjects::Known &PictureObjects::known(const QByteArray &rtf) {
+    if (Known *k = known_.object(rtf.constData()))
         return *k;
     auto *k = new Known{rtf, {}, false, qHash(rtf)};
     const rtf::Picture picture = rtf::readPicture(rtf);
@@ -45,7 +45,7 @@ QSizeF PictureObjects::intrinsicSize(QTextDocument *doc, int, const QTextFormat 
 void PictureObjects::drawObject(QPainter *painter, const QRectF &rect, QTextDocument *, int,
                                 const QTextFormat &format) {
     const QByteArray rtf = format.property(docformat::kPicture).toByteArray();
-    const Known &k = known(rtf);
+    Known &k = known(rtf);
     const QSize pixels = (rect.size() * painter->device()->devicePixelRatioF()).toSize().expandedTo(QSize(1, 1));
     if (k.drawable) {
         const QString key = QString::number(k.hash) + u'@' + QString::number(pixels.width());
@@ -54,7 +54,9 @@ void PictureObjects::drawObject(QPainter *painter, const QRectF &rect, QTextDocu
             image = *cached;
         } else {
             image = rtf::decodePicture(rtf::readPicture(rtf), pixels);
-            if (!image.isNull())
+            if (image.isNull())
+                k.drawable = false; // not tried again at every repaint
+            else
                 images_.insert(key, new QImage(image), int(std::min<qsizetype>(image.sizeInBytes() / 1024 + 1, 1 << 30)));
         }
         if (!image.isNull()) {

@@ -24,7 +24,7 @@ private:
         bool drawable = false;
         size_t hash = 0; // of the bytes: the key of the picture's pixels
     };
-    const Known &known(const QByteArray &rtf);
+    Known &known(const QByteArray &rtf);
 
     QCache<const char *, Known> known_{4096}; // by the bytes of a document's picture
     QCache<QString, QImage> images_{64 * 1024}; // cost in KB of pixels
