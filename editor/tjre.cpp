@@ -670,7 +670,8 @@ bool TJRE::TableKey(QKeyEvent *event) {
         if (!line.isValid() || event->modifiers() & Qt::ShiftModifier)
             return false;
         const bool up = event->key() == Qt::Key_Up;
-        const int from = int(text.lastIndexOf(u'\t', at - 1)) + 1, to = int(text.indexOf(u'\t', at));
+        const int from = at > 0 ? int(text.lastIndexOf(u'\t', at - 1)) + 1 : 0; // the cell's start and end
+        const int to = int(text.indexOf(u'\t', at));
         if (up ? line.textStart() > from : line.textStart() + line.textLength() < (to < 0 ? int(text.size()) : to + 1))
             return false; // inside the cell: line by line
         const QTextBlock target = up ? rowStart(block).previous() : rowEnd(block).next();

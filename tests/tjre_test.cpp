@@ -154,6 +154,7 @@ private slots:
             {Qt::Key_Backtab, 17, 13, {}},   // B2 -> A2
             {Qt::Key_Up, 17, 10, {}},        // B2 -> B1, the cell's start
             {Qt::Key_Down, 8, 13, {}},       // A1 -> A2
+            {Qt::Key_Down, 7, 13, {}},       // from the row's very start too
             {Qt::Key_Backspace, 10, 9, {}},  // the cell's edge is stepped over
             {Qt::Key_Backspace, 13, 13, {}}, // not into the row before
             {Qt::Key_Backspace, 7, 7, {}},   // nor into the paragraph before
