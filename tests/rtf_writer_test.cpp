@@ -243,7 +243,8 @@ private slots:
                                       "{\\rtf\\trowd\\uc0\\cellx\xef\\intbl\\row",
                                       "{\\rtf\\trowd\\cellx\\cellx\\intbl\\p\t\\l\\row",
                                       "{\\rtf\\trowd\\cellx\\cellx\\intbl\\row\\tab",
-                                      "{\\rtf\\cellx\\cell\\intbl\\cell\\row\\trowd\\cellx\\cellx\\row", "{\\rtf{ \\pict}"}) {
+                                      "{\\rtf\\cellx\\cell\\intbl\\cell\\row\\trowd\\cellx\\cellx\\row", "{\\rtf{ \\pict}",
+                                      "{\\rtf\\trowd\\trleft-55\\cellx2147483647\\intbl a\\cell\\row"}) {
             QTextDocument once, twice;
             QVERIFY(rtf::read(broken, once));
             QVERIFY(rtf::read(rtf::write(once), twice));

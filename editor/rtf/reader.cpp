@@ -231,7 +231,7 @@ private:
             bf.setProperty(docformat::kInTable, true);
             QList<QTextOption::Tab> tabs; // at each cell's right edge (96 dpi): the layout's columns
             for (size_t i = 0; i < p.row->cellx.size() && tabs.size() < 64; ++i) {
-                const qreal x = (p.row->cellx[i] - p.row->trleft) / 15.0;
+                const qreal x = std::min((qreal(p.row->cellx[i]) - p.row->trleft) / 15.0, qreal(1 << 20));
                 if (x > (tabs.isEmpty() ? 0 : tabs.last().position))
                     tabs.append(QTextOption::Tab(x, QTextOption::LeftTab));
             }
