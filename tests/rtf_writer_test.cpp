@@ -244,7 +244,8 @@ private slots:
                                       "{\\rtf\\trowd\\cellx\\cellx\\intbl\\p\t\\l\\row",
                                       "{\\rtf\\trowd\\cellx\\cellx\\intbl\\row\\tab",
                                       "{\\rtf\\cellx\\cell\\intbl\\cell\\row\\trowd\\cellx\\cellx\\row", "{\\rtf{ \\pict}",
-                                      "{\\rtf\\trowd\\trleft-55\\cellx2147483647\\intbl a\\cell\\row"}) {
+                                      "{\\rtf\\trowd\\trleft-55\\cellx2147483647\\intbl a\\cell\\row",
+                                      "{\\rtf\\u-10178{\\footnote}"}) {
             QTextDocument once, twice;
             QVERIFY(rtf::read(broken, once));
             QVERIFY(rtf::read(rtf::write(once), twice));

@@ -1236,6 +1236,8 @@ private:
     // Characters that stand for something kept (a note's mark, a picture), in
     // a run of their own that knows it.
     void objectChar(const std::string *State::*slot, const std::string &kept, std::u16string_view chars) {
+        if (pendingHigh_)
+            flushHigh(); // half a pair before it is text of its own
         if (needPre_)
             preamble(); // what waits for text (cell tabs, a list marker) comes before it
         flushRun();
