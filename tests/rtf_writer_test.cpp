@@ -245,7 +245,8 @@ private slots:
                                       "{\\rtf\\trowd\\cellx\\cellx\\intbl\\row\\tab",
                                       "{\\rtf\\cellx\\cell\\intbl\\cell\\row\\trowd\\cellx\\cellx\\row", "{\\rtf{ \\pict}",
                                       "{\\rtf\\trowd\\trleft-55\\cellx2147483647\\intbl a\\cell\\row",
-                                      "{\\rtf\\u-10178{\\footnote}"}) {
+                                      "{\\rtf\\u-10178{\\footnote}",
+                                      "{\\rtf\\cellx\\intbl\\par\\l\\par\\cell\\p\\cell\\t\\row\\t\\trowd\\cellx\\cellx\\l\\row"}) {
             QTextDocument once, twice;
             QVERIFY(rtf::read(broken, once));
             QVERIFY(rtf::read(rtf::write(once), twice));

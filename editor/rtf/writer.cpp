@@ -295,12 +295,17 @@ private:
         return false;
     }
 
-    // Whether the row's next paragraph starts with the end of a cell.
+    // Whether the row's next paragraph starts with the end of a cell: a tab
+    // that becomes one (not its paragraph's last tab, which stays a tab when
+    // the cell goes on), or nothing before the row's end.
     bool cellEndFollows(const QTextBlock &next) const {
         if (!next.isValid())
             return false;
         const QString text = next.text();
-        return (cellTabs_ > 0 && text.startsWith(u'\t')) || (text.isEmpty() && next.blockFormat().hasProperty(docformat::kRow));
+        const bool rowEnd = next.blockFormat().hasProperty(docformat::kRow);
+        if (text.isEmpty())
+            return rowEnd;
+        return cellTabs_ > 0 && text.startsWith(u'\t') && (rowEnd || text.size() > 1);
     }
 
     // Bookmarks as they were read, once each: Qt copies a block's format to
