@@ -99,10 +99,7 @@ private slots:
     void tablesAndPicturesAreKept() {
         QImage red(40, 20, QImage::Format_RGB32);
         red.fill(Qt::red);
-        QBuffer png;
-        png.open(QIODevice::WriteOnly);
-        red.save(&png, "PNG");
-        const QByteArray pict = "{\\pict\\pngblip\\picw40\\pich20\\picwgoal600\\pichgoal300 " + png.data().toHex() + "}";
+        const QByteArray pict = rtf::pictureOf(red); // 600 x 300 twips
         const QByteArray row1 = "\\trowd\\trgaph55\\trleft-55\\clbrdrt\\brdrs\\brdrw1\\brdrcf1 \\cellx3000\\clcbpat2\\cellx6000";
         const QByteArray in = "{\\rtf1\\ansi{\\colortbl;\\red255\\green0\\blue0;\\red0\\green255\\blue0;}" + row1 +
                               "\\pard\\intbl A\\cell B1\\par B2\\cell\\row\\trowd\\cellx3000\\cellx6000\\pard\\intbl C\\cell D\\cell\\row"

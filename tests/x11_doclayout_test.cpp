@@ -6,11 +6,11 @@
 #include "editor/docformat.h"
 #include "editor/doclayout.h"
 #include "editor/heighttree.h"
+#include "editor/rtf/picture.h"
 #include "editor/rtf/reader.h"
 #include "editor/tjre.h"
 #include "tests/support/testsupport.h"
 
-#include <QBuffer>
 #include <QImage>
 #include <QPainter>
 #include <QScrollBar>
@@ -463,14 +463,10 @@ private slots:
     void picturesDraw() {
         QImage red(40, 20, QImage::Format_RGB32);
         red.fill(Qt::red);
-        QBuffer png;
-        png.open(QIODevice::WriteOnly);
-        red.save(&png, "PNG");
         TJRE editor;
         editor.resize(400, 200);
         editor.show();
-        QVERIFY(rtf::read("{\\rtf1 a{\\pict\\pngblip\\picwgoal600\\pichgoal300 " + png.data().toHex() +
-                              "}b{\\pict\\wmetafile8\\picwgoal600\\pichgoal300 0100}c\\par}",
+        QVERIFY(rtf::read("{\\rtf1 a" + rtf::pictureOf(red) + "b{\\pict\\wmetafile8\\picwgoal600\\pichgoal300 0100}c\\par}",
                           *editor.document()));
         QTextDocument *doc = editor.document();
         const QRectF band = doc->documentLayout()->blockBoundingRect(doc->begin());
