@@ -3,6 +3,7 @@
 
 #include <QAbstractEventDispatcher>
 #include <QElapsedTimer>
+#include <QFile>
 #include <QThread>
 
 namespace bench {
@@ -32,6 +33,17 @@ inline Settled settle(qint64 capMs = 60000, qint64 quietMs = 50) {
         }
     }
     return {true, busyMs};
+}
+
+// The process's resident memory now, in MB (-1 when unknown).
+inline long residentMegabytes() {
+    QFile status(QStringLiteral("/proc/self/status"));
+    if (!status.open(QIODevice::ReadOnly))
+        return -1;
+    for (const QByteArray &line : status.readAll().split('\n'))
+        if (line.startsWith("VmRSS:"))
+            return line.mid(6).trimmed().split(' ').first().toLong() / 1024;
+    return -1;
 }
 
 } // namespace bench

@@ -10,6 +10,7 @@
 // clock and CPU time of the user-interface thread, and the process's resident
 // memory. Measures; it never fails on time.
 #include "app/tform1.h"
+#include "bench/event_loop.h"
 #include "editor/tjre.h"
 #include "platform/guard.h"
 #include "platform/modal.h"
@@ -98,16 +99,6 @@ QByteArray generateText(qsizetype size) {
     return text;
 }
 
-long residentMegabytes() {
-    QFile status(QStringLiteral("/proc/self/status"));
-    if (!status.open(QIODevice::ReadOnly))
-        return -1;
-    for (const QByteArray &line : status.readAll().split('\n'))
-        if (line.startsWith("VmRSS:"))
-            return line.mid(6).trimmed().split(' ').first().toLong() / 1024;
-    return -1;
-}
-
 // Answers the next file dialog with path, as typed into its file-name field.
 void choose(const QString &path) {
     modal::answerNext([path](QDialog &d) {
@@ -139,7 +130,7 @@ void measure(TForm1 &form, const char *what, F command, bool layout = true) {
     QApplication::processEvents();
     const double readyMs = double(timer.nsecsElapsed()) / 1e6, readyCpu = cpuMs() - cpu0;
     std::printf("%-34s %7.0f %7.0f  %7.0f %7.0f  %6ld MB  %9d chars\n", what, commandMs, commandCpu, readyMs,
-                readyCpu, residentMegabytes(), form.JRE->GetTextLen());
+                readyCpu, bench::residentMegabytes(), form.JRE->GetTextLen());
     std::fflush(stdout);
 }
 

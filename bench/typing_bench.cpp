@@ -174,8 +174,10 @@ void measure(const QString &dir, std::vector<Row> &rows, Watchdog &dog) {
     t.start();
     form.JRE->LoadFile(path);
     const double loadMs = msSince(t);
+    const long loadedMb = bench::residentMegabytes();
     dog.phase(name + ", waiting for the event loop to settle");
     const bench::Settled settled = bench::settle(kSettleCapMs);
+    const long settledMb = bench::residentMegabytes();
     row.settled = settled.settled;
     for (Where w : {Top, Middle, End}) {
         dog.phase(name + ", typing at the " + kWhere[w] + " after opening");
@@ -188,8 +190,10 @@ void measure(const QString &dir, std::vector<Row> &rows, Watchdog &dog) {
     for (int i = 0; i < 1000; ++i)
         form.JREChange();
     const double changeUs = c.nsecsElapsed() / 1000.0 / 1000;
-    std::printf("%-7s load %.0f ms; then the event loop %s %.0f ms; change handler %.2f us\n", name.c_str(),
-                loadMs, row.settled ? "ran for" : "DID NOT SETTLE within", settled.busyMs, changeUs);
+    std::printf("%-7s load %.0f ms; then the event loop (the background layout) %s %.0f ms, RSS %ld -> %ld MB; "
+                "change handler %.2f us\n",
+                name.c_str(), loadMs, row.settled ? "ran for" : "DID NOT SETTLE within", settled.busyMs, loadedMb,
+                settledMb, changeUs);
 }
 
 // The matrix so far: median microseconds of a key and the ratio to the 10 KB

@@ -11,6 +11,7 @@
 #include <QTextFrame>
 #include <QTextLayout>
 #include <QTextList>
+#include <QElapsedTimer>
 #include <QTimer>
 #include <algorithm>
 #include <cmath>
@@ -37,6 +38,9 @@ constexpr qreal kWide = 1e9; // wider and taller than any view
 
 DocLayout::DocLayout(QTextDocument *doc) : QAbstractTextDocumentLayout(doc) {
     registerHandler(QTextFormat::ImageObject, new PictureObjects(this));
+    background_.setSingleShot(true);
+    background_.setInterval(0);
+    connect(&background_, &QTimer::timeout, this, &DocLayout::measureSlice);
 }
 
 DocLayout *DocLayout::install(QTextDocument *doc) {
@@ -163,6 +167,7 @@ void DocLayout::rebuild() {
         bottom = paragraph(b).bottom;
     }
     tree_.assign(entries);
+    scheduleBackground();
 }
 
 void DocLayout::documentChanged(int from, int charsRemoved, int charsAdded) {
@@ -229,6 +234,7 @@ void DocLayout::documentChanged(int from, int charsRemoved, int charsAdded) {
     if (newSpan != oldSpan)
         markDirty(top + std::min(oldSpan, newSpan));
     flush();
+    scheduleBackground();
 }
 
 // Everything from y down must be drawn again (a paragraph above it changed height).
@@ -259,8 +265,8 @@ bool DocLayout::Need::metBy(qreal height, int end, int lines) const {
     return height > y && end > position && lines > line;
 }
 
-HeightTree::Entry DocLayout::layOut(const QTextBlock &block, const Need &need) {
-    QTextLayout *tl = block.layout();
+// Lays block out in tl: its own layout, or a scratch one that only measures.
+HeightTree::Entry DocLayout::layOut(const QTextBlock &block, QTextLayout *tl, const Need &need) {
     const QTextDocument *doc = document();
     const QTextBlockFormat format = block.blockFormat();
     const Page pg = page();
@@ -287,11 +293,11 @@ HeightTree::Entry DocLayout::layOut(const QTextBlock &block, const Need &need) {
     const qreal r = fixed(pg.right - rightMargin);
 
     if (const RowCells cells = fitted(rowCells(block), r - l); cells.count > 0 && length <= kLongParagraph)
-        return layOutRow(block, cells, option, l);
+        return layOutRow(block, tl, cells, option, l);
 
     // A long paragraph is laid out as far as it is needed, and on from there later.
     Progress local;
-    auto *progress = length > kLongParagraph ? dynamic_cast<Progress *>(block.userData()) : &local;
+    auto *progress = length > kLongParagraph && tl == block.layout() ? dynamic_cast<Progress *>(block.userData()) : &local;
     if (!progress) {
         progress = new Progress;
         const_cast<QTextBlock &>(block).setUserData(progress);
@@ -399,8 +405,8 @@ DocLayout::RowCells DocLayout::fitted(RowCells cells, qreal room) {
 // Each cell's text in lines of the cell's width, side by side; the row is as
 // tall as its tallest cell. A cell's tab ends its last line; text past the
 // last cell stays in the last cell.
-HeightTree::Entry DocLayout::layOutRow(const QTextBlock &block, const RowCells &cells, QTextOption option, qreal left) {
-    QTextLayout *tl = block.layout();
+HeightTree::Entry DocLayout::layOutRow(const QTextBlock &block, QTextLayout *tl, const RowCells &cells,
+                                       QTextOption option, qreal left) {
     const QTextBlockFormat format = block.blockFormat();
     const Page pg = page();
     const QString text = block.text();
@@ -441,22 +447,106 @@ HeightTree::Entry DocLayout::layOutRow(const QTextBlock &block, const RowCells &
 }
 
 QTextLayout *DocLayout::ensure(const QTextBlock &block, int index, const Need &need) {
-    const HeightTree::Entry old = tree_.at(index);
-    if (old.exact)
-        return block.layout();
     QTextLayout *tl = block.layout();
+    if (tree_.at(index).exact && tl->lineCount() > 0)
+        return tl; // (a paragraph only measured has no lines)
     if (tl->lineCount() > 0 && need.metBy(tl->lineAt(tl->lineCount() - 1).y(), lineEnd(tl), tl->lineCount())
         && isOpen(block))
         return tl; // a long paragraph, laid out far enough
+    store(index, layOut(block, tl, need));
+    return tl;
+}
+
+void DocLayout::store(int index, const HeightTree::Entry &fresh) {
+    const HeightTree::Entry old = tree_.at(index);
     const qreal top = page().margin + tree_.heightBefore(index);
-    const HeightTree::Entry fresh = layOut(block, need);
     tree_.set(index, fresh);
     if (fresh.height != old.height) {
         markDirty(top + std::min(old.height, fresh.height));
         if (top + old.height <= anchor_)
             pendingShift_ += fresh.height - old.height;
     }
-    return tl;
+}
+
+// ---- measuring in the background -----------------------------------------------
+
+void DocLayout::measure(const QTextBlock &block, int index) {
+    if (block.length() - 1 > kLongParagraph) {
+        // Its own layout, on from where it stopped (a scratch one would start
+        // over each time); it keeps its lines.
+        const QTextLayout *tl = block.layout();
+        const int end = tl->lineCount() > 0 && isOpen(block) ? lineEnd(tl) : 0;
+        ensure(block, index, Need{.position = end + kLongParagraph / 4});
+        return;
+    }
+    QTextLayout scratch(block);
+    store(index, layOut(block, &scratch, Need::all()));
+}
+
+void DocLayout::setBackground(bool on) {
+    backgroundOn_ = on;
+    if (!on)
+        background_.stop();
+    else
+        scheduleBackground();
+}
+
+void DocLayout::scheduleBackground() {
+    if (backgroundOn_ && !allMeasured() && !background_.isActive())
+        background_.start();
+}
+
+void DocLayout::measureSlice() {
+    if (measuring_ || painting_)
+        return scheduleBackground();
+    QElapsedTimer clock;
+    clock.start();
+    QTextBlock b;
+    for (int i = tree_.firstEstimatedFrom(0); i >= 0 && clock.elapsed() < kSliceMs; i = tree_.firstEstimatedFrom(i)) {
+        b = b.isValid() && b.blockNumber() + 1 == i ? b.next() : document()->findBlockByNumber(i);
+        measure(b, i);
+    }
+    flush();
+    if (allMeasured())
+        emit measured();
+    else
+        scheduleBackground();
+}
+
+bool DocLayout::measureUpTo(int index) {
+    if (measuring_)
+        return false;
+    measuring_ = true;
+    QElapsedTimer clock;
+    clock.start();
+    bool done = true, told = false;
+    QTextBlock b;
+    for (int i = tree_.firstEstimatedFrom(0); i >= 0 && i <= index; i = tree_.firstEstimatedFrom(i)) {
+        b = b.isValid() && b.blockNumber() + 1 == i ? b.next() : document()->findBlockByNumber(i);
+        measure(b, i);
+        if (progress_ && clock.elapsed() >= 50) {
+            clock.restart();
+            told = true;
+            if (!progress_(tree_.exactCount(), tree_.size())) {
+                done = false;
+                break;
+            }
+        }
+    }
+    if (told)
+        progress_(-1, tree_.size());
+    measuring_ = false;
+    flush();
+    return done;
+}
+
+// Small documents are laid out whole (their lines are kept); in others the
+// paragraphs up to index are measured.
+bool DocLayout::linesExactUpTo(int index) {
+    if (!exactLines())
+        return measureUpTo(index);
+    ensureExactUpTo(index);
+    return true;
 }
 
 QTextLayout *DocLayout::ensure(const QTextBlock &block, int index) { return ensure(block, index, Need::all()); }
@@ -665,7 +755,7 @@ int DocLayout::lineOfPosition(int pos) {
     if (!block.isValid())
         return 0;
     const int index = block.blockNumber();
-    ensureExactFor(index);
+    linesExactUpTo(index - 1);
     QTextLayout *tl = ensure(block, index, Need{.position = pos - block.position()});
     int inBlock = 0;
     if (tl->lineCount() > 0) {
@@ -680,9 +770,11 @@ int DocLayout::lineStart(int line) {
     if (line < 0)
         return -1;
     int index = tree_.indexAtLine(line);
-    ensureExactFor(index);
-    // Laying the block out may change its count: look again until it holds.
-    for (int round = 0; round < 8; ++round) {
+    // Laying blocks out may change their counts: look again until it holds.
+    for (int round = 0; round < 64; ++round) {
+        index = tree_.indexAtLine(line);
+        if (!linesExactUpTo(index - 1))
+            break;
         index = tree_.indexAtLine(line);
         const std::int64_t k = line - tree_.linesBefore(index);
         ensure(document()->findBlockByNumber(index), index, Need{.line = int(std::min<std::int64_t>(k, INT_MAX - 1))});
@@ -699,7 +791,7 @@ int DocLayout::lineStart(int line) {
 }
 
 int DocLayout::lineCount() {
-    ensureExactFor(tree_.size() - 1);
+    linesExactUpTo(tree_.size() - 1);
     flush();
     return int(std::min<std::int64_t>(tree_.totalLines(), INT_MAX));
 }

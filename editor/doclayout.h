@@ -12,7 +12,12 @@
 // documents hold (character formats, alignment, indents, lists, tabs). Small
 // documents (up to kExactChars characters) are always laid out whole before a
 // question is answered, so every answer is exact; in larger ones the line
-// numbers of paragraphs nobody has looked at yet are estimates.
+// numbers of paragraphs nobody has looked at yet are estimates until the
+// background layout has measured them: after a load, an edit or a change of
+// width, paragraphs are measured from the start in slices of idle time (at
+// most kSliceMs each, so keys and scrolling come first), keeping no lines, so
+// memory does not grow. A line question asked before that is done (lines of a
+// position, of the document) measures what it needs at once.
 //
 // A paragraph whose measured height differs from its estimate moves what lies
 // below it. When that paragraph lies wholly above the anchor (the top of the
@@ -22,7 +27,9 @@
 #include <QHash>
 #include <QTextBlock>
 #include <QTextLayout>
+#include <QTimer>
 #include <climits>
+#include <functional>
 #include <optional>
 
 #include "editor/heighttree.h"
@@ -34,6 +41,12 @@ public:
     static constexpr int kExactChars = 256 * 1024;
     // A paragraph longer than this is broken into lines only as far as needed.
     static constexpr int kLongParagraph = 64 * 1024;
+    static constexpr int kSliceMs = 10;
+    // Called every 50 ms while a line question waits for paragraphs to be
+    // measured, with how many of how many are done (returning false stops the
+    // measuring, the answer is then an estimate), and once with done = -1
+    // when the wait is over.
+    using MeasureProgress = std::function<bool(int done, int total)>;
 
     explicit DocLayout(QTextDocument *doc);
     // Gives doc a DocLayout unless it has one, keeping the paint device.
@@ -65,10 +78,18 @@ public:
     bool isLaidOut(const QTextBlock &block) const;
     int laidOutCount() const { return tree_.exactCount(); }
     bool exactLines() const;
+    bool allMeasured() const { return tree_.exactCount() == tree_.size(); }
+    void setBackground(bool on); // on by default; tests of the lazy layout turn it off
+    void setProgress(MeasureProgress progress) { progress_ = std::move(progress); }
+    // Measures every paragraph up to index now (line numbers up to there are
+    // then exact); false when the progress callback stopped it.
+    bool measureUpTo(int index);
 
 signals:
     // Paragraphs wholly above the anchor changed height by delta pixels.
     void viewShift(qreal delta);
+    // Every paragraph is measured: line numbers are exact.
+    void measured();
 
 protected:
     void documentChanged(int from, int charsRemoved, int charsAdded) override;
@@ -118,7 +139,12 @@ private:
     void rebuild();
     HeightTree::Entry estimate(const QTextBlock &block);
     HeightTree::Entry estimate(const QTextBlock &block, const Page &page, qreal previousBottom);
-    HeightTree::Entry layOut(const QTextBlock &block, const Need &need);
+    HeightTree::Entry layOut(const QTextBlock &block, QTextLayout *tl, const Need &need);
+    void store(int index, const HeightTree::Entry &fresh); // a paragraph's new measure
+    void measure(const QTextBlock &block, int index);      // keeps no lines unless it is long
+    void measureSlice();
+    void scheduleBackground();
+    bool linesExactUpTo(int index); // for line questions; false when stopped
     struct RowCells {
         QVector<qreal> edges; // each cell's right edge from the paragraph's left
         int count = 0;        // 0: not a table row's paragraph
@@ -126,7 +152,8 @@ private:
     };
     static RowCells rowCells(const QTextBlock &block);
     static RowCells fitted(RowCells cells, qreal room);
-    HeightTree::Entry layOutRow(const QTextBlock &block, const RowCells &cells, QTextOption option, qreal left);
+    HeightTree::Entry layOutRow(const QTextBlock &block, QTextLayout *tl, const RowCells &cells, QTextOption option,
+                                qreal left);
     static int rowLineAt(const QTextBlock &block, const QTextLayout *tl, const QPointF &local);
     void drawCells(QPainter *painter, const QTextBlock &block, const RowCells &cells) const;
     // Lays out block (number index) as far as need says unless that is done;
@@ -164,4 +191,8 @@ private:
     int generation_ = 0;                 // of the settings; a change restarts long paragraphs
     int hint_ = -1;                      // the caret's position, which layouts reach
     qreal viewHeight_ = 0;
+    QTimer background_;
+    bool backgroundOn_ = true;
+    bool measuring_ = false;             // measureUpTo is running (its progress may spin events)
+    MeasureProgress progress_;
 };

@@ -15,6 +15,8 @@
 #include <QToolTip>
 #include <QMimeData>
 #include <QPointer>
+#include <QProgressDialog>
+#include <QElapsedTimer>
 #include <QScrollBar>
 #include <QScopeGuard>
 #include <QTextBlock>
@@ -31,6 +33,36 @@ constexpr int kLineBuffer = 4096;  // characters read of one line
 constexpr double kPixelsPerDialogUnit = 2.0; // the system font's base unit of 8 pixels, in quarters
 constexpr double kDefaultTabPixels = 48.0;   // half an inch at 96 pixels per inch
 const QString kRtfMime = QStringLiteral("text/rtf");
+
+// A line question that waits for the layout shows its progress after half a
+// second; Отмена leaves the answer an estimate.
+DocLayout::MeasureProgress waitingDialog(QWidget *parent) {
+    struct Wait {
+        QElapsedTimer clock;
+        std::unique_ptr<QProgressDialog> dialog;
+    };
+    auto wait = std::make_shared<Wait>();
+    return [wait, parent](int done, int total) {
+        if (done < 0) {
+            wait->dialog.reset();
+            wait->clock.invalidate();
+            return true;
+        }
+        if (!wait->clock.isValid())
+            wait->clock.start();
+        if (!wait->dialog && wait->clock.elapsed() >= 450) {
+            wait->dialog = std::make_unique<QProgressDialog>(QStringLiteral("Подсчёт строк документа…"),
+                                                             QStringLiteral("Отмена"), 0, total, parent);
+            wait->dialog->setWindowTitle(QStringLiteral("Подождите"));
+            wait->dialog->setWindowModality(Qt::WindowModal);
+            wait->dialog->setMinimumDuration(0);
+        }
+        if (!wait->dialog)
+            return true;
+        wait->dialog->setValue(done); // spins events: the dialog is modal
+        return !wait->dialog->wasCanceled();
+    };
+}
 
 } // namespace
 
@@ -68,6 +100,7 @@ void TJRE::adoptDocument(QTextDocument *doc) {
     layout_ = layout;
     layout_->setView(verticalScrollBar()->value(), viewport()->height());
     connect(layout_, &DocLayout::viewShift, this, &TJRE::followShift);
+    layout_->setProgress(waitingDialog(this));
     connect(doc, &QTextDocument::modificationChanged, this, [this, doc](bool modified) {
         if (doc == document())
             emit ModifiedChanged(modified);

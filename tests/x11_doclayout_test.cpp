@@ -591,9 +591,10 @@ private slots:
         TJRE editor;
         QTemporaryDir dir;
         loadText(editor, text.toLatin1(), dir);
+        auto *layout = qobject_cast<DocLayout *>(editor.document()->documentLayout());
+        layout->setBackground(false);
         QCoreApplication::processEvents();
         const QTextBlock block = editor.document()->firstBlock();
-        auto *layout = qobject_cast<DocLayout *>(editor.document()->documentLayout());
         QVERIFY(!layout->isLaidOut(block));
         QVERIFY2(block.layout()->lineCount() < 500, qPrintable(QString::number(block.layout()->lineCount())));
         // Moving, selecting and editing in it between paints takes its lines on
@@ -697,11 +698,42 @@ private slots:
         QCOMPARE(editor.cursorForPosition(QPoint(10, 2)).position(), top);
     }
 
+    // Line numbers of a document too long to lay out whole become exact with
+    // nobody asking: idle time measures every paragraph, keeping no lines. After
+    // a change of width, a question measures what it needs at once.
+    void backgroundMakesLineNumbersExact() {
+        Pair pair(5);
+        pair.fill(2600);
+        QVERIFY(!pair.layout()->exactLines());
+        const auto linesBefore = [&](const QTextBlock &end) {
+            int lines = 0;
+            for (QTextBlock b = pair.ref.begin(); b.isValid() && b != end; b = b.next()) {
+                pair.ref.documentLayout()->blockBoundingRect(b);
+                lines += b.layout()->lineCount();
+            }
+            return lines;
+        };
+        QSignalSpy measured(pair.layout(), &DocLayout::measured);
+        QVERIFY(measured.wait(60000));
+        QCOMPARE(pair.layout()->lineCount(), linesBefore(QTextBlock()));
+        int kept = 0;
+        for (QTextBlock b = pair.doc()->begin(); b.isValid(); b = b.next())
+            kept += b.layout()->lineCount() > 0;
+        QVERIFY2(kept < 100, qPrintable(QString::number(kept)));
+
+        pair.editor.resize(400, 400);
+        pair.sync();
+        QVERIFY(!pair.layout()->allMeasured());
+        const QTextBlock last = pair.doc()->lastBlock();
+        QCOMPARE(pair.layout()->lineOfPosition(last.position()), linesBefore(pair.ref.lastBlock()));
+    }
+
     // A document too long to lay out whole: random edits anywhere, then a
     // reader scrolls through it all; every paragraph is then where a full
     // layout puts it. Until then only what was looked at is laid out.
     void largeDocumentAgreesOnceRead() {
         Pair pair(77);
+        pair.layout()->setBackground(false);
         pair.fill(2600); // about 400,000 characters
         QVERIFY(!pair.layout()->exactLines());
         for (int step = 0; step < 60; ++step)
