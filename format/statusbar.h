@@ -20,8 +20,13 @@ public:
     int Width(int panel) const;
     QLabel *Panel(int panel) const { return panels_[panel]; }
 
+protected:
+    void changeEvent(QEvent *event) override;
+    void resizeEvent(QResizeEvent *event) override;
+
 private:
     void placePanels();
 
     std::array<QLabel *, kPanels> panels_{};
+    std::array<int, kPanels> widths_{}; // as set; a text may need more
 };
