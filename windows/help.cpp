@@ -55,6 +55,7 @@ void TForm1::ToolButton21Click() {
         viewer.ApplyJustify(TJRE::Justify::Layout);
         viewer.setTabChangesFocus(false);
         viewer.setReadOnly(true);
+        viewer.setAccessibleName(QStringLiteral("Текст справки"));
         HelpViewer = &viewer;
         const auto forget = qScopeGuard([this] { HelpViewer = nullptr; });
         form.OnResize = [this] { silently([this] { Action3Execute(); }); };
@@ -73,6 +74,7 @@ void TForm1::ToolButton40Click() {
         form.move(300, 200);
         form.setFont(font()); // the main window's: the month fits the window's size
         QCalendarWidget calendar(&form);
+        calendar.setAccessibleName(QStringLiteral("Календарь"));
         calendar.setMinimumSize(1, 1); // the window keeps its size
         fill(form, calendar);
         calendar.setSelectedDate(QDate::currentDate());
