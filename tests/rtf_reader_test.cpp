@@ -141,6 +141,9 @@ private slots:
         row("uc scoped to group", "{\\rtf1 {\\uc2\\u1055 ab}\\u1055 cd}", QStringLiteral("ППd"));
         row("uc skips bin", "{\\rtf1 \\uc1\\u1055\\bin3 }}}x}", QStringLiteral("Пx"));
         row("surrogate pair one char", "{\\rtf1 a\\u-10179?\\u-8704?b}", QStringLiteral("a😀b"));
+        // Characters a document takes for paragraph or frame ends (found by the fuzzer)
+        row("paragraph separator breaks as line does", "{\\rtf1 a\\u8233?b\\u8232?c}", QStringLiteral("a\r\nb\u2028c"));
+        row("frame marks are not text", "{\\rtf1 a\\u-560?\\u-559?b}", QStringLiteral("ab"));
         row("surrogate pair above 32767", "{\\rtf1 a\\u55357?\\u56832?b}", QStringLiteral("a😀b"));
         row("lone high surrogate", "{\\rtf1 a\\u55357?b}", QStringLiteral("a\uFFFDb"));
         row("lone low surrogate", "{\\rtf1 a\\u56832?b}", QStringLiteral("a\uFFFDb"));

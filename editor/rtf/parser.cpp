@@ -254,7 +254,8 @@ const ByteClasses kBytes;
 
 // Characters a paragraph can hold: every one of the alphabet but zero, and CR
 // and LF, which only paragraph breaks stand for.
-inline bool isText(char16_t c) { return c != 0 && c != u'\r' && c != u'\n'; }
+// Not text: what a document takes for the end of a paragraph or of a frame.
+inline bool isText(char16_t c) { return c != 0 && c != u'\r' && c != u'\n' && c != 0xFDD0 && c != 0xFDD1; }
 
 constexpr char16_t kReplacement = u'\uFFFD'; // what a broken \u stands for
 constexpr size_t kMaxFieldInst = 4096;       // characters of a field's instruction kept
@@ -761,6 +762,10 @@ private:
     void emitChar(char16_t c) {
         if (pendingHigh_)
             flushHigh();
+        if (c == u'\u2029' && st_->dest < Dest::LevelText) { // a paragraph separator breaks as \line does
+            paragraphBreak();
+            return;
+        }
         if (st_->dest >= Dest::LevelText) {
             listText(c);
             return;
