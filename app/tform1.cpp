@@ -16,6 +16,7 @@
 #include "platform/keyboard.h"
 #include "platform/messages.h"
 #include "platform/settingspath.h"
+#include "platform/windowfit.h"
 
 #include <QAction>
 #include <QApplication>
@@ -26,6 +27,7 @@
 #include <QLineEdit>
 #include <QMenuBar>
 #include <QPrinter>
+#include <QScreen>
 #include <QSpinBox>
 #include <QTimer>
 #include <QToolBar>
@@ -246,10 +248,18 @@ void TForm1::FormCreate() {
 
 void TForm1::restoreGeometry() {
     const IniFile ini(settingsPath_);
-    move(ini.readInteger(QStringLiteral("FORM"), QStringLiteral("Left"), x()), y());
-    move(x(), ini.readInteger(QStringLiteral("FORM"), QStringLiteral("Top"), y()));
-    resize(ini.readInteger(QStringLiteral("FORM"), QStringLiteral("Width"), width()), height());
-    resize(width(), ini.readInteger(QStringLiteral("FORM"), QStringLiteral("Height"), height()));
+    const QString form = QStringLiteral("FORM");
+    const QPoint topLeft(ini.readInteger(form, QStringLiteral("Left"), x()), ini.readInteger(form, QStringLiteral("Top"), y()));
+    const QSize size(ini.readInteger(form, QStringLiteral("Width"), width()),
+                     ini.readInteger(form, QStringLiteral("Height"), height()));
+    // Values that would put the window off the screen, or make it larger than
+    // the screen, are made to fit the screen it lands on.
+    const QScreen *screen = QGuiApplication::screenAt(topLeft);
+    if (!screen)
+        screen = QGuiApplication::primaryScreen();
+    const QRect shown = windowfit::fit(topLeft, size, screen ? screen->availableGeometry() : QRect(), minimumSizeHint());
+    move(shown.topLeft());
+    resize(shown.size());
 }
 
 void TForm1::findKeyboardLayouts() {

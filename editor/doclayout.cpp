@@ -167,6 +167,11 @@ void DocLayout::rebuild() {
         bottom = paragraph(b).bottom;
     }
     tree_.assign(entries);
+    // A small document is measured at once: a size reported from estimates
+    // could show the scroll bar, narrow the page, and so on for ever (a line
+    // taller than the view, estimated shorter than it).
+    if (exactLines())
+        ensureExactUpTo(tree_.size() - 1);
     scheduleBackground();
 }
 

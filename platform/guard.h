@@ -36,6 +36,7 @@ QMetaObject::Connection connectGuarded(const Sender *sender, Signal signal, Rece
                 else
                     std::invoke(handler, receiver);
             } else {
+                static_cast<void>(receiver); // (only a member function needs it)
                 if constexpr (std::is_invocable_v<const Handler &, decltype(args)...>)
                     std::invoke(handler, args...);
                 else

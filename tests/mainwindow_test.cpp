@@ -6,6 +6,7 @@
 #include "format/colorbox.h"
 #include "format/statusbar.h"
 #include "platform/modal.h"
+#include "platform/windowfit.h"
 #include "windows/tform2.h"
 #include "tests/support/testsupport.h"
 
@@ -17,6 +18,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QMessageBox>
+#include <QScreen>
 #include <QSpinBox>
 #include <QTemporaryDir>
 #include <QTextBlock>
@@ -56,6 +58,43 @@ private slots:
         writeIni("[FORM]\r\nLeft=" + left + "\r\nTop=50\r\nWidth=640\r\nHeight=480\r\n");
         TForm1 form(ini());
         QCOMPARE(form.OuterGeometry(), QRect(expected, 50, 640, 480));
+    }
+
+    // Settings that would put the window off the screen or make it larger
+    // than the screen: it fits the screen, at least its title bar on it, and
+    // what is written back is what was shown. Values whose window shows its
+    // title bar stand as they are.
+    void windowFitsTheScreen() {
+        const QRect screen(0, 0, 1920, 1080);
+        const QSize least(320, 240);
+        const struct { QPoint at; QSize size; QRect shown; } rows[] = {
+            {{192, 133}, {703, 538}, {192, 133, 703, 538}},
+            {{1500, 100}, {703, 538}, {1500, 100, 703, 538}}, // partly off, its title bar on screen
+            {{0, 0}, {32767, 32767}, {0, 0, 1920, 1080}},
+            {{10, 10}, {INT_MAX, INT_MAX}, {0, 0, 1920, 1080}},
+            {{10, 10}, {2000, 538}, {0, 10, 1920, 538}},
+            {{INT_MAX - 5, INT_MAX - 5}, {INT_MAX, INT_MAX}, {0, 0, 1920, 1080}},
+            {{-5000, -5000}, {703, 538}, {0, 0, 703, 538}},
+            {{5000, 4000}, {703, 538}, {1217, 542, 703, 538}},
+            {{1850, 10}, {703, 538}, {1217, 10, 703, 538}}, // 70 px of it on screen
+            {{100, -10}, {703, 538}, {100, 0, 703, 538}},
+            {{100, 1060}, {703, 538}, {100, 542, 703, 538}},
+            {{100, 100}, {10, -5}, {100, 100, 320, 240}},
+        };
+        for (const auto &row : rows)
+            QCOMPARE(windowfit::fit(row.at, row.size, screen, least), row.shown);
+
+        writeIni("[FORM]\r\nLeft=-5000\r\nTop=50\r\nWidth=32767\r\nHeight=2147483647\r\n");
+        QRect shown;
+        {
+            TForm1 form(ini());
+            shown = form.OuterGeometry();
+            QVERIFY2(form.screen()->availableGeometry().contains(shown), qPrintable(QString::number(shown.width())));
+            form.close();
+        }
+        const QByteArray text = testsupport::readFile(ini());
+        QVERIFY2(text.contains("Width=" + QByteArray::number(shown.width()) + "\r\n"), text.constData());
+        QVERIFY(text.contains("Left=0\r\n"));
     }
 
     void layoutAtDesignSize() {

@@ -641,6 +641,39 @@ private slots:
             QCOMPARE(a->lineAt(i).rect(), b->lineAt(i).rect());
     }
 
+    // A line taller than the view (a 500 pt letter) in views of several
+    // heights: the layout settles, nothing is painted again and again (but the caret).
+    void lineTallerThanTheViewSettles() {
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("tall.rtf"));
+        for (int halfPoints : {999, 3276, 400}) {
+            testsupport::writeFile(path, "{\\rtf1\\ansi\\ansicpg1251\\deff0{\\fonttbl{\\f0\\fnil\\fcharset204 Arial;}}"
+                                         "\\pard \\fs" + QByteArray::number(halfPoints) + " a\\par}");
+            for (int height : {120, 400, 700}) {
+                TJRE editor;
+                editor.resize(520, height);
+                editor.show();
+                QVERIFY(QTest::qWaitForWindowExposed(&editor));
+                editor.SetPlainText(false);
+                editor.LoadFile(path);
+                int paints = 0;
+                struct Counter : QObject {
+                    int *n;
+                    bool eventFilter(QObject *, QEvent *e) override {
+                        *n += e->type() == QEvent::Paint;
+                        return false;
+                    }
+                } counter;
+                counter.n = &paints;
+                editor.viewport()->installEventFilter(&counter);
+                QTest::qWait(300);
+                paints = 0;
+                QTest::qWait(300);
+                QVERIFY2(paints <= 2, qPrintable(QStringLiteral("\\fs%1 in %2 px: %3 paints").arg(halfPoints).arg(height).arg(paints)));
+            }
+        }
+    }
+
     // A 64 MB text, taller than Qt's own layout can count (2^25 pixels):
     // Ctrl+End shows its last line, and dragging the scroll bar to the end
     // shows the end too.
