@@ -3,6 +3,7 @@
 #include "editor/docio.h"
 #include "editor/rtf/writer.h"
 #include "editor/tjre.h"
+#include "platform/safewrite.h"
 
 #include <QCryptographicHash>
 #include <QDateTime>
@@ -49,6 +50,7 @@ int tryLock(const QString &path) {
 }
 
 bool writeAll(int fd, const char *data, qint64 size) {
+    const WriteSignalsHeld held; // past the file-size limit: EFBIG, not the end of the program
     while (size > 0) {
         const ssize_t n = ::write(fd, data, size_t(size));
         if (n < 0 && errno == EINTR)

@@ -28,20 +28,20 @@ void guarded(F &&f) noexcept {
 // or none.
 template <class Sender, class Signal, class Receiver, class Handler>
 QMetaObject::Connection connectGuarded(const Sender *sender, Signal signal, Receiver *receiver, Handler handler) {
+    // The choices are made outside the guarded lambdas: Clang does not
+    // discard an if constexpr branch in a lambda nested in a generic one.
     return QObject::connect(sender, signal, receiver, [receiver, handler](auto &&...args) {
-        guarded([&] {
-            if constexpr (std::is_member_function_pointer_v<Handler>) {
-                if constexpr (std::is_invocable_v<Handler, Receiver *, decltype(args)...>)
-                    std::invoke(handler, receiver, args...);
-                else
-                    std::invoke(handler, receiver);
-            } else {
-                static_cast<void>(receiver); // (only a member function needs it)
-                if constexpr (std::is_invocable_v<const Handler &, decltype(args)...>)
-                    std::invoke(handler, args...);
-                else
-                    std::invoke(handler);
-            }
-        });
+        if constexpr (std::is_member_function_pointer_v<Handler>) {
+            if constexpr (std::is_invocable_v<Handler, Receiver *, decltype(args)...>)
+                guarded([&] { std::invoke(handler, receiver, args...); });
+            else
+                guarded([&] { std::invoke(handler, receiver); });
+        } else {
+            static_cast<void>(receiver); // (only a member function needs it)
+            if constexpr (std::is_invocable_v<const Handler &, decltype(args)...>)
+                guarded([&] { std::invoke(handler, args...); });
+            else
+                guarded([&] { std::invoke(handler); });
+        }
     });
 }

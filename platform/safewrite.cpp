@@ -5,7 +5,6 @@
 #include <cerrno>
 #include <csignal>
 #include <cstdio>
-#include <optional>
 
 #include <pthread.h>
 
@@ -43,38 +42,31 @@ std::string folderOf(const std::string &path) {
     return slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
 }
 
-// Writing into a pipe whose reader has gone raises SIGPIPE, which would end
-// the program: while one lives, SIGPIPE is held back on this thread, and one
-// raised meanwhile is dropped; the write fails with EPIPE instead.
-class SigpipeHeld {
-public:
-    SigpipeHeld() {
-        sigemptyset(&pipe_);
-        sigaddset(&pipe_, SIGPIPE);
-        sigset_t pending;
-        sigpending(&pending);
-        wasPending_ = sigismember(&pending, SIGPIPE) == 1;
-        pthread_sigmask(SIG_BLOCK, &pipe_, &old_);
-    }
-    ~SigpipeHeld() {
-        sigset_t pending;
-        sigpending(&pending);
-        if (!wasPending_ && sigismember(&pending, SIGPIPE) == 1) {
-            const timespec now{};
-            while (sigtimedwait(&pipe_, nullptr, &now) < 0 && errno == EINTR) {
-            }
-        }
-        pthread_sigmask(SIG_SETMASK, &old_, nullptr);
-    }
-    SigpipeHeld(const SigpipeHeld &) = delete;
-    SigpipeHeld &operator=(const SigpipeHeld &) = delete;
-
-private:
-    sigset_t pipe_, old_;
-    bool wasPending_ = false;
-};
-
 } // namespace
+
+WriteSignalsHeld::WriteSignalsHeld() {
+    sigemptyset(&held_);
+    sigaddset(&held_, SIGPIPE);
+    sigaddset(&held_, SIGXFSZ);
+    sigpending(&wasPending_);
+    pthread_sigmask(SIG_BLOCK, &held_, &old_);
+}
+
+WriteSignalsHeld::~WriteSignalsHeld() {
+    sigset_t pending;
+    sigpending(&pending);
+    for (int signal : {SIGPIPE, SIGXFSZ}) {
+        if (sigismember(&wasPending_, signal) == 1 || sigismember(&pending, signal) != 1)
+            continue;
+        sigset_t one;
+        sigemptyset(&one);
+        sigaddset(&one, signal);
+        const timespec now{};
+        while (sigtimedwait(&one, nullptr, &now) < 0 && errno == EINTR) {
+        }
+    }
+    pthread_sigmask(SIG_SETMASK, &old_, nullptr);
+}
 
 SafeWriter::SafeWriter(const QByteArray &nativePath) : target_(finalTarget(nativePath.toStdString())) {
     struct stat st;
@@ -147,9 +139,7 @@ bool SafeWriter::open() {
 }
 
 bool SafeWriter::write(const char *data, qint64 size) {
-    std::optional<SigpipeHeld> held;
-    if (!regular_)
-        held.emplace();
+    const WriteSignalsHeld held;
     while (size > 0) {
         const ssize_t n = ::write(fd_, data, size_t(size));
         if (n < 0) {

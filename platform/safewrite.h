@@ -17,7 +17,23 @@
 // (ENXIO).
 #include <QByteArray>
 
+#include <csignal>
 #include <string>
+
+// While one lives, the signals a write can raise instead of failing are held
+// back on this thread, and one raised meanwhile is dropped: SIGPIPE (a pipe
+// whose reader has gone: EPIPE) and SIGXFSZ (past the file-size limit:
+// EFBIG). Either would end the program, and the unsaved document with it.
+class WriteSignalsHeld {
+public:
+    WriteSignalsHeld();
+    ~WriteSignalsHeld();
+    WriteSignalsHeld(const WriteSignalsHeld &) = delete;
+    WriteSignalsHeld &operator=(const WriteSignalsHeld &) = delete;
+
+private:
+    sigset_t held_, old_, wasPending_;
+};
 
 class SafeWriter {
 public:
