@@ -28,9 +28,9 @@ void guarded(F &&f) noexcept {
 // or none.
 template <class Sender, class Signal, class Receiver, class Handler>
 QMetaObject::Connection connectGuarded(const Sender *sender, Signal signal, Receiver *receiver, Handler handler) {
-    // The choices are made outside the guarded lambdas: Clang does not
-    // discard an if constexpr branch in a lambda nested in a generic one.
-    return QObject::connect(sender, signal, receiver, [receiver, handler](auto &&...args) {
+    // The return type is given: Qt finds the signal arguments a functor takes
+    // by trying it with fewer, which must not instantiate the body.
+    return QObject::connect(sender, signal, receiver, [receiver, handler](auto &&...args) -> void {
         if constexpr (std::is_member_function_pointer_v<Handler>) {
             if constexpr (std::is_invocable_v<Handler, Receiver *, decltype(args)...>)
                 guarded([&] { std::invoke(handler, receiver, args...); });

@@ -229,8 +229,9 @@ private slots:
         QVERIFY2(out.contains("\\pard\\s2{\\*\\bkmkstart a}\\f0\\fs24 Head{\\*\\bkmkend a}\\par\r\n\\par\r\n"), out.constData());
         QVERIFY(!out.contains("bkmkstart b") && out.contains("bkmkend b"));
 
-        // A field whose instruction holds a paragraph end or a cell's end
-        // shows it: it is not kept unshown (written back, it would show twice).
+        // A field whose instruction holds a paragraph end, a page break or a
+        // cell's end shows it: it is not kept unshown (written back, it would
+        // show twice, or in another place).
         // An empty paragraph at a cell's end stays one; a row definition
         // holding a word that is not a row's (\\uc0) is not written back.
         for (const QByteArray broken : {"{\\rtf1 a{\\field{\\*{}}\\par}b\\par}", "{\\rtf{\\field{\\*{}}\\par}",
@@ -242,7 +243,7 @@ private slots:
                                       "{\\rtf\\trowd\\cellx\\cellx\\intbl\\row\\tab",
                                       "{\\rtf\\cellx\\cell\\intbl\\cell\\row\\trowd\\cellx\\cellx\\row", "{\\rtf{ \\pict}",
                                       "{\\rtf\\trowd\\trleft-55\\cellx2147483647\\intbl a\\cell\\row",
-                                      "{\\rtf\\u-10178{\\footnote}",
+                                      "{\\rtf\\u-10178{\\footnote}", "{\\rtf1 e\\par{\\field{\\*{}}\\page}}",
                                       "{\\rtf\\cellx\\intbl\\par\\l\\par\\cell\\p\\cell\\t\\row\\t\\trowd\\cellx\\cellx\\l\\row"}) {
             QTextDocument once, twice;
             QVERIFY(rtf::read(broken, once));

@@ -1160,29 +1160,34 @@ private:
     }
 
     // Whether a group read on its own shows nothing at all: nothing it leaves
-    // waiting (a list marker, half a pair) shows later either. One holding
-    // another field is not tried.
+    // waiting (a list marker, half a pair) shows later either. It is read
+    // between letters, so that a break that ends only an open paragraph
+    // (\page, \sect) shows. One holding another field is not tried.
     static bool showsNothing(std::string_view group) {
         static thread_local bool probing = false; // the field itself, inside the probe
         if (probing)
             return true;
         if (group.find("\\field", 2) != std::string_view::npos)
             return false;
-        struct Counter : Sink {
-            size_t shown = 0;
-            bool wantsFormat() const override { return false; }
-            void text(const char16_t *, size_t n, const RunFormat &) override { shown += n; }
-            void endParagraph(const ParaFormat &, const RunFormat &) override { ++shown; }
-        } counter;
-        std::string document = "{\\rtf1 ";
-        document.append(group);
-        document += '}';
-        probing = true;
-        struct Done {
-            ~Done() { probing = false; }
-        } done;
-        parse(document, counter);
-        return counter.shown == 0;
+        const auto shownBy = [](std::string_view body) {
+            struct Counter : Sink {
+                size_t shown = 0;
+                bool wantsFormat() const override { return false; }
+                void text(const char16_t *, size_t n, const RunFormat &) override { shown += n; }
+                void endParagraph(const ParaFormat &, const RunFormat &) override { ++shown; }
+            } counter;
+            std::string document = "{\\rtf1 x";
+            document.append(body);
+            document += "x}";
+            probing = true;
+            struct Done {
+                ~Done() { probing = false; }
+            } done;
+            parse(document, counter);
+            return counter.shown;
+        };
+        static thread_local const size_t letter = shownBy({});
+        return shownBy(group) == letter;
     }
 
     // Characters (one waiting for its pair too), paragraph ends and cell tabs
