@@ -7,6 +7,7 @@
 #include "platform/safewrite.h"
 
 #include <QDir>
+#include <QFile>
 #include <QTextCursor>
 #include <QTextDocument>
 
@@ -233,12 +234,39 @@ QByteArray serialize(const QTextDocument &doc, bool plainText, plaintext::Encodi
     return plainText ? plaintext::write(doc, encoding) : rtf::write(doc);
 }
 
+namespace {
+
+// A failed write: its cause in words, and what became of the old file.
+[[noreturn]] void failedToSave(const SafeWriter &out) {
+    QString text = QStringLiteral("Failed to Save Stream");
+    const int err = out.error();
+    if (err == ENOSPC || err == EDQUOT)
+        text += QStringLiteral(". Нет места на диске");
+    else if (err == EFBIG)
+        text += QStringLiteral(". Файл больше, чем разрешено");
+    else if (err != 0)
+        text += QStringLiteral(". ") + reason(err);
+    if (out.oldIntact())
+        text += QStringLiteral(". Прежний файл не изменён.");
+    else if (!out.rescuePath().empty())
+        text += QStringLiteral(". Прежний файл испорчен; его содержимое сохранено в \"%1\".")
+                    .arg(QFile::decodeName(QByteArray::fromStdString(out.rescuePath())));
+    else
+        text += QStringLiteral(". Прежний файл испорчен.");
+    throw tessarin::Error(text);
+}
+
+} // namespace
+
 void writeFile(const QString &path, const QByteArray &bytes) {
     SafeWriter out(encodePath(path));
-    if (!out.open())
+    if (!out.open(bytes.size())) {
+        if (out.inPlace() && out.error() == ENOSPC) // the new text would not fit: nothing was touched
+            failedToSave(out);
         cannotCreate(path, out.error());
+    }
     if (!out.write(bytes.constData(), bytes.size()) || !out.commit())
-        failedToSave();
+        failedToSave(out);
 }
 
 void save(const QString &path, bool plainText, const QTextDocument &doc, plaintext::Encoding encoding) {

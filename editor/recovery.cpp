@@ -4,6 +4,7 @@
 #include "editor/rtf/writer.h"
 #include "editor/tjre.h"
 #include "platform/safewrite.h"
+#include "platform/settingspath.h"
 
 #include <QCryptographicHash>
 #include <QDateTime>
@@ -104,12 +105,7 @@ QString fileOf(const QString &id, const char *suffix) { return folder() + u'/' +
 
 } // namespace
 
-QString folder() {
-    QString state = qEnvironmentVariable("XDG_STATE_HOME");
-    if (state.isEmpty() || QDir::isRelativePath(state))
-        state = QDir::homePath() + QStringLiteral("/.local/state");
-    return state + QStringLiteral("/tessarin");
-}
+QString folder() { return stateFolder(); }
 
 // ---- the file ------------------------------------------------------------------
 

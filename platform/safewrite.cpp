@@ -1,14 +1,21 @@
 #include "platform/safewrite.h"
 
+#include "platform/settingspath.h"
+
+#include <QDir>
+#include <QFile>
 #include <QRandomGenerator>
 
 #include <cerrno>
 #include <csignal>
 #include <cstdio>
+#include <ctime>
+#include <new>
 
 #include <pthread.h>
 
 #include <fcntl.h>
+#include <sys/statvfs.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -91,6 +98,8 @@ SafeWriter::SafeWriter(const QByteArray &nativePath) : target_(finalTarget(nativ
 SafeWriter::~SafeWriter() { discard(); }
 
 void SafeWriter::discard() {
+    if (keeping_)
+        restoreOld();
     if (fd_ >= 0)
         ::close(fd_);
     fd_ = -1;
@@ -99,7 +108,9 @@ void SafeWriter::discard() {
     temp_.clear();
 }
 
-bool SafeWriter::open() {
+bool SafeWriter::open(qint64 newSize) {
+    if (inPlace_ && exists_ && regular_ && openInPlace(newSize))
+        return error_ == 0;
     if (inPlace_) {
         // Without blocking, also when a FIFO stands there by now; then
         // blocking writes again.
@@ -138,6 +149,81 @@ bool SafeWriter::open() {
     return true;
 }
 
+// A regular file written in place, when it can be read: its old bytes are
+// kept before it is emptied. True when the way was taken (error_ says whether
+// it failed); false: the file cannot be read, open it as before.
+bool SafeWriter::openInPlace(qint64 newSize) {
+    const int fd = ::open(target_.c_str(), O_RDWR | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
+    struct stat st;
+    if (fd < 0 || ::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+        if (fd >= 0)
+            ::close(fd);
+        return false;
+    }
+    const auto fail = [&](int err) {
+        ::close(fd);
+        error_ = err;
+        return true;
+    };
+    struct statvfs fs;
+    if (newSize >= 0 && ::fstatvfs(fd, &fs) == 0 &&
+        double(newSize) > double(st.st_size) + double(fs.f_bavail) * double(fs.f_frsize))
+        return fail(ENOSPC);
+    try {
+        old_.resize(size_t(st.st_size));
+    } catch (const std::bad_alloc &) {
+        return fail(ENOMEM);
+    }
+    for (size_t done = 0; done < old_.size();) {
+        const ssize_t n = ::pread(fd, old_.data() + done, old_.size() - done, off_t(done));
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            return fail(n < 0 ? errno : EIO);
+        done += size_t(n);
+    }
+    if (::ftruncate(fd, 0) != 0)
+        return fail(errno);
+    ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
+    fd_ = fd;
+    keeping_ = true;
+    return true;
+}
+
+// Puts the old bytes back; when that fails, into a rescue file of the state
+// folder, whose name rescuePath() then gives.
+void SafeWriter::restoreOld() {
+    keeping_ = false;
+    const WriteSignalsHeld held;
+    const auto writeAll = [&](int fd) {
+        for (size_t done = 0; done < old_.size();) {
+            const ssize_t n = ::pwrite(fd, old_.data() + done, old_.size() - done, off_t(done));
+            if (n < 0 && errno == EINTR)
+                continue;
+            if (n <= 0)
+                return false;
+            done += size_t(n);
+        }
+        return ::fsync(fd) == 0;
+    };
+    oldIntact_ = fd_ >= 0 && ::ftruncate(fd_, 0) == 0 && writeAll(fd_);
+    if (!oldIntact_) {
+        const QString folder = stateFolder();
+        QDir().mkpath(folder);
+        const std::string name = target_.substr(folderOf(target_).size());
+        char suffix[32];
+        std::snprintf(suffix, sizeof suffix, ".%ld.rescued", long(::time(nullptr)));
+        const std::string path = QFile::encodeName(folder).toStdString() + "/" + name.substr(0, 200) + suffix;
+        const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
+        if (fd >= 0 && writeAll(fd))
+            rescue_ = path;
+        if (fd >= 0)
+            ::close(fd);
+    }
+    old_.clear();
+    old_.shrink_to_fit();
+}
+
 bool SafeWriter::write(const char *data, qint64 size) {
     const WriteSignalsHeld held;
     while (size > 0) {
@@ -146,6 +232,10 @@ bool SafeWriter::write(const char *data, qint64 size) {
             if (errno == EINTR)
                 continue;
             error_ = errno;
+            if (keeping_)
+                restoreOld();
+            else if (inPlace_)
+                oldIntact_ = false;
             return false;
         }
         data += n;
@@ -159,12 +249,22 @@ bool SafeWriter::commit() {
         return false;
     // A FIFO or a device has nothing to sync.
     bool ok = !regular_ || ::fsync(fd_) == 0;
+    if (!ok && keeping_) {
+        error_ = errno;
+        restoreOld();
+    } else if (!ok && inPlace_) {
+        oldIntact_ = false;
+    }
+    keeping_ = false;
+    old_.clear();
+    old_.shrink_to_fit();
     ok = ::close(fd_) == 0 && ok;
     fd_ = -1;
     if (ok && !inPlace_)
         ok = ::rename(temp_.c_str(), target_.c_str()) == 0;
     if (!ok) {
-        error_ = errno;
+        if (error_ == 0)
+            error_ = errno;
         discard();
         return false;
     }

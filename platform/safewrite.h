@@ -10,7 +10,11 @@
 // owner and group.
 //
 // In place: the file itself is opened for writing and emptied, as the classic
-// create-or-empty does. Taken everywhere else: a folder we cannot create files
+// create-or-empty does. A regular file's old bytes are kept in memory first
+// (the open refuses, ENOSPC, when the new size cannot fit the disk's free
+// space with them) and written back when the write or the sync fails, or no
+// commit comes; if even that fails they go to a rescue file in the state
+// folder (rescuePath()). Taken everywhere else: a folder we cannot create files
 // in, a file with more than one name (hard links), a file we may not write
 // (the open then fails with the system's reason), a file of another owner, a
 // FIFO or a device. The open never blocks: a FIFO nobody reads fails at once
@@ -49,8 +53,9 @@ public:
     bool inPlace() const { return inPlace_; }
 
     // Creates the temporary file, or opens and empties the file itself. False
-    // when the file cannot be created; error() is the errno.
-    bool open();
+    // when the file cannot be created, or newSize (when known) cannot fit;
+    // error() is the errno.
+    bool open(qint64 newSize = -1);
     // False when writing fails.
     bool write(const char *data, qint64 size);
     // Syncs and closes; atomic: renames over the target. False when that
@@ -58,9 +63,16 @@ public:
     bool commit();
 
     int error() const { return error_; }
+    // After a failure: whether the target holds what it held before (an
+    // atomic save never touched it; one in place had its old bytes put
+    // back). When that failed, where the old bytes are, if anywhere.
+    bool oldIntact() const { return oldIntact_; }
+    const std::string &rescuePath() const { return rescue_; }
 
 private:
     void discard();
+    bool openInPlace(qint64 newSize);
+    void restoreOld();
 
     std::string target_; // the end of the chain of symbolic links
     std::string temp_;    // atomic only, once created
@@ -70,4 +82,8 @@ private:
     unsigned mode_ = 0, uid_ = 0, gid_ = 0;
     int fd_ = -1;
     int error_ = 0;
+    bool keeping_ = false;  // in place: old_ holds the file's old bytes
+    std::string old_;
+    bool oldIntact_ = true;
+    std::string rescue_;
 };

@@ -45,3 +45,10 @@ QString settingsFilePath(const QString &executableDir) {
         config = QDir::homePath() + QStringLiteral("/.config");
     return config + QStringLiteral("/tessarin/Tessarin.ini");
 }
+
+QString stateFolder() {
+    QString state = qEnvironmentVariable("XDG_STATE_HOME");
+    if (state.isEmpty() || QDir::isRelativePath(state))
+        state = QDir::homePath() + QStringLiteral("/.local/state");
+    return state + QStringLiteral("/tessarin");
+}

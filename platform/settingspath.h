@@ -13,3 +13,8 @@ QString settingsFilePath(const QString &executableDir);
 // unnamed file in the folder, so that it holds for root too (permission bits
 // do not stop root; a read-only mount or /proc does).
 bool canWriteFileAt(const QString &filePath);
+
+// The program's own state folder (recovery copies, rescued files):
+// "$XDG_STATE_HOME/tessarin", or "~/.local/state/tessarin" when
+// XDG_STATE_HOME is unset or relative. Not created here.
+QString stateFolder();
