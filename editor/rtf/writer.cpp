@@ -615,15 +615,7 @@ private:
             const int b = c < 0x80                    ? int(c)
                           : c >= 0x0410 && c <= 0x044F ? c - 0x0410 + 0xC0 // А..я, the bulk of the text
                                                        : cp1251::fromUnicode(c);
-            if (b >= 0x80) {
-                // The Unicode value first, for readers that ignore \ansicpg
-                // (pandoc reads \'hh as Windows-1252), then the byte that
-                // readers skipping \u show.
-                out_ += "\\u";
-                appendInt(out_, int(int16_t(c)));
-                appendHex(out_, static_cast<unsigned char>(b));
-                needDelim_ = false;
-            } else if (b >= 0) {
+            if (b >= 0) { // the document's code page (\ansicpg1251) holds it
                 appendHex(out_, static_cast<unsigned char>(b));
                 needDelim_ = false;
             } else {
