@@ -2,6 +2,7 @@
 
 #include "app/commandmap.h"
 
+#include "editor/docio.h"
 #include "editor/file_dialogs.h"
 #include "editor/print_dialogs.h"
 #include "editor/recovery.h"
@@ -15,6 +16,7 @@
 #include "platform/inifile.h"
 #include "platform/keyboard.h"
 #include "platform/messages.h"
+#include "platform/safewrite.h"
 #include "platform/settingspath.h"
 #include "platform/windowfit.h"
 
@@ -226,6 +228,10 @@ void TForm1::FormCreate() {
         styler = new HintStyler(qApp);
     qApp->installEventFilter(styler);
     restoreGeometry();
+    // A save of the last document that a crash cut short left its temporary file beside it.
+    if (const QString last = IniFile(settingsPath_).readString(QStringLiteral("FILE"), QStringLiteral("OpenFile"), {});
+        !last.isEmpty())
+        SafeWriter::removeStale(docio::encodePath(last));
     StatusBar1->SetText(5, QStringLiteral("По ширине"));
     findKeyboardLayouts();
     JRE->SetTabStops({100});

@@ -14,7 +14,9 @@
 
 #include <pthread.h>
 
+#include <dirent.h>
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/statvfs.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -124,6 +126,7 @@ bool SafeWriter::open(qint64 newSize) {
         ::fcntl(fd_, F_SETFL, ::fcntl(fd_, F_GETFL) & ~O_NONBLOCK);
         return true;
     }
+    removeStale(QByteArray::fromStdString(target_));
     const std::string folder = folderOf(target_);
     const std::string name = target_.substr(folder.size());
     for (int attempt = 0; attempt < 100 && fd_ < 0; ++attempt) {
@@ -135,6 +138,8 @@ bool SafeWriter::open(qint64 newSize) {
         if (fd_ < 0 && errno != EEXIST)
             break;
     }
+    if (fd_ >= 0)
+        ::flock(fd_, LOCK_EX | LOCK_NB); // ours while it is written: not stale
     if (fd_ < 0) {
         error_ = errno;
         temp_.clear();
@@ -222,6 +227,36 @@ void SafeWriter::restoreOld() {
     }
     old_.clear();
     old_.shrink_to_fit();
+}
+
+int SafeWriter::removeStale(const QByteArray &nativePath) {
+    const std::string target = finalTarget(nativePath.toStdString());
+    const std::string folder = folderOf(target);
+    const std::string prefix = "." + target.substr(folder.size()).substr(0, 200) + ".";
+    DIR *dir = ::opendir(folder.empty() ? "." : folder.c_str());
+    if (!dir)
+        return 0;
+    int removed = 0;
+    const time_t now = ::time(nullptr);
+    while (const dirent *entry = ::readdir(dir)) {
+        const std::string name = entry->d_name;
+        // prefix, eight hex digits, ".tmp"
+        if (name.size() != prefix.size() + 12 || name.compare(0, prefix.size(), prefix) != 0 ||
+            name.compare(name.size() - 4, 4, ".tmp") != 0 ||
+            name.find_first_not_of("0123456789abcdef", prefix.size()) != name.size() - 4)
+            continue;
+        const std::string path = folder + name;
+        const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK);
+        if (fd < 0)
+            continue;
+        struct stat st;
+        if (::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && now - st.st_mtime > 10 &&
+            ::flock(fd, LOCK_EX | LOCK_NB) == 0 && ::unlink(path.c_str()) == 0)
+            ++removed;
+        ::close(fd);
+    }
+    ::closedir(dir);
+    return removed;
 }
 
 bool SafeWriter::write(const char *data, qint64 size) {

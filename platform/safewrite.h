@@ -52,6 +52,12 @@ public:
 
     bool inPlace() const { return inPlace_; }
 
+    // Removes the temporary files an atomic save of this path left behind
+    // (a crash or kill -9 mid-save): ".NAME.XXXXXXXX.tmp" beside it, that no
+    // program holds locked (a save in progress locks its own) and that are
+    // older than a few seconds. Returns how many went. open() calls it.
+    static int removeStale(const QByteArray &nativePath);
+
     // Creates the temporary file, or opens and empties the file itself. False
     // when the file cannot be created, or newSize (when known) cannot fit;
     // error() is the errno.

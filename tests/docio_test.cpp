@@ -24,6 +24,7 @@
 #include <thread>
 
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -300,6 +301,36 @@ private slots:
             QVERIFY2(message.startsWith(QStringLiteral("Cannot create file \"%1\". ").arg(fresh)), qPrintable(message));
         }
         QCOMPARE(QDir(locked).entryList(QDir::Files | QDir::Hidden), QStringList());
+    }
+
+    // The temporary files of saves a crash cut short go at the next save: not
+    // one a running save holds locked, nor a fresh one, nor another file's.
+    void staleTemporaryFilesGo() {
+        const QString doc = path(QStringLiteral("crashed.rtf"));
+        writeFile(doc, "old");
+        const auto make = [&](const char *name, bool old) {
+            const QString p = path(QString::fromLatin1(name));
+            writeFile(p, "partial");
+            QFile f(p);
+            if (old && f.open(QIODevice::ReadWrite))
+                f.setFileTime(QDateTime::currentDateTime().addSecs(-60), QFileDevice::FileModificationTime);
+            return p;
+        };
+        const QString stale = make(".crashed.rtf.0badc0de.tmp", true);
+        const QString held = make(".crashed.rtf.12345678.tmp", true);
+        const QString fresh = make(".crashed.rtf.9abcdef0.tmp", false);
+        const QString other = make(".other.rtf.0badc0de.tmp", true);
+        const int fd = ::open(QFile::encodeName(held).constData(), O_RDONLY);
+        QVERIFY(fd >= 0 && ::flock(fd, LOCK_EX) == 0);
+        QTextDocument text;
+        text.setPlainText(QStringLiteral("new"));
+        docio::save(doc, true, text);
+        ::close(fd);
+        QCOMPARE(readFile(doc), QByteArray("new"));
+        QVERIFY(!QFile::exists(stale));
+        QVERIFY(QFile::exists(held) && QFile::exists(fresh) && QFile::exists(other));
+        for (const QString &p : {held, fresh, other})
+            QFile::remove(p);
     }
 
     // Writing fails half way (the file size limit): the old file stays whole.
