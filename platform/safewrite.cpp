@@ -9,6 +9,7 @@
 #include <cerrno>
 #include <csignal>
 #include <cstdio>
+#include <cstring>
 #include <ctime>
 #include <new>
 
@@ -18,6 +19,7 @@
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/statvfs.h>
+#include <sys/xattr.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -49,6 +51,29 @@ std::string finalTarget(std::string path) {
 std::string folderOf(const std::string &path) {
     const size_t slash = path.rfind('/');
     return slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
+}
+
+// The old file's extended attributes (tags file managers set, its ACL) go to
+// the file that replaces it; one the system refuses is left out.
+void copyAttributes(const std::string &from, int to) {
+    const ssize_t size = ::listxattr(from.c_str(), nullptr, 0);
+    if (size <= 0)
+        return;
+    std::string names(size_t(size), '\0');
+    const ssize_t got = ::listxattr(from.c_str(), names.data(), names.size());
+    if (got <= 0)
+        return;
+    names.resize(size_t(got));
+    std::string value;
+    for (size_t at = 0; at < names.size(); at += std::strlen(names.c_str() + at) + 1) {
+        const char *name = names.c_str() + at;
+        const ssize_t length = ::getxattr(from.c_str(), name, nullptr, 0);
+        if (length < 0)
+            continue;
+        value.resize(size_t(length));
+        if (::getxattr(from.c_str(), name, value.data(), value.size()) == length)
+            ::fsetxattr(to, name, value.data(), value.size(), 0);
+    }
 }
 
 } // namespace
@@ -150,6 +175,7 @@ bool SafeWriter::open(qint64 newSize) {
         if (::fchown(fd_, uid_, gid_) != 0 && ::fchown(fd_, uid_t(-1), gid_) != 0) {
             // A group we are not in: the file gets ours, as a new file would.
         }
+        copyAttributes(target_, fd_);
     }
     return true;
 }

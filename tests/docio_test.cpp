@@ -25,6 +25,7 @@
 
 #include <fcntl.h>
 #include <sys/file.h>
+#include <sys/xattr.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -247,10 +248,14 @@ private slots:
             QCOMPARE(docio::encodePath(docio::decodePath(bad)), bad);
     }
 
+    // Permissions, extended attributes (a file manager's tag) and the link
+    // survive a save that replaces the file.
     void keepsLinkAndPermissions() {
         const QString target = path(QStringLiteral("target.rtf"));
         const QString link = path(QStringLiteral("link.rtf"));
         writeFile(target, "old");
+        const QByteArray native = QFile::encodeName(target);
+        const bool tagged = ::setxattr(native.constData(), "user.xdg.tags", "red", 3, 0) == 0;
         QVERIFY(QFile::setPermissions(target, QFileDevice::ReadOwner | QFileDevice::WriteOwner |
                                                   QFileDevice::ReadGroup));
         QVERIFY(QFile::link(QStringLiteral("target.rtf"), link)); // relative link
@@ -262,6 +267,11 @@ private slots:
         QCOMPARE(QFile::permissions(target), QFileDevice::ReadOwner | QFileDevice::WriteOwner |
                                                  QFileDevice::ReadUser | QFileDevice::WriteUser |
                                                  QFileDevice::ReadGroup);
+        if (tagged) { // (where the file system keeps user attributes)
+            char tag[8] = {};
+            QCOMPARE(::getxattr(native.constData(), "user.xdg.tags", tag, sizeof tag), ssize_t(3));
+            QCOMPARE(QByteArray(tag), QByteArray("red"));
+        }
         // A new file gets 0666 less the umask, as any file; no temporary stays.
         const QString fresh = path(QStringLiteral("fresh.txt"));
         docio::save(fresh, true, doc);
