@@ -313,11 +313,13 @@ void TForm1::FormClose() {
         IniFile ini(settingsPath_);
         if (!OpenDialog1->FileName.isEmpty())
             ini.writeString(QStringLiteral("FILE"), QStringLiteral("OpenFile"), OpenDialog1->FileName);
+        // The four values in one write: two programs closing together leave
+        // one window's geometry, not a mix.
         const QRect outer = OuterGeometry();
-        ini.writeInteger(QStringLiteral("FORM"), QStringLiteral("Left"), outer.x());
-        ini.writeInteger(QStringLiteral("FORM"), QStringLiteral("Top"), outer.y());
-        ini.writeInteger(QStringLiteral("FORM"), QStringLiteral("Width"), outer.width());
-        ini.writeInteger(QStringLiteral("FORM"), QStringLiteral("Height"), outer.height());
+        ini.writeStrings(QStringLiteral("FORM"), {{QStringLiteral("Left"), QString::number(outer.x())},
+                                                  {QStringLiteral("Top"), QString::number(outer.y())},
+                                                  {QStringLiteral("Width"), QString::number(outer.width())},
+                                                  {QStringLiteral("Height"), QString::number(outer.height())}});
     } catch (const tessarin::Error &e) {
         messages::showError(e.message());
     }

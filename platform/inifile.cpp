@@ -8,7 +8,12 @@
 #include <QFile>
 #include <QFileInfo>
 
+#include <cerrno>
 #include <new>
+
+#include <fcntl.h>
+#include <sys/file.h>
+#include <unistd.h>
 
 namespace {
 
@@ -35,6 +40,27 @@ bool sameName(QByteArrayView bytes, const QString &name) {
 }
 
 // Where a key is, or where it would go, in the text of the file.
+// An exclusive lock on a folder (flock on the folder itself) while it lives;
+// none when the folder cannot be opened.
+class FolderLock {
+public:
+    explicit FolderLock(const QString &folder)
+        : fd_(::open(QFile::encodeName(folder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC)) {
+        if (fd_ >= 0)
+            while (::flock(fd_, LOCK_EX) != 0 && errno == EINTR) {
+            }
+    }
+    ~FolderLock() {
+        if (fd_ >= 0)
+            ::close(fd_); // drops the lock
+    }
+    FolderLock(const FolderLock &) = delete;
+    FolderLock &operator=(const FolderLock &) = delete;
+
+private:
+    int fd_;
+};
+
 struct Spot {
     bool sectionFound = false;
     qsizetype insertAt = -1; // after the section's last non-blank line
@@ -162,11 +188,16 @@ void IniFile::writeInteger(const QString &section, const QString &key, int value
 }
 
 void IniFile::writeString(const QString &section, const QString &key, const QString &value) {
-    QString oneLine = value;
-    oneLine.replace(u'\r', u' ').replace(u'\n', u' ');
-    const QByteArray valueBytes = oneLine.toUtf8();
+    writeStrings(section, {{key, value}});
+}
 
+void IniFile::writeStrings(const QString &section, const QList<std::pair<QString, QString>> &values) {
     const QFileInfo info(path_);
+    if (!info.exists() && !info.absoluteDir().exists())
+        QDir().mkpath(info.absolutePath()); // a failure shows at the write below
+    // Programs writing the same file at once take turns: each one's values
+    // land together, none of them lost between another's read and rename.
+    const FolderLock lock(info.absolutePath());
     QFile in(path_);
     qint64 size = 0;
     QByteArray head;
@@ -175,56 +206,60 @@ void IniFile::writeString(const QString &section, const QString &key, const QStr
             failWrite(path_);
         size = in.size();
         head = readHead(in, size);
-    } else if (!info.absoluteDir().exists()) {
-        QDir().mkpath(info.absolutePath()); // a failure shows at the write below
     }
+    const qsizetype oldHead = head.size();
 
-    // The edit: replace head[at, at + removed) by inserted; or, when the
-    // section is not in the file, append `appended` at its end.
-    const Spot spot = locate(head, section, key);
+    // Each key's edit goes into the head; keys of a section the file lacks go
+    // into `appended`, a new section at the file's end.
     const QByteArray eol = lineBreakOf(head);
-    qsizetype at = 0, removed = 0;
-    QByteArray inserted, appended;
-    if (spot.keyFound) {
-        at = spot.valueStart;
-        removed = spot.valueEnd - spot.valueStart;
-        inserted = spot.hasEquals ? valueBytes : '=' + valueBytes;
-    } else if (spot.sectionFound) {
-        at = spot.insertAt;
-        if (at == head.size() && !head.isEmpty() && !head.endsWith('\n'))
-            inserted = eol;
-        inserted += key.toUtf8() + '=' + valueBytes + eol;
-    } else {
-        bool endsWithBreak = true;
-        if (size > 0) {
-            if (size == head.size()) {
-                endsWithBreak = head.endsWith('\n');
-            } else {
-                char last = '\n';
-                endsWithBreak = !(in.seek(size - 1) && in.getChar(&last)) || last == '\n';
+    QByteArray appended;
+    for (const auto &[key, value] : values) {
+        QString oneLine = value;
+        oneLine.replace(u'\r', u' ').replace(u'\n', u' ');
+        const QByteArray valueBytes = oneLine.toUtf8();
+        const Spot spot = locate(head, section, key);
+        if (spot.keyFound) {
+            head.replace(spot.valueStart, spot.valueEnd - spot.valueStart,
+                         spot.hasEquals ? valueBytes : '=' + valueBytes);
+        } else if (spot.sectionFound) {
+            QByteArray line;
+            if (spot.insertAt == head.size() && !head.isEmpty() && !head.endsWith('\n'))
+                line = eol;
+            head.insert(spot.insertAt, line + key.toUtf8() + '=' + valueBytes + eol);
+        } else {
+            if (appended.isEmpty()) {
+                bool endsWithBreak = true;
+                if (size > 0) {
+                    if (size == oldHead) {
+                        endsWithBreak = head.endsWith('\n');
+                    } else {
+                        char last = '\n';
+                        endsWithBreak = !(in.seek(size - 1) && in.getChar(&last)) || last == '\n';
+                    }
+                }
+                if (!endsWithBreak)
+                    appended = eol;
+                appended += '[' + section.toUtf8() + ']' + eol;
             }
+            appended += key.toUtf8() + '=' + valueBytes + eol;
         }
-        if (!endsWithBreak)
-            appended = eol;
-        appended += '[' + section.toUtf8() + ']' + eol + key.toUtf8() + '=' + valueBytes + eol;
-        at = head.size();
     }
 
     // The rest of the file beyond the head is copied from the old file into
     // the new one; a write in place empties the old file first, so then the
     // rest is read into memory before.
     SafeWriter out(QFile::encodeName(path_));
-    const bool streaming = size > head.size();
+    const bool streaming = size > oldHead;
     QByteArray rest;
     if (streaming && out.inPlace()) {
         try {
-            if (!in.seek(head.size()))
+            if (!in.seek(oldHead))
                 failWrite(path_);
             rest = in.readAll();
         } catch (const std::bad_alloc &) {
             failWrite(path_);
         }
-        if (rest.size() != size - head.size())
+        if (rest.size() != size - oldHead)
             failWrite(path_);
     }
     if (!out.open())
@@ -233,11 +268,9 @@ void IniFile::writeString(const QString &section, const QString &key, const QStr
         if (!out.write(data, length))
             failWrite(path_);
     };
-    put(head.constData(), at);
-    put(inserted.constData(), inserted.size());
-    put(head.constData() + at + removed, head.size() - at - removed);
+    put(head.constData(), head.size());
     if (streaming && !out.inPlace()) {
-        if (!in.seek(head.size()))
+        if (!in.seek(oldHead))
             failWrite(path_);
         QByteArray chunk;
         while (!in.atEnd()) {

@@ -19,7 +19,10 @@
 // Only a regular file is read or written; a failure throws tessarin::Error
 // "Unable to write to <path>".
 #include <QByteArray>
+#include <QList>
 #include <QString>
+
+#include <utility>
 
 class IniFile {
 public:
@@ -39,6 +42,10 @@ public:
     void writeInteger(const QString &section, const QString &key, int value);
     // Line breaks in the value are written as blanks: a value is one line.
     void writeString(const QString &section, const QString &key, const QString &value);
+    // Several keys of a section in one rewrite of the file. Writes of the
+    // file by several programs take turns (a lock on its folder), so that
+    // each one's values land together.
+    void writeStrings(const QString &section, const QList<std::pair<QString, QString>> &values);
 
     // The integer rule of readInteger applied to a text; false when it is not
     // a whole number.

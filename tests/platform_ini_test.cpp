@@ -13,6 +13,8 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include <thread>
+
 #include <unistd.h>
 
 using testsupport::readFile;
@@ -337,6 +339,25 @@ private slots:
             QCOMPARE(failed, "Unable to write to " + place.path);
             QVERIFY(readFile(place.path) == expected);
         }
+    }
+
+    // Programs writing the file at once lose none of each other's values:
+    // each read-modify-rename waits for the other's.
+    void writersTakeTurns() {
+        const QString path = file(QStringLiteral("turns.ini"));
+        constexpr int kRounds = 60;
+        const auto writer = [&](const char *key) {
+            for (int i = 1; i <= kRounds; ++i)
+                IniFile(path).writeStrings(QStringLiteral("FORM"), {{QLatin1String(key), QString::number(i)},
+                                                                    {QStringLiteral("Last"), QString::number(i)}});
+        };
+        std::thread a(writer, "A"), b(writer, "B");
+        a.join();
+        b.join();
+        const IniFile ini(path);
+        QCOMPARE(ini.readInteger(QStringLiteral("FORM"), QStringLiteral("A"), 0), kRounds);
+        QCOMPARE(ini.readInteger(QStringLiteral("FORM"), QStringLiteral("B"), 0), kRounds);
+        QCOMPARE(ini.readInteger(QStringLiteral("FORM"), QStringLiteral("Last"), 0), kRounds);
     }
 
     void linksAndPermissionsSurvive() {
