@@ -81,9 +81,11 @@ QByteArray withoutTableReferences(const QByteArray &rtf) {
         const bool space = j < n && rtf[j] == ' ';
         if (hasParam && refs.contains(word)) {
             i = j + space;
-            // The space ended the word removed; one that follows must still end the word before.
-            if (space && afterWord && i < n && (letter(rtf[i]) || digit(rtf[i])))
+            // What follows the word removed must not continue the word before it.
+            if (afterWord && i < n && (letter(rtf[i]) || digit(rtf[i]) || rtf[i] == '-')) {
                 out += ' ';
+                afterWord = false;
+            }
             continue;
         }
         out.append(rtf.constData() + i, j + space - i);
