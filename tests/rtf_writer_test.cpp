@@ -137,6 +137,16 @@ private slots:
         QCOMPARE(picture.twips, QSize(600, 300));
         QCOMPARE(rtf::decodePicture(picture, QSize(400, 400)).pixel(5, 5), QColor(Qt::red).rgb());
         QCOMPARE(rtf::decodePicture(picture, QSize(10, 10)).size(), QSize(10, 5)); // decoded at the size drawn
+
+        // A \pard between cells, with no \intbl after it (as some writers put
+        // them), leaves the row a table until its \row.
+        QTextDocument loose;
+        QVERIFY(rtf::read("{\\rtf1\\trowd\\cellx1701\\cellx3402\\intbl a\\cell\\pard b\\cell\\pard\\row\\pard after\\par}", loose));
+        QCOMPARE(loose.toPlainText(), QStringLiteral("a\tb\nafter"));
+        out = rtf::write(loose);
+        QVERIFY2(out.contains("\\trowd\\cellx1701\\cellx3402") && out.contains("a\\cell b\\cell\\row") &&
+                     out.count("\\row") == 1,
+                 out.constData());
     }
 
     // Pictures that cannot be drawn: a metafile, broken bytes, a PNG that

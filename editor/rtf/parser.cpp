@@ -1052,6 +1052,11 @@ private:
         return static_cast<int16_t>(pnFormats_.size() - 1);
     }
 
+    // A paragraph is a cell's when it says so (\intbl), and also when a cell
+    // of a defined row has ended before it and the row has not: writers put
+    // \pard between cells, and readers keep such a row a table.
+    bool inTable(const Para &para) const { return para.intbl || cellsOpen_; }
+
     ParaFormat paraFormat(const Para &para) {
         ParaFormat p;
         p.align = para.align;
@@ -1060,7 +1065,7 @@ private:
         p.startTwips = para.li + para.fi;
         p.offsetTwips = -para.fi;
         p.style = para.style;
-        if (para.intbl && st_->dest == Dest::Normal) {
+        if (inTable(para) && st_->dest == Dest::Normal) {
             if (rowChanged_) { // the definition read since the last paragraph
                 rows_.push_back(row_);
                 rowChanged_ = false;
@@ -1088,7 +1093,7 @@ private:
         const ParaFormat format = paraFormat(st_->para);
         const RunFormat mark = wantFormat_ ? resolveRun() : RunFormat{};
         ++ends_;
-        if (mayWaitForCell && st_->para.intbl) {
+        if (mayWaitForCell && inTable(st_->para)) {
             deferredPar_ = true;
             deferredFormat_ = format;
             deferredMark_ = mark;
@@ -1684,6 +1689,7 @@ private:
                 }
                 ++pendingTabs_;
                 needPre_ = true;
+                cellsOpen_ = cellsOpen_ || !row_.cellx.empty();
             }
             break;
         case Kw::row:
@@ -1695,7 +1701,7 @@ private:
                 }
                 rowEnd_ = !rowNested_;
                 paragraphBreak();
-                rowEnd_ = rowNested_ = false;
+                rowEnd_ = rowNested_ = cellsOpen_ = false;
             }
             break;
 
@@ -1800,6 +1806,7 @@ private:
     size_t rowShown_ = 0;               // shown() at its \trowd
     bool rowChanged_ = false;           // row_ differs from rows_.back()
     bool rowEnd_ = false;               // the paragraph ending is a row's last
+    bool cellsOpen_ = false;            // a cell of a defined row has ended, the row not yet
     bool rowNested_ = false;            // the row holds a table
     int footnotes_ = 0, endnotes_ = 0;
     std::deque<std::u16string> fields_; // the instructions of the fields read
