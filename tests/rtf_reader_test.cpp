@@ -234,12 +234,12 @@ private slots:
             "{\\shprslt{\\*\\do\\dptxbx{\\dptxbxtext\\pard in shape\\par}}}}b}",
             "a\r\nin shape\r\nb");
         row("text box without its own par", "{\\rtf1 x{\\*\\do\\dptxbx{\\dptxbxtext one\\par two}}}", "x\r\none\r\ntwo");
-        // A nested table's cells are read once, from \nestcell; its plain-text
-        // fallback is not shown.
+        // A nested table's cells are read once, from \nestcell, as paragraphs
+        // of the cell around it; its plain-text fallback is not shown.
         row("nested table", "{\\rtf1 \\pard\\intbl out\\cell\\pard\\intbl\\itap2 in1\\nestcell in2\\nestcell"
                             "{\\*\\nesttableprops\\trowd\\cellx1\\cellx2\\nestrow}{\\nonesttables\\par in1\\tab in2\\par}"
                             "\\pard\\intbl\\itap1 end\\cell\\row}",
-            "out\tin1\tin2\tend");
+            "out\tin1\r\nin2\r\nend");
     }
 
     void text() { checkBothSinks(); }

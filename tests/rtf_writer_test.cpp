@@ -147,6 +147,15 @@ private slots:
         QVERIFY2(out.contains("\\trowd\\cellx1701\\cellx3402") && out.contains("a\\cell b\\cell\\row") &&
                      out.count("\\row") == 1,
                  out.constData());
+        // A table in a cell: the row around it stays a table, the inner cells
+        // paragraphs of its cell.
+        QTextDocument nested;
+        QVERIFY(rtf::read("{\\rtf1\\trowd\\cellx5000\\pard\\intbl\\itap2 A\\nestcell B\\nestcell{\\*\\nesttableprops"
+                          "\\trowd\\cellx2000\\cellx4000\\nestrow}{\\nonesttables A B\\par}\\pard\\intbl\\itap1 after"
+                          "\\cell\\row\\pard end\\par}",
+                          nested));
+        out = rtf::write(nested);
+        QVERIFY2(out.contains("\\trowd\\cellx5000") && out.contains("A\\par\r\nB\\par\r\nafter\\cell\\row"), out.constData());
     }
 
     // Pictures that cannot be drawn: a metafile, broken bytes, a PNG that

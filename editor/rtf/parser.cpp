@@ -1669,16 +1669,15 @@ private:
                     row_.rtf.clear();
             }
             break;
-        case Kw::nestrow: // a table in a cell: the row around it is not kept as a table
-            rowNested_ = true;
-            if (s.dest == Dest::Normal) {
-                deferredPar_ = false;
-                paragraphBreak();
-            }
-            break;
+        // A table in a cell: its cells become paragraphs of the cell around
+        // it, which stays a cell of its row.
         case Kw::nestcell:
-            rowNested_ = true;
-            [[fallthrough]];
+            paragraphBreak(true);
+            break;
+        case Kw::nestrow: // its last cell's paragraph has ended already
+            if (!deferredPar_)
+                paragraphBreak(true);
+            break;
         case Kw::cell: // cells are joined by tabs; the row's last one adds none
             if (s.dest == Dest::Normal) {
                 if (pendingHigh_)
@@ -1699,9 +1698,9 @@ private:
                     --pendingTabs_;
                     preamble();
                 }
-                rowEnd_ = !rowNested_;
+                rowEnd_ = true;
                 paragraphBreak();
-                rowEnd_ = rowNested_ = cellsOpen_ = false;
+                rowEnd_ = cellsOpen_ = false;
             }
             break;
 
@@ -1807,7 +1806,6 @@ private:
     bool rowChanged_ = false;           // row_ differs from rows_.back()
     bool rowEnd_ = false;               // the paragraph ending is a row's last
     bool cellsOpen_ = false;            // a cell of a defined row has ended, the row not yet
-    bool rowNested_ = false;            // the row holds a table
     int footnotes_ = 0, endnotes_ = 0;
     std::deque<std::u16string> fields_; // the instructions of the fields read
     std::string styles_;                // the style sheet
