@@ -10,6 +10,7 @@
 #include <QTextDocument>
 #include <QTextFrame>
 #include <QTextLayout>
+#include <QTextBoundaryFinder>
 #include <QTextList>
 #include <QElapsedTimer>
 #include <QTimer>
@@ -259,10 +260,24 @@ struct Progress : QTextBlockUserData {
     int generation = -1;
     int revision = -1;    // of the block's text
     bool firstLine = true;
+    QString text; // the paragraph's, while it is laid out, when words longer than a line may be in it
     qreal y = 0;      // where the next line goes
     qreal bottom = 0; // the bottom of the last line
     int end = 0;      // text laid out so far
 };
+
+// A word of this many characters is longer than any line.
+constexpr int kLongWord = 1024;
+
+// Whether text has a place to break a line within `within` characters after from.
+bool breakWithin(const QString &text, int from, int within) {
+    const qsizetype n = std::min<qsizetype>(within, text.size() - from);
+    if (n < within)
+        return true; // the paragraph ends first
+    QTextBoundaryFinder finder(QTextBoundaryFinder::Line, text.constData() + from, n);
+    const qsizetype next = finder.toNextBoundary();
+    return next > 0 && next < n;
+}
 
 } // namespace
 
@@ -289,7 +304,8 @@ HeightTree::Entry DocLayout::layOut(const QTextBlock &block, QTextLayout *tl, co
     option.setAlignment(align);
     if (format.nonBreakableLines() || doc->pageSize().width() < 0)
         option.setWrapMode(QTextOption::ManualWrap);
-    const bool wordOrAnywhere = option.wrapMode() == QTextOption::WrapAtWordBoundaryOrAnywhere;
+    const QTextOption::WrapMode wrapMode = option.wrapMode();
+    const bool wordOrAnywhere = wrapMode == QTextOption::WrapAtWordBoundaryOrAnywhere;
 
     const qreal indent = indentOf(format);
     const qreal leftMargin = format.leftMargin() + (dir == Qt::RightToLeft ? 0 : indent);
@@ -318,6 +334,8 @@ HeightTree::Entry DocLayout::layOut(const QTextBlock &block, QTextLayout *tl, co
         tl->setCacheEnabled(progress != &local);
         tl->beginLayout();
     }
+    if (wordOrAnywhere && length > kLongWord && progress->text.isNull())
+        progress->text = block.text();
     const Need goal = progress == &local ? Need::all() : need;
     bool finished = false;
     while (!goal.metBy(progress->y, progress->end, tl->lineCount())) {
@@ -336,8 +354,20 @@ HeightTree::Entry DocLayout::layOut(const QTextBlock &block, QTextLayout *tl, co
                 right -= textIndent;
             progress->firstLine = false;
         }
+        // Inside a word longer than any line: broken anywhere at once (as Qt
+        // breaks a word wider than the line), since looking for the word's
+        // end would cost the rest of it for each of its lines.
+        const bool longWord =
+            wordOrAnywhere && !progress->text.isNull() && !breakWithin(progress->text, line.textStart(), kLongWord);
+        if (longWord) {
+            option.setWrapMode(QTextOption::WrapAnywhere);
+            tl->setTextOption(option);
+        }
         line.setLineWidth(right - left);
-        if (fixed(line.naturalTextWidth()) > right - left) {
+        if (longWord) {
+            option.setWrapMode(wrapMode);
+            tl->setTextOption(option);
+        } else if (fixed(line.naturalTextWidth()) > right - left) {
             // A word wider than the line: break it anywhere, as Qt does.
             if (wordOrAnywhere) {
                 option.setWrapMode(QTextOption::WrapAnywhere);
@@ -362,6 +392,7 @@ HeightTree::Entry DocLayout::layOut(const QTextBlock &block, QTextLayout *tl, co
         tl->endLayout();
         const qreal height = std::max(progress->y, progress->bottom);
         const int lines = std::max(1, tl->lineCount());
+        progress->text = QString();
         if (progress != &local)
             progress->end = 0; // finished: a later layout starts afresh
         return {gap + height, gap, lines, true};

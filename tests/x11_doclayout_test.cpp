@@ -401,6 +401,26 @@ private slots:
         }
     }
 
+    // Words longer than any line (broken anywhere without looking for their
+    // ends), among short ones, in a short and in a long paragraph: the lines
+    // are Qt's.
+    void longWordsBreakAsQt() {
+        Pair pair(21);
+        const QString word = QString(3000, QLatin1Char('w')) + QStringLiteral("xyz");
+        for (int copies : {1, 30}) { // 30: a paragraph longer than 64 Ki characters
+            QString text;
+            for (int i = 0; i < copies; ++i)
+                text += QStringLiteral("short words ") + word + QStringLiteral(" end of it. ");
+            pair.edit([&](QTextCursor &c) {
+                c.movePosition(QTextCursor::End);
+                c.insertText(text);
+                c.insertBlock();
+            });
+        }
+        QString why;
+        QVERIFY2(sameLayout(pair.doc(), &pair.ref, &why), qPrintable(why));
+    }
+
     // Bullets and numbers, with indents and formats, in the same pixels as Qt
     // draws them. (Numbers from a list's own start differ on purpose: Qt 6.4
     // draws every list from 1.)
