@@ -253,7 +253,8 @@ private slots:
         // show twice, or in another place).
         // An empty paragraph at a cell's end stays one; a row definition
         // holding a word that is not a row's (\\uc0) is not written back; a
-        // list reference dropped from kept RTF leaves the word before it whole.
+        // list reference dropped from kept RTF leaves the word before it whole;
+        // a font table or code page kept inside a field is not the document's.
         for (const QByteArray broken : {"{\\rtf1 a{\\field{\\*{}}\\par}b\\par}", "{\\rtf{\\field{\\*{}}\\par}",
                                       "{\\rtf{\\field{\\n\\cell\\p}\\p}b",
                                       "{\\rtf\\trowd\\intbl\\row\\trowd\\cellx\\row", "{\\rtf{\\field{\\*{}}{\\r}\\u55357}",
@@ -264,6 +265,7 @@ private slots:
                                       "{\\rtf\\cellx\\cell\\intbl\\cell\\row\\trowd\\cellx\\cellx\\row", "{\\rtf{ \\pict}",
                                       "{\\rtf\\trowd\\trleft-55\\cellx2147483647\\intbl a\\cell\\row",
                                       "{\\rtf\\u-10178{\\footnote}", "{\\rtf1 e\\par{\\field{\\*{}}\\page}}", "{\\rtf1 {\\field{\\ {{\\e}}}\\upr\\ls1p1t}",
+                                      "{\\rtf1 {\\field\\*\\t{{\\fonttbl{\\f\\e{{{\\ansicpg2{}}}}{{{{}}}}}}}}\\u105",
                                       "{\\rtf\\cellx\\intbl\\par\\l\\par\\cell\\p\\cell\\t\\row\\t\\trowd\\cellx\\cellx\\l\\row"}) {
             QTextDocument once, twice;
             QVERIFY(rtf::read(broken, once));

@@ -1282,6 +1282,11 @@ private:
 
     // Switches the current group to a destination; a group read flat (too
     // deep) cannot be undone when it closes, so it is skipped instead.
+    // The document's tables and code page count only in its header, not in a
+    // group inside its text (RTF kept from another place and written back
+    // there would change how the rest of the text reads).
+    bool inHeader(size_t groups) const { return stack_.size() <= 2 + groups; }
+
     bool enter(Dest d) {
         if (flatDepth_ > 0) {
             skipGroup();
@@ -1366,7 +1371,7 @@ private:
             setAnsiPage(850);
             break;
         case Kw::ansicpg:
-            if (w.hasParam && w.param > 0) {
+            if (w.hasParam && w.param > 0 && inHeader(0)) {
                 ansiCpg_ = w.param;
                 ansiCpgSet_ = true;
                 ++fontGen_;
@@ -1379,20 +1384,30 @@ private:
             break;
 
         case Kw::fonttbl:
-            if (enter(Dest::FontTable))
+            if (!inHeader(1))
+                skipGroup();
+            else if (enter(Dest::FontTable))
                 curFont_ = nullptr;
             break;
         case Kw::colortbl:
-            if (enter(Dest::ColorTable)) {
+            if (!inHeader(1)) {
+                skipGroup();
+            } else if (enter(Dest::ColorTable)) {
                 colors_.clear();
                 curColor_ = Color{};
             }
             break;
         case Kw::listtable:
-            enter(Dest::ListTable);
+            if (!inHeader(1))
+                skipGroup();
+            else
+                enter(Dest::ListTable);
             break;
         case Kw::listoverridetable:
-            enter(Dest::OverrideTable);
+            if (!inHeader(1))
+                skipGroup();
+            else
+                enter(Dest::OverrideTable);
             break;
         case Kw::pn:
             if (enter(Dest::Pn))
@@ -1477,7 +1492,10 @@ private:
             keepGroup(w, kept_);
             break;
         case Kw::styles: // the style sheet, which the paragraphs' \s name
-            keepGroup(w, styles_);
+            if (!inHeader(1))
+                skipGroup();
+            else
+                keepGroup(w, styles_);
             break;
         case Kw::bookmark: // kept as read, before the text that follows
             keepGroup(w, pendingMarks_);
