@@ -863,13 +863,24 @@ void DocLayout::drawCells(QPainter *painter, const QTextBlock &block, const RowC
     const qreal left = fixed(page().left + format.leftMargin() + indentOf(format));
     const qreal right = fixed(page().right - format.rightMargin());
     const RowCells cells = fitted(row, right - left);
-    const qreal top = tl->position().y();
+    const qreal top = tl->position().y(), bottom = top + height;
     painter->setPen(QPen(QColor(160, 160, 160), 0));
-    painter->setBrush(Qt::NoBrush);
+    // A row of several paragraphs (a cell of several) is one frame: its
+    // first paragraph draws the top, its last (the one holding the row's
+    // definition) the bottom.
+    const QTextBlock previous = block.previous();
+    const bool first = !inTable(previous) || previous.blockFormat().hasProperty(docformat::kRow);
+    const bool last = format.hasProperty(docformat::kRow) || !inTable(block.next());
+    painter->drawLine(QLineF(left, top, left, bottom));
     for (int i = 0; i < cells.count; ++i) {
         const qreal x0 = left + (i == 0 ? 0 : cells.edges[i - 1]), x1 = left + cells.edges[i];
-        if (x1 > x0)
-            painter->drawRect(QRectF(x0, top, x1 - x0, height));
+        if (x1 <= x0)
+            continue;
+        painter->drawLine(QLineF(x1, top, x1, bottom));
+        if (first)
+            painter->drawLine(QLineF(x0, top, x1, top));
+        if (last)
+            painter->drawLine(QLineF(x0, bottom, x1, bottom));
     }
 }
 

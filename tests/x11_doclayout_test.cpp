@@ -542,6 +542,27 @@ private slots:
             frame = std::max(frame, n);
         }
         QVERIFY2(frame > rect.height() / 2, qPrintable(QString::number(frame))); // the line between the cells
+
+        // A cell of two paragraphs is one frame: no line across the row
+        // between them, one below the row.
+        TJRE two;
+        two.resize(500, 300);
+        two.show();
+        QTextDocument *cells = two.document();
+        QVERIFY(rtf::read("{\\rtf1 \\trowd\\cellx1500\\cellx4500\\pard\\intbl A\\par B\\cell C\\cell\\row\\pard after\\par}",
+                          *cells));
+        const QRectF a = cells->documentLayout()->blockBoundingRect(cells->begin());
+        const QRectF b = cells->documentLayout()->blockBoundingRect(cells->begin().next());
+        const QImage both = render(cells, a.united(b).adjusted(0, 0, 0, 1));
+        const auto greyAcross = [&](int y) {
+            int n = 0;
+            for (int x = 0; x < both.width(); ++x)
+                n += both.pixel(x, y) == qRgb(160, 160, 160);
+            return n;
+        };
+        const int between = int(b.top() - a.top()), below = int(b.bottom() - a.top());
+        QVERIFY2(std::max(greyAcross(between - 1), greyAcross(between)) < 10, "a line between a cell's paragraphs");
+        QVERIFY(std::max(greyAcross(below - 1), greyAcross(below)) > 50);
     }
 
     // The tree against a plain vector: random replacements and changes, then
