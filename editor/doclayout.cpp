@@ -448,6 +448,9 @@ HeightTree::Entry DocLayout::layOutRow(const QTextBlock &block, QTextLayout *tl,
     const QString text = block.text();
     const int length = int(text.size());
     constexpr qreal kPadding = 3;
+    // Lines are placed in their cells here, centred or to the right as the
+    // paragraph says (justified ones stay left).
+    const Qt::Alignment align = format.alignment() & (Qt::AlignHCenter | Qt::AlignRight);
     option.setAlignment(Qt::AlignLeft);
     tl->setTextOption(option);
     tl->setCacheEnabled(false);
@@ -467,7 +470,9 @@ HeightTree::Entry DocLayout::layOutRow(const QTextBlock &block, QTextLayout *tl,
             line.setLineWidth(width);
             if (line.textStart() + line.textLength() > end || line.textLength() == 0)
                 line.setNumColumns(std::max(1, end - line.textStart()), width);
-            line.setPosition(QPointF(x0 - pg.left, y[cell]));
+            const qreal room = std::max<qreal>(0, width - line.naturalTextWidth());
+            const qreal shift = align & Qt::AlignHCenter ? fixed(room / 2) : align & Qt::AlignRight ? room : 0;
+            line.setPosition(QPointF(x0 - pg.left + shift, y[cell]));
             y[cell] += lineHeights(format, line).advance;
             widest_ = std::max(widest_, x0 + line.naturalTextWidth());
         } while (tl->lineAt(tl->lineCount() - 1).textStart() + tl->lineAt(tl->lineCount() - 1).textLength() < end);

@@ -563,6 +563,17 @@ private slots:
         const int between = int(b.top() - a.top()), below = int(b.bottom() - a.top());
         QVERIFY2(std::max(greyAcross(between - 1), greyAcross(between)) < 10, "a line between a cell's paragraphs");
         QVERIFY(std::max(greyAcross(below - 1), greyAcross(below)) > 50);
+
+        // A centred row: each cell's line in the middle of its cell.
+        TJRE centred;
+        centred.resize(500, 300);
+        centred.show();
+        QVERIFY(rtf::read("{\\rtf1 \\trowd\\cellx1500\\cellx4500\\pard\\intbl\\qc a\\cell b\\cell\\row}", *centred.document()));
+        const QTextBlock c = centred.document()->begin();
+        centred.document()->documentLayout()->blockBoundingRect(c);
+        const QTextLine ca = c.layout()->lineAt(0), cb = c.layout()->lineAt(1);
+        QVERIFY2(std::abs(ca.x() + ca.naturalTextWidth() / 2 - 50) < 4, qPrintable(QString::number(ca.x())));
+        QVERIFY2(std::abs(cb.x() + cb.naturalTextWidth() / 2 - 200) < 4, qPrintable(QString::number(cb.x())));
     }
 
     // The tree against a plain vector: random replacements and changes, then
