@@ -106,4 +106,8 @@ void setField(QTextCharFormat &f, const QString &instruction);
 // for any other field.
 QString hyperlinkTarget(const QString &instruction);
 
+// For each cell of a row's definition (each \cellx), whether it is merged
+// into the cell before it (\clmrg).
+QList<bool> mergedCells(const QByteArray &row);
+
 } // namespace docformat

@@ -425,7 +425,20 @@ DocLayout::RowCells DocLayout::rowCells(const QTextBlock &block) {
          b = b.previous(), ++guard)
         cells.first += int(b.text().count(u'\t'));
     cells.first = std::min(cells.first, std::max(0, cells.count - 1));
+    // The row's definition is on its last paragraph.
+    QTextBlock last = block;
+    for (guard = 0; inTable(last) && !last.blockFormat().hasProperty(docformat::kRow) && guard < 64; ++guard)
+        last = last.next();
+    if (last.isValid() && last.blockFormat().hasProperty(docformat::kRow))
+        cells.merged = docformat::mergedCells(last.blockFormat().property(docformat::kRow).toByteArray());
+    cells.merged.resize(cells.count);
     return cells;
+}
+
+int DocLayout::RowCells::rightOf(int cell) const {
+    while (cell + 1 < count && merged.value(cell + 1))
+        ++cell;
+    return cell;
 }
 
 // A row wider than the room for it is narrowed, its columns in proportion.
@@ -461,7 +474,7 @@ HeightTree::Entry DocLayout::layOutRow(const QTextBlock &block, QTextLayout *tl,
         const int tab = cell + 1 < cells.count ? int(text.indexOf(u'\t', pos)) : -1;
         const int end = tab >= 0 ? tab + 1 : length;
         const qreal x0 = left + (cell == 0 ? 0 : cells.edges[cell - 1]) + kPadding;
-        const qreal width = std::max<qreal>(8, left + cells.edges[cell] - kPadding - x0);
+        const qreal width = std::max<qreal>(8, left + cells.edges[cells.rightOf(cell)] - kPadding - x0);
         do {
             QTextLine line = tl->createLine();
             if (!line.isValid())
@@ -881,7 +894,8 @@ void DocLayout::drawCells(QPainter *painter, const QTextBlock &block, const RowC
         const qreal x0 = left + (i == 0 ? 0 : cells.edges[i - 1]), x1 = left + cells.edges[i];
         if (x1 <= x0)
             continue;
-        painter->drawLine(QLineF(x1, top, x1, bottom));
+        if (i + 1 >= cells.count || !cells.merged.value(i + 1)) // none inside merged cells
+            painter->drawLine(QLineF(x1, top, x1, bottom));
         if (first)
             painter->drawLine(QLineF(x0, top, x1, top));
         if (last)

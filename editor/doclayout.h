@@ -149,6 +149,8 @@ private:
         QVector<qreal> edges; // each cell's right edge from the paragraph's left
         int count = 0;        // 0: not a table row's paragraph
         int first = 0;        // the cell the paragraph starts in
+        QList<bool> merged;   // each cell: merged into the one before it (\clmrg)
+        int rightOf(int cell) const; // the last cell a cell spans
     };
     static RowCells rowCells(const QTextBlock &block);
     static RowCells fitted(RowCells cells, qreal room);

@@ -564,6 +564,26 @@ private slots:
         QVERIFY2(std::max(greyAcross(between - 1), greyAcross(between)) < 10, "a line between a cell's paragraphs");
         QVERIFY(std::max(greyAcross(below - 1), greyAcross(below)) > 50);
 
+        // Cells merged across (\\clmgf, \\clmrg): the first one's text runs over
+        // both columns, and no line stands between them.
+        QCOMPARE(docformat::mergedCells("\\trowd\\clmgf\\cellx1500\\clmrg\\clbrdrt\\brdrs\\cellx3000\\cellx4500"),
+                 QList<bool>({false, true, false}));
+        TJRE spans;
+        spans.resize(500, 300);
+        spans.show();
+        QVERIFY(rtf::read("{\\rtf1 \\trowd\\clmgf\\cellx1500\\clmrg\\cellx3000\\cellx4500\\pard\\intbl "
+                          "words words words words words words\\cell\\cell c\\cell\\row}",
+                          *spans.document()));
+        const QTextBlock m = spans.document()->begin();
+        const QRectF mr = spans.document()->documentLayout()->blockBoundingRect(m);
+        QVERIFY2(m.layout()->lineAt(0).naturalTextWidth() > 100, qPrintable(QString::number(m.layout()->lineAt(0).naturalTextWidth())));
+        const QImage mi = render(spans.document(), mr);
+        int inside = 0; // grey pixels down the column edge the merge hides
+        for (int y = 2; y < mi.height() - 2; ++y)
+            for (int x = 99; x <= 101; ++x)
+                inside += mi.pixel(int(m.layout()->position().x()) - int(mr.left()) + x, y) == qRgb(160, 160, 160);
+        QVERIFY2(inside < 3, qPrintable(QString::number(inside)));
+
         // A centred row: each cell's line in the middle of its cell.
         TJRE centred;
         centred.resize(500, 300);
