@@ -183,19 +183,21 @@ QString hyperlinkTarget(const QString &instruction) {
     return !target.isEmpty() ? target : bookmark.isEmpty() ? QString() : u'#' + bookmark;
 }
 
-QList<bool> mergedCells(const QByteArray &row) {
-    QList<bool> merged;
-    bool next = false;
+QList<Merge> mergedCells(const QByteArray &row) {
+    QList<Merge> merged;
+    Merge next = Merge::None;
     for (qsizetype i = row.indexOf('\\'); i >= 0; i = row.indexOf('\\', i + 1)) {
         qsizetype j = i + 1;
         while (j < row.size() && ((row[j] | 0x20) >= 'a' && (row[j] | 0x20) <= 'z'))
             ++j;
         const QByteArrayView word(row.constData() + i + 1, j - i - 1);
         if (word == "clmrg") {
-            next = true;
+            next = Merge::Across;
+        } else if (word == "clvmrg") {
+            next = Merge::Down;
         } else if (word == "cellx") {
             merged.append(next);
-            next = false;
+            next = Merge::None;
         }
     }
     return merged;

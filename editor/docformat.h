@@ -107,7 +107,8 @@ void setField(QTextCharFormat &f, const QString &instruction);
 QString hyperlinkTarget(const QString &instruction);
 
 // For each cell of a row's definition (each \cellx), whether it is merged
-// into the cell before it (\clmrg).
-QList<bool> mergedCells(const QByteArray &row);
+// into the cell before it (\clmrg), or into the one above it (\clvmrg).
+enum class Merge { None, Across, Down };
+QList<Merge> mergedCells(const QByteArray &row);
 
 } // namespace docformat

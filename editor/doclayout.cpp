@@ -425,18 +425,23 @@ DocLayout::RowCells DocLayout::rowCells(const QTextBlock &block) {
          b = b.previous(), ++guard)
         cells.first += int(b.text().count(u'\t'));
     cells.first = std::min(cells.first, std::max(0, cells.count - 1));
-    // The row's definition is on its last paragraph.
-    QTextBlock last = block;
-    for (guard = 0; inTable(last) && !last.blockFormat().hasProperty(docformat::kRow) && guard < 64; ++guard)
-        last = last.next();
-    if (last.isValid() && last.blockFormat().hasProperty(docformat::kRow))
-        cells.merged = docformat::mergedCells(last.blockFormat().property(docformat::kRow).toByteArray());
+    cells.merged = mergesOfRow(block);
     cells.merged.resize(cells.count);
     return cells;
 }
 
+// The merges of the row a paragraph is in, from the row's definition on its
+// last paragraph; empty when there is none.
+QList<docformat::Merge> DocLayout::mergesOfRow(QTextBlock block) {
+    for (int guard = 0; inTable(block) && !block.blockFormat().hasProperty(docformat::kRow) && guard < 64; ++guard)
+        block = block.next();
+    if (!inTable(block) || !block.blockFormat().hasProperty(docformat::kRow))
+        return {};
+    return docformat::mergedCells(block.blockFormat().property(docformat::kRow).toByteArray());
+}
+
 int DocLayout::RowCells::rightOf(int cell) const {
-    while (cell + 1 < count && merged.value(cell + 1))
+    while (cell + 1 < count && merged.value(cell + 1) == docformat::Merge::Across)
         ++cell;
     return cell;
 }
@@ -889,16 +894,18 @@ void DocLayout::drawCells(QPainter *painter, const QTextBlock &block, const RowC
     const QTextBlock previous = block.previous();
     const bool first = !inTable(previous) || previous.blockFormat().hasProperty(docformat::kRow);
     const bool last = format.hasProperty(docformat::kRow) || !inTable(block.next());
+    // A cell merged into the one above has no line between them.
+    const QList<docformat::Merge> below = last ? mergesOfRow(block.next()) : QList<docformat::Merge>();
     painter->drawLine(QLineF(left, top, left, bottom));
     for (int i = 0; i < cells.count; ++i) {
         const qreal x0 = left + (i == 0 ? 0 : cells.edges[i - 1]), x1 = left + cells.edges[i];
         if (x1 <= x0)
             continue;
-        if (i + 1 >= cells.count || !cells.merged.value(i + 1)) // none inside merged cells
+        if (cells.merged.value(i + 1) != docformat::Merge::Across) // none inside merged cells
             painter->drawLine(QLineF(x1, top, x1, bottom));
-        if (first)
+        if (first && cells.merged.value(i) != docformat::Merge::Down)
             painter->drawLine(QLineF(x0, top, x1, top));
-        if (last)
+        if (last && below.value(i) != docformat::Merge::Down)
             painter->drawLine(QLineF(x0, bottom, x1, bottom));
     }
 }

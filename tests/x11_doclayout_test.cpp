@@ -566,8 +566,9 @@ private slots:
 
         // Cells merged across (\\clmgf, \\clmrg): the first one's text runs over
         // both columns, and no line stands between them.
-        QCOMPARE(docformat::mergedCells("\\trowd\\clmgf\\cellx1500\\clmrg\\clbrdrt\\brdrs\\cellx3000\\cellx4500"),
-                 QList<bool>({false, true, false}));
+        using docformat::Merge;
+        QCOMPARE(docformat::mergedCells("\\trowd\\clmgf\\cellx1500\\clmrg\\clbrdrt\\brdrs\\cellx3000\\clvmrg\\cellx4500"),
+                 QList<Merge>({Merge::None, Merge::Across, Merge::Down}));
         TJRE spans;
         spans.resize(500, 300);
         spans.show();
@@ -583,6 +584,29 @@ private slots:
             for (int x = 99; x <= 101; ++x)
                 inside += mi.pixel(int(m.layout()->position().x()) - int(mr.left()) + x, y) == qRgb(160, 160, 160);
         QVERIFY2(inside < 3, qPrintable(QString::number(inside)));
+
+        // Cells merged down (\\clvmgf, \\clvmrg): no line between them; one
+        // between the rows' other cells.
+        TJRE down;
+        down.resize(500, 300);
+        down.show();
+        QVERIFY(rtf::read("{\\rtf1 \\trowd\\clvmgf\\cellx1500\\cellx3000\\pard\\intbl a\\cell b\\cell\\row"
+                          "\\trowd\\clvmrg\\cellx1500\\cellx3000\\pard\\intbl\\cell d\\cell\\row}",
+                          *down.document()));
+        const QTextBlock r1 = down.document()->begin(), r2 = r1.next();
+        const QRectF d1 = down.document()->documentLayout()->blockBoundingRect(r1);
+        const QRectF d2 = down.document()->documentLayout()->blockBoundingRect(r2);
+        const QImage di = render(down.document(), d1.united(d2).adjusted(0, 0, 0, 1));
+        const int seam = int(d2.top() - d1.top());
+        const auto greyIn = [&](int x0, int x1) {
+            int n = 0;
+            for (int y = seam - 1; y <= seam; ++y)
+                for (int x = x0; x < x1; ++x)
+                    n += di.pixel(x, y) == qRgb(160, 160, 160);
+            return n;
+        };
+        QVERIFY2(greyIn(10, 90) < 5 && greyIn(110, 190) > 60,
+                 qPrintable(QStringLiteral("%1 %2").arg(greyIn(10, 90)).arg(greyIn(110, 190))));
 
         // A centred row: each cell's line in the middle of its cell.
         TJRE centred;
