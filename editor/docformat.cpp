@@ -183,24 +183,28 @@ QString hyperlinkTarget(const QString &instruction) {
     return !target.isEmpty() ? target : bookmark.isEmpty() ? QString() : u'#' + bookmark;
 }
 
-QList<Merge> mergedCells(const QByteArray &row) {
-    QList<Merge> merged;
-    Merge next = Merge::None;
+QList<CellLook> cellLooks(const QByteArray &row) {
+    QList<CellLook> cells;
+    CellLook next;
     for (qsizetype i = row.indexOf('\\'); i >= 0; i = row.indexOf('\\', i + 1)) {
         qsizetype j = i + 1;
         while (j < row.size() && ((row[j] | 0x20) >= 'a' && (row[j] | 0x20) <= 'z'))
             ++j;
         const QByteArrayView word(row.constData() + i + 1, j - i - 1);
         if (word == "clmrg") {
-            next = Merge::Across;
+            next.merge = Merge::Across;
         } else if (word == "clvmrg") {
-            next = Merge::Down;
+            next.merge = Merge::Down;
+        } else if (word == "clvertalc") {
+            next.vertical = Qt::AlignVCenter;
+        } else if (word == "clvertalb") {
+            next.vertical = Qt::AlignBottom;
         } else if (word == "cellx") {
-            merged.append(next);
-            next = Merge::None;
+            cells.append(next);
+            next = CellLook();
         }
     }
-    return merged;
+    return cells;
 }
 
 } // namespace docformat

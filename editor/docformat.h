@@ -106,9 +106,15 @@ void setField(QTextCharFormat &f, const QString &instruction);
 // for any other field.
 QString hyperlinkTarget(const QString &instruction);
 
-// For each cell of a row's definition (each \cellx), whether it is merged
-// into the cell before it (\clmrg), or into the one above it (\clvmrg).
+// How each cell of a row's definition (each \cellx) is drawn: merged into
+// the cell before it (\clmrg) or into the one above it (\clvmrg), and its
+// text at the top, in the middle (\clvertalc) or at the bottom (\clvertalb).
 enum class Merge { None, Across, Down };
-QList<Merge> mergedCells(const QByteArray &row);
+struct CellLook {
+    Merge merge = Merge::None;
+    Qt::Alignment vertical = Qt::AlignTop;
+    bool operator==(const CellLook &) const = default;
+};
+QList<CellLook> cellLooks(const QByteArray &row);
 
 } // namespace docformat

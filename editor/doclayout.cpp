@@ -425,23 +425,23 @@ DocLayout::RowCells DocLayout::rowCells(const QTextBlock &block) {
          b = b.previous(), ++guard)
         cells.first += int(b.text().count(u'\t'));
     cells.first = std::min(cells.first, std::max(0, cells.count - 1));
-    cells.merged = mergesOfRow(block);
-    cells.merged.resize(cells.count);
+    cells.looks = looksOfRow(block);
+    cells.looks.resize(cells.count);
     return cells;
 }
 
-// The merges of the row a paragraph is in, from the row's definition on its
-// last paragraph; empty when there is none.
-QList<docformat::Merge> DocLayout::mergesOfRow(QTextBlock block) {
+// How the cells of the row a paragraph is in are drawn, from the row's
+// definition on its last paragraph; empty when there is none.
+QList<docformat::CellLook> DocLayout::looksOfRow(QTextBlock block) {
     for (int guard = 0; inTable(block) && !block.blockFormat().hasProperty(docformat::kRow) && guard < 64; ++guard)
         block = block.next();
     if (!inTable(block) || !block.blockFormat().hasProperty(docformat::kRow))
         return {};
-    return docformat::mergedCells(block.blockFormat().property(docformat::kRow).toByteArray());
+    return docformat::cellLooks(block.blockFormat().property(docformat::kRow).toByteArray());
 }
 
 int DocLayout::RowCells::rightOf(int cell) const {
-    while (cell + 1 < count && merged.value(cell + 1) == docformat::Merge::Across)
+    while (cell + 1 < count && looks.value(cell + 1).merge == docformat::Merge::Across)
         ++cell;
     return cell;
 }
@@ -474,8 +474,11 @@ HeightTree::Entry DocLayout::layOutRow(const QTextBlock &block, QTextLayout *tl,
     tl->setCacheEnabled(false);
     tl->beginLayout();
     QVector<qreal> y(cells.count, 0);
+    QVector<int> firstLine(cells.count, -1); // each cell's lines, from here to the next cell's
     int cell = cells.first;
     for (int pos = 0;;) {
+        if (firstLine[cell] < 0)
+            firstLine[cell] = tl->lineCount();
         const int tab = cell + 1 < cells.count ? int(text.indexOf(u'\t', pos)) : -1;
         const int end = tab >= 0 ? tab + 1 : length;
         const qreal x0 = left + (cell == 0 ? 0 : cells.edges[cell - 1]) + kPadding;
@@ -501,6 +504,25 @@ HeightTree::Entry DocLayout::layOutRow(const QTextBlock &block, QTextLayout *tl,
     }
     tl->endLayout();
     const qreal height = std::max(*std::max_element(y.begin(), y.end()), qreal(1));
+    // A cell in the middle or at the bottom of its row, when the paragraph is
+    // the whole row (of a row of several, the height is not known here).
+    const bool wholeRow = cells.first == 0 && format.hasProperty(docformat::kRow);
+    for (int c = 0; wholeRow && c < cells.count; ++c) {
+        const Qt::Alignment v = cells.looks.value(c).vertical;
+        if (firstLine[c] < 0 || v == Qt::AlignTop)
+            continue;
+        const qreal down = v == Qt::AlignVCenter ? fixed((height - y[c]) / 2) : height - y[c];
+        const int end = [&] {
+            for (int n = c + 1; n < cells.count; ++n)
+                if (firstLine[n] >= 0)
+                    return firstLine[n];
+            return tl->lineCount();
+        }();
+        for (int i = firstLine[c]; i < end; ++i) {
+            QTextLine line = tl->lineAt(i);
+            line.setPosition(line.position() + QPointF(0, down));
+        }
+    }
     const qreal gap = gapBefore(block);
     return {gap + height, gap, std::max(1, tl->lineCount()), true};
 }
@@ -895,17 +917,17 @@ void DocLayout::drawCells(QPainter *painter, const QTextBlock &block, const RowC
     const bool first = !inTable(previous) || previous.blockFormat().hasProperty(docformat::kRow);
     const bool last = format.hasProperty(docformat::kRow) || !inTable(block.next());
     // A cell merged into the one above has no line between them.
-    const QList<docformat::Merge> below = last ? mergesOfRow(block.next()) : QList<docformat::Merge>();
+    const QList<docformat::CellLook> below = last ? looksOfRow(block.next()) : QList<docformat::CellLook>();
     painter->drawLine(QLineF(left, top, left, bottom));
     for (int i = 0; i < cells.count; ++i) {
         const qreal x0 = left + (i == 0 ? 0 : cells.edges[i - 1]), x1 = left + cells.edges[i];
         if (x1 <= x0)
             continue;
-        if (cells.merged.value(i + 1) != docformat::Merge::Across) // none inside merged cells
+        if (cells.looks.value(i + 1).merge != docformat::Merge::Across) // none inside merged cells
             painter->drawLine(QLineF(x1, top, x1, bottom));
-        if (first && cells.merged.value(i) != docformat::Merge::Down)
+        if (first && cells.looks.value(i).merge != docformat::Merge::Down)
             painter->drawLine(QLineF(x0, top, x1, top));
-        if (last && below.value(i) != docformat::Merge::Down)
+        if (last && below.value(i).merge != docformat::Merge::Down)
             painter->drawLine(QLineF(x0, bottom, x1, bottom));
     }
 }

@@ -150,11 +150,11 @@ private:
         QVector<qreal> edges; // each cell's right edge from the paragraph's left
         int count = 0;        // 0: not a table row's paragraph
         int first = 0;        // the cell the paragraph starts in
-        QList<docformat::Merge> merged; // each cell: merged into the one before it or above it
+        QList<docformat::CellLook> looks; // each cell's merge and vertical alignment
         int rightOf(int cell) const; // the last cell a cell spans
     };
     static RowCells rowCells(const QTextBlock &block);
-    static QList<docformat::Merge> mergesOfRow(QTextBlock block);
+    static QList<docformat::CellLook> looksOfRow(QTextBlock block);
     static RowCells fitted(RowCells cells, qreal room);
     HeightTree::Entry layOutRow(const QTextBlock &block, QTextLayout *tl, const RowCells &cells, QTextOption option,
                                 qreal left);

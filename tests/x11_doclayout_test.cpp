@@ -566,9 +566,9 @@ private slots:
 
         // Cells merged across (\\clmgf, \\clmrg): the first one's text runs over
         // both columns, and no line stands between them.
-        using docformat::Merge;
-        QCOMPARE(docformat::mergedCells("\\trowd\\clmgf\\cellx1500\\clmrg\\clbrdrt\\brdrs\\cellx3000\\clvmrg\\cellx4500"),
-                 QList<Merge>({Merge::None, Merge::Across, Merge::Down}));
+        using docformat::CellLook, docformat::Merge;
+        QCOMPARE(docformat::cellLooks("\\trowd\\clmgf\\cellx1500\\clmrg\\clbrdrt\\brdrs\\cellx3000\\clvmrg\\clvertalb\\cellx4500"),
+                 QList<CellLook>({{}, {Merge::Across}, {Merge::Down, Qt::AlignBottom}}));
         TJRE spans;
         spans.resize(500, 300);
         spans.show();
@@ -607,6 +607,21 @@ private slots:
         };
         QVERIFY2(greyIn(10, 90) < 5 && greyIn(110, 190) > 60,
                  qPrintable(QStringLiteral("%1 %2").arg(greyIn(10, 90)).arg(greyIn(110, 190))));
+
+        // A cell in the middle (\\clvertalc) and one at the bottom (\\clvertalb) of
+        // a row that the third cell's wrapping text makes tall.
+        TJRE vertical;
+        vertical.resize(500, 300);
+        vertical.show();
+        QVERIFY(rtf::read("{\\rtf1 \\trowd\\clvertalc\\cellx1500\\clvertalb\\cellx3000\\cellx4500\\pard\\intbl a\\cell b\\cell "
+                          "words that wrap over several lines of the third cell\\cell\\row}",
+                          *vertical.document()));
+        const QTextBlock v = vertical.document()->begin();
+        const qreal rowHeight = vertical.document()->documentLayout()->blockBoundingRect(v).height();
+        const QTextLine va = v.layout()->lineAt(0), vb = v.layout()->lineAt(1);
+        QVERIFY(rowHeight > 3 * va.height());
+        QVERIFY2(std::abs(va.y() + va.height() / 2 - rowHeight / 2) < 2, qPrintable(QString::number(va.y())));
+        QVERIFY2(std::abs(vb.y() + vb.height() - rowHeight) < 2, qPrintable(QString::number(vb.y())));
 
         // A centred row: each cell's line in the middle of its cell.
         TJRE centred;
