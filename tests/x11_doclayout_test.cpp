@@ -22,6 +22,7 @@
 #include <QTextLayout>
 #include <QtTest>
 #include <functional>
+#include <memory>
 
 namespace {
 
@@ -344,6 +345,15 @@ void loadText(TJRE &editor, const QByteArray &text, QTemporaryDir &dir) {
     editor.LoadFile(path);
 }
 
+// A shown 500 x 300 editor holding the RTF.
+std::unique_ptr<TJRE> editorWith(const QByteArray &rtf) {
+    auto editor = std::make_unique<TJRE>();
+    editor->resize(500, 300);
+    editor->show();
+    rtf::read(rtf, *editor->document());
+    return editor;
+}
+
 bool caretShown(TJRE &editor) {
     return editor.viewport()->rect().contains(editor.cursorRect());
 }
@@ -545,12 +555,8 @@ private slots:
 
         // A cell of two paragraphs is one frame: no line across the row
         // between them, one below the row.
-        TJRE two;
-        two.resize(500, 300);
-        two.show();
-        QTextDocument *cells = two.document();
-        QVERIFY(rtf::read("{\\rtf1 \\trowd\\cellx1500\\cellx4500\\pard\\intbl A\\par B\\cell C\\cell\\row\\pard after\\par}",
-                          *cells));
+        const auto two = editorWith("{\\rtf1 \\trowd\\cellx1500\\cellx4500\\pard\\intbl A\\par B\\cell C\\cell\\row\\pard after\\par}");
+        QTextDocument *cells = two->document();
         const QRectF a = cells->documentLayout()->blockBoundingRect(cells->begin());
         const QRectF b = cells->documentLayout()->blockBoundingRect(cells->begin().next());
         const QImage both = render(cells, a.united(b).adjusted(0, 0, 0, 1));
@@ -569,16 +575,12 @@ private slots:
         using docformat::CellLook, docformat::Merge;
         QCOMPARE(docformat::cellLooks("\\trowd\\clmgf\\cellx1500\\clmrg\\clbrdrt\\brdrs\\cellx3000\\clvmrg\\clvertalb\\cellx4500"),
                  QList<CellLook>({{}, {Merge::Across}, {Merge::Down, Qt::AlignBottom}}));
-        TJRE spans;
-        spans.resize(500, 300);
-        spans.show();
-        QVERIFY(rtf::read("{\\rtf1 \\trowd\\clmgf\\cellx1500\\clmrg\\cellx3000\\cellx4500\\pard\\intbl "
-                          "words words words words words words\\cell\\cell c\\cell\\row}",
-                          *spans.document()));
-        const QTextBlock m = spans.document()->begin();
-        const QRectF mr = spans.document()->documentLayout()->blockBoundingRect(m);
+        const auto spans = editorWith("{\\rtf1 \\trowd\\clmgf\\cellx1500\\clmrg\\cellx3000\\cellx4500\\pard\\intbl "
+                          "words words words words words words\\cell\\cell c\\cell\\row}");
+        const QTextBlock m = spans->document()->begin();
+        const QRectF mr = spans->document()->documentLayout()->blockBoundingRect(m);
         QVERIFY2(m.layout()->lineAt(0).naturalTextWidth() > 100, qPrintable(QString::number(m.layout()->lineAt(0).naturalTextWidth())));
-        const QImage mi = render(spans.document(), mr);
+        const QImage mi = render(spans->document(), mr);
         int inside = 0; // grey pixels down the column edge the merge hides
         for (int y = 2; y < mi.height() - 2; ++y)
             for (int x = 99; x <= 101; ++x)
@@ -587,16 +589,12 @@ private slots:
 
         // Cells merged down (\\clvmgf, \\clvmrg): no line between them; one
         // between the rows' other cells.
-        TJRE down;
-        down.resize(500, 300);
-        down.show();
-        QVERIFY(rtf::read("{\\rtf1 \\trowd\\clvmgf\\cellx1500\\cellx3000\\pard\\intbl a\\cell b\\cell\\row"
-                          "\\trowd\\clvmrg\\cellx1500\\cellx3000\\pard\\intbl\\cell d\\cell\\row}",
-                          *down.document()));
-        const QTextBlock r1 = down.document()->begin(), r2 = r1.next();
-        const QRectF d1 = down.document()->documentLayout()->blockBoundingRect(r1);
-        const QRectF d2 = down.document()->documentLayout()->blockBoundingRect(r2);
-        const QImage di = render(down.document(), d1.united(d2).adjusted(0, 0, 0, 1));
+        const auto down = editorWith("{\\rtf1 \\trowd\\clvmgf\\cellx1500\\cellx3000\\pard\\intbl a\\cell b\\cell\\row"
+                          "\\trowd\\clvmrg\\cellx1500\\cellx3000\\pard\\intbl\\cell d\\cell\\row}");
+        const QTextBlock r1 = down->document()->begin(), r2 = r1.next();
+        const QRectF d1 = down->document()->documentLayout()->blockBoundingRect(r1);
+        const QRectF d2 = down->document()->documentLayout()->blockBoundingRect(r2);
+        const QImage di = render(down->document(), d1.united(d2).adjusted(0, 0, 0, 1));
         const int seam = int(d2.top() - d1.top());
         const auto greyIn = [&](int x0, int x1) {
             int n = 0;
@@ -610,26 +608,19 @@ private slots:
 
         // A cell in the middle (\\clvertalc) and one at the bottom (\\clvertalb) of
         // a row that the third cell's wrapping text makes tall.
-        TJRE vertical;
-        vertical.resize(500, 300);
-        vertical.show();
-        QVERIFY(rtf::read("{\\rtf1 \\trowd\\clvertalc\\cellx1500\\clvertalb\\cellx3000\\cellx4500\\pard\\intbl a\\cell b\\cell "
-                          "words that wrap over several lines of the third cell\\cell\\row}",
-                          *vertical.document()));
-        const QTextBlock v = vertical.document()->begin();
-        const qreal rowHeight = vertical.document()->documentLayout()->blockBoundingRect(v).height();
+        const auto vertical = editorWith("{\\rtf1 \\trowd\\clvertalc\\cellx1500\\clvertalb\\cellx3000\\cellx4500\\pard\\intbl a\\cell b\\cell "
+                          "words that wrap over several lines of the third cell\\cell\\row}");
+        const QTextBlock v = vertical->document()->begin();
+        const qreal rowHeight = vertical->document()->documentLayout()->blockBoundingRect(v).height();
         const QTextLine va = v.layout()->lineAt(0), vb = v.layout()->lineAt(1);
         QVERIFY(rowHeight > 3 * va.height());
         QVERIFY2(std::abs(va.y() + va.height() / 2 - rowHeight / 2) < 2, qPrintable(QString::number(va.y())));
         QVERIFY2(std::abs(vb.y() + vb.height() - rowHeight) < 2, qPrintable(QString::number(vb.y())));
 
         // A centred row: each cell's line in the middle of its cell.
-        TJRE centred;
-        centred.resize(500, 300);
-        centred.show();
-        QVERIFY(rtf::read("{\\rtf1 \\trowd\\cellx1500\\cellx4500\\pard\\intbl\\qc a\\cell b\\cell\\row}", *centred.document()));
-        const QTextBlock c = centred.document()->begin();
-        centred.document()->documentLayout()->blockBoundingRect(c);
+        const auto centred = editorWith("{\\rtf1 \\trowd\\cellx1500\\cellx4500\\pard\\intbl\\qc a\\cell b\\cell\\row}");
+        const QTextBlock c = centred->document()->begin();
+        centred->document()->documentLayout()->blockBoundingRect(c);
         const QTextLine ca = c.layout()->lineAt(0), cb = c.layout()->lineAt(1);
         QVERIFY2(std::abs(ca.x() + ca.naturalTextWidth() / 2 - 50) < 4, qPrintable(QString::number(ca.x())));
         QVERIFY2(std::abs(cb.x() + cb.naturalTextWidth() / 2 - 200) < 4, qPrintable(QString::number(cb.x())));
