@@ -183,6 +183,9 @@ QString hyperlinkTarget(const QString &instruction) {
     return !target.isEmpty() ? target : bookmark.isEmpty() ? QString() : u'#' + bookmark;
 }
 
+bool inTable(const QTextBlock &block) { return block.isValid() && block.blockFormat().boolProperty(kInTable); }
+bool endsRow(const QTextBlock &block) { return block.blockFormat().hasProperty(kRow); }
+
 QList<CellLook> cellLooks(const QByteArray &row) {
     QList<CellLook> cells;
     CellLook next;

@@ -35,6 +35,7 @@
 // Paragraph breaks are block boundaries; the only objects in the document are
 // pictures (kPicture), one character each; no frames, and tables are
 // paragraphs (kInTable, kRow).
+#include <QTextBlock>
 #include <QTextBlockFormat>
 #include <QTextCharFormat>
 #include <QTextListFormat>
@@ -70,6 +71,8 @@ constexpr int kPicture = QTextFormat::UserProperty + 11;
 // paragraph (kRow). Tab stops at the cells' left edges line the columns up.
 constexpr int kInTable = QTextFormat::UserProperty + 12;
 constexpr int kRow = QTextFormat::UserProperty + 13;
+bool inTable(const QTextBlock &block); // false for an invalid block
+bool endsRow(const QTextBlock &block);  // it holds its row's definition
 
 constexpr int kTwipsPerPoint = 20;
 

@@ -269,11 +269,15 @@ struct Progress : QTextBlockUserData {
 // A word of this many characters is longer than any line.
 constexpr int kLongWord = 1024;
 
-// Whether text has a place to break a line within `within` characters after from.
+// Whether text has a place to break a line within `within` characters after
+// from. Asked for each line: a space, as in nearly every line, answers at once.
 bool breakWithin(const QString &text, int from, int within) {
     const qsizetype n = std::min<qsizetype>(within, text.size() - from);
     if (n < within)
         return true; // the paragraph ends first
+    const QStringView window(text.constData() + from, n);
+    if (std::any_of(window.begin(), window.end(), [](QChar c) { return c.isSpace(); }))
+        return true;
     QTextBoundaryFinder finder(QTextBoundaryFinder::Line, text.constData() + from, n);
     const qsizetype next = finder.toNextBoundary();
     return next > 0 && next < n;
@@ -406,9 +410,8 @@ HeightTree::Entry DocLayout::layOut(const QTextBlock &block, QTextLayout *tl, co
 
 // ---- table rows ----------------------------------------------------------------
 
-namespace {
-bool inTable(const QTextBlock &b) { return b.isValid() && b.blockFormat().boolProperty(docformat::kInTable); }
-} // namespace
+using docformat::endsRow;
+using docformat::inTable;
 
 // A paragraph of a table row: its cells' right edges are its tab stops (from
 // the paragraph's left edge); a row's later paragraph goes on in the cell
@@ -421,7 +424,7 @@ DocLayout::RowCells DocLayout::rowCells(const QTextBlock &block) {
         cells.edges.append(tab.position);
     cells.count = int(cells.edges.size());
     int guard = 0;
-    for (QTextBlock b = block.previous(); inTable(b) && !b.blockFormat().hasProperty(docformat::kRow) && guard < 64;
+    for (QTextBlock b = block.previous(); inTable(b) && !endsRow(b) && guard < 64;
          b = b.previous(), ++guard)
         cells.first += int(b.text().count(u'\t'));
     cells.first = std::min(cells.first, std::max(0, cells.count - 1));
@@ -433,9 +436,9 @@ DocLayout::RowCells DocLayout::rowCells(const QTextBlock &block) {
 // How the cells of the row a paragraph is in are drawn, from the row's
 // definition on its last paragraph; empty when there is none.
 QList<docformat::CellLook> DocLayout::looksOfRow(QTextBlock block) {
-    for (int guard = 0; inTable(block) && !block.blockFormat().hasProperty(docformat::kRow) && guard < 64; ++guard)
+    for (int guard = 0; inTable(block) && !endsRow(block) && guard < 64; ++guard)
         block = block.next();
-    if (!inTable(block) || !block.blockFormat().hasProperty(docformat::kRow))
+    if (!inTable(block) || !endsRow(block))
         return {};
     return docformat::cellLooks(block.blockFormat().property(docformat::kRow).toByteArray());
 }
@@ -506,7 +509,7 @@ HeightTree::Entry DocLayout::layOutRow(const QTextBlock &block, QTextLayout *tl,
     const qreal height = std::max(*std::max_element(y.begin(), y.end()), qreal(1));
     // A cell in the middle or at the bottom of its row, when the paragraph is
     // the whole row (of a row of several, the height is not known here).
-    const bool wholeRow = cells.first == 0 && format.hasProperty(docformat::kRow);
+    const bool wholeRow = cells.first == 0 && endsRow(block);
     for (int c = 0; wholeRow && c < cells.count; ++c) {
         const Qt::Alignment v = cells.looks.value(c).vertical;
         if (firstLine[c] < 0 || v == Qt::AlignTop)
@@ -577,16 +580,25 @@ void DocLayout::scheduleBackground() {
         background_.start();
 }
 
+// Measures the paragraphs not yet measured, from the first, up to index,
+// while more() says so; false when more() stopped it.
+bool DocLayout::measureWhile(int index, const std::function<bool()> &more) {
+    QTextBlock b;
+    for (int i = tree_.firstEstimatedFrom(0); i >= 0 && i <= index; i = tree_.firstEstimatedFrom(i)) {
+        if (!more())
+            return false;
+        b = b.isValid() && b.blockNumber() + 1 == i ? b.next() : document()->findBlockByNumber(i);
+        measure(b, i);
+    }
+    return true;
+}
+
 void DocLayout::measureSlice() {
     if (measuring_ || painting_)
         return scheduleBackground();
     QElapsedTimer clock;
     clock.start();
-    QTextBlock b;
-    for (int i = tree_.firstEstimatedFrom(0); i >= 0 && clock.elapsed() < kSliceMs; i = tree_.firstEstimatedFrom(i)) {
-        b = b.isValid() && b.blockNumber() + 1 == i ? b.next() : document()->findBlockByNumber(i);
-        measure(b, i);
-    }
+    measureWhile(INT_MAX, [&] { return clock.elapsed() < kSliceMs; });
     flush();
     if (allMeasured())
         emit measured();
@@ -600,20 +612,14 @@ bool DocLayout::measureUpTo(int index) {
     measuring_ = true;
     QElapsedTimer clock;
     clock.start();
-    bool done = true, told = false;
-    QTextBlock b;
-    for (int i = tree_.firstEstimatedFrom(0); i >= 0 && i <= index; i = tree_.firstEstimatedFrom(i)) {
-        b = b.isValid() && b.blockNumber() + 1 == i ? b.next() : document()->findBlockByNumber(i);
-        measure(b, i);
-        if (progress_ && clock.elapsed() >= 50) {
-            clock.restart();
-            told = true;
-            if (!progress_(tree_.exactCount(), tree_.size())) {
-                done = false;
-                break;
-            }
-        }
-    }
+    bool told = false;
+    const bool done = measureWhile(index, [&] {
+        if (!progress_ || clock.elapsed() < 50)
+            return true;
+        clock.restart();
+        told = true;
+        return progress_(tree_.exactCount(), tree_.size());
+    });
     if (told)
         progress_(-1, tree_.size());
     measuring_ = false;
@@ -914,8 +920,8 @@ void DocLayout::drawCells(QPainter *painter, const QTextBlock &block, const RowC
     // first paragraph draws the top, its last (the one holding the row's
     // definition) the bottom.
     const QTextBlock previous = block.previous();
-    const bool first = !inTable(previous) || previous.blockFormat().hasProperty(docformat::kRow);
-    const bool last = format.hasProperty(docformat::kRow) || !inTable(block.next());
+    const bool first = !inTable(previous) || endsRow(previous);
+    const bool last = endsRow(block) || !inTable(block.next());
     // A cell merged into the one above has no line between them.
     const QList<docformat::CellLook> below = last ? looksOfRow(block.next()) : QList<docformat::CellLook>();
     painter->drawLine(QLineF(left, top, left, bottom));

@@ -143,6 +143,7 @@ private:
     HeightTree::Entry layOut(const QTextBlock &block, QTextLayout *tl, const Need &need);
     void store(int index, const HeightTree::Entry &fresh); // a paragraph's new measure
     void measure(const QTextBlock &block, int index);      // keeps no lines unless it is long
+    bool measureWhile(int index, const std::function<bool()> &more);
     void measureSlice();
     void scheduleBackground();
     bool linesExactUpTo(int index); // for line questions; false when stopped

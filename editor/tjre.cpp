@@ -611,8 +611,8 @@ void TJRE::keyPressEvent(QKeyEvent *event) {
 
 namespace {
 
-bool inTable(const QTextBlock &b) { return b.isValid() && b.blockFormat().boolProperty(docformat::kInTable); }
-bool endsRow(const QTextBlock &b) { return b.blockFormat().hasProperty(docformat::kRow); }
+using docformat::endsRow;
+using docformat::inTable;
 
 QTextBlock rowStart(QTextBlock b) {
     while (inTable(b.previous()) && !endsRow(b.previous()))
