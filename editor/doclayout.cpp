@@ -914,7 +914,9 @@ void DocLayout::drawCells(QPainter *painter, const QTextBlock &block, const RowC
     const qreal left = fixed(page().left + format.leftMargin() + indentOf(format));
     const qreal right = fixed(page().right - format.rightMargin());
     const RowCells cells = fitted(row, right - left);
-    const qreal top = tl->position().y(), bottom = top + height;
+    // The bottom line on the row's own last pixel row: the paragraph below
+    // repaints from its own top without redrawing this one.
+    const qreal top = tl->position().y(), bottom = top + height - 1;
     painter->setPen(QPen(QColor(160, 160, 160), 0));
     // A row of several paragraphs (a cell of several) is one frame: its
     // first paragraph draws the top, its last (the one holding the row's
