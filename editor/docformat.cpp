@@ -3,7 +3,10 @@
 #include <QFont>
 #include <QTextBlock>
 #include <QTextCursor>
+#include <QTextDocument>
 #include <QTextList>
+
+#include <algorithm>
 
 namespace docformat {
 
@@ -82,6 +85,39 @@ QString listLabel(const QTextListFormat &f, int index) {
     return f.numberPrefix() + number + numberSuffix(f);
 }
 
+int listChain(const QTextList *list) {
+    const QTextListFormat f = list->format();
+    return f.hasProperty(kListChain) ? f.intProperty(kListChain) : list->objectIndex();
+}
+
+QTextListFormat chainedFormat(const QTextList *list) {
+    QTextListFormat f = list->format();
+    f.setProperty(kListChain, listChain(list));
+    return f;
+}
+
+int ListNumbers::index(const QTextBlock &block) {
+    const QTextList *list = block.textList();
+    if (!valid_) {
+        // Each chain's lists in the order of their first items.
+        QHash<int, QList<std::pair<int, const QTextList *>>> chains;
+        for (const QTextList *l : block.document()->findChildren<QTextList *>(Qt::FindDirectChildrenOnly))
+            if (l->count() > 0)
+                chains[listChain(l)].append({l->item(0).position(), l});
+        before_.clear();
+        for (auto &chain : chains) {
+            std::sort(chain.begin(), chain.end());
+            int items = 0;
+            for (const auto &[position, l] : chain) {
+                before_.insert(l->objectIndex(), items);
+                items += l->count();
+            }
+        }
+        valid_ = true;
+    }
+    return before_.value(list->objectIndex()) + list->itemNumber(block);
+}
+
 void setBullet(QTextCursor &cursor, bool on) {
     QTextDocument *doc = cursor.document();
     QTextBlock first = doc->findBlock(cursor.selectionStart());
@@ -93,7 +129,7 @@ void setBullet(QTextCursor &cursor, bool on) {
                 current->remove(b);
             // Join the bulleted paragraph just before, if there is one.
             QTextBlock prev = b.previous();
-            if (prev.isValid() && hasBullet(prev)) {
+            if (prev.isValid() && hasBullet(prev) && prev.textList()->count() < kListChunk) {
                 prev.textList()->add(b);
             } else {
                 QTextListFormat lf;

@@ -25,10 +25,10 @@
 //   number         the block belongs to a QTextList of style ListDecimal,
 //                  ListLowerAlpha, ListUpperAlpha, ListLowerRoman or
 //                  ListUpperRoman; its number is the list's kListStart (1 when
-//                  not set) plus its place in the list, between the list's
-//                  numberPrefix() and numberSuffix(). (Qt 6.4 has no start of
-//                  its own; the editor's layout draws the numbers with
-//                  listLabel.)
+//                  not set) plus its place in the list's chain (kListChain),
+//                  between the list's numberPrefix() and numberSuffix(). (Qt
+//                  6.4 has no start of its own; the editor's layout draws the
+//                  numbers with listLabel.)
 //   marker         A list item's bullet or number is drawn in the block's own
 //                  character format (QTextBlock::charFormat()), as Qt draws it;
 //                  the RTF reader gives it the format at the paragraph mark.
@@ -38,10 +38,12 @@
 #include <QTextBlock>
 #include <QTextBlockFormat>
 #include <QTextCharFormat>
+#include <QHash>
 #include <QTextListFormat>
 
 class QTextCursor;
 class QTextBlock;
+class QTextList;
 
 namespace docformat {
 
@@ -71,6 +73,13 @@ constexpr int kPicture = QTextFormat::UserProperty + 11;
 // paragraph (kRow). Tab stops at the cells' left edges line the columns up.
 constexpr int kInTable = QTextFormat::UserProperty + 12;
 constexpr int kRow = QTextFormat::UserProperty + 13;
+// Qt touches every item of a list each time one joins it, so a long list is
+// kept as a chain of QTextLists of at most kListChunk items each: the lists
+// after the first carry kListChain, the first one's object index, and the
+// same format otherwise; their items are numbered on from the lists of the
+// chain before them.
+constexpr int kListChain = QTextFormat::UserProperty + 14;
+constexpr int kListChunk = 8;
 bool inTable(const QTextBlock &block); // false for an invalid block
 bool endsRow(const QTextBlock &block);  // it holds its row's definition
 
@@ -90,8 +99,22 @@ QString numberSuffix(const QTextListFormat &f); // "." when not set, as Qt draws
 // "iv)", "(c)"). Numbers as Qt draws them: letters go on "z", "aa", "ab"...,
 // Roman numerals up to 4999, then "?".
 QString listLabel(const QTextListFormat &f, int index);
+// The chain a list belongs to: the same number for all its lists.
+int listChain(const QTextList *list);
+// The format for the next list of list's chain.
+QTextListFormat chainedFormat(const QTextList *list);
+// An item's place in its chain, for drawing one item at a time: remembers
+// how many items each chained list has before it until invalidate().
+class ListNumbers {
+public:
+    void invalidate() { valid_ = false; }
+    int index(const QTextBlock &block); // block is in a list
+private:
+    QHash<int, int> before_; // object index -> items of its chain before its list
+    bool valid_ = false;
+};
 // Puts the cursor's paragraphs into, or takes them out of, a bulleted list;
-// adjacent bulleted paragraphs share one list.
+// adjacent bulleted paragraphs share one list (of at most kListChunk).
 void setBullet(QTextCursor &cursor, bool on);
 
 // Character attribute helpers.

@@ -192,6 +192,7 @@ void DocLayout::documentChanged(int from, int charsRemoved, int charsAdded) {
     // same page size several times while a document is opened). The settings
     // are compared only then, not on every keystroke.
     const bool everything = from == 0 && charsRemoved == 0 && charsAdded == doc->characterCount();
+    listNumbers_.invalidate();
     const bool sameText = revision_ == doc->revision() && characters_ == doc->characterCount();
     revision_ = doc->revision();
     characters_ = doc->characterCount();
@@ -237,7 +238,10 @@ void DocLayout::documentChanged(int from, int charsRemoved, int charsAdded) {
     }
     const qreal newSpan = tree_.heightBefore(lastNew + 1) - (top - page().margin);
     emit update(QRectF(0, top, kWide, std::max(oldSpan, newSpan)));
-    if (newSpan != oldSpan)
+    // An item of a numbered list renumbers the items after it, also in the
+    // later lists of its chain.
+    const QTextList *list = firstBlock.textList();
+    if (newSpan != oldSpan || (list && list->format().style() != QTextListFormat::ListDisc))
         markDirty(top + std::min(oldSpan, newSpan));
     flush();
     scheduleBackground();
@@ -993,7 +997,8 @@ void DocLayout::drawBlock(QPainter *painter, const PaintContext &context, const 
 }
 
 // The bullet or number hangs before the first line, a space's width away, in
-// the paragraph mark's format. Numbers start where the list says (kListStart).
+// the paragraph mark's format. Numbers start where the list says (kListStart)
+// and go on through its chain.
 void DocLayout::drawListItem(QPainter *painter, const PaintContext &context, const QTextBlock &block,
                              const QTextCharFormat *selection) const {
     const QTextLayout *tl = block.layout();
@@ -1025,7 +1030,7 @@ void DocLayout::drawListItem(QPainter *painter, const PaintContext &context, con
     case QTextListFormat::ListUpperAlpha:
     case QTextListFormat::ListLowerRoman:
     case QTextListFormat::ListUpperRoman:
-        label = docformat::listLabel(lf, list->itemNumber(block));
+        label = docformat::listLabel(lf, listNumbers_.index(block));
         size = QSizeF(fm.horizontalAdvance(label), fm.height());
         break;
     default:

@@ -189,6 +189,7 @@ private:
     qreal anchor_ = 0;
     qreal pendingShift_ = 0;
     qreal dirtyFrom_ = 1e9;              // redraw from here down
+    mutable docformat::ListNumbers listNumbers_; // items of chained lists, until an edit
     QSizeF reportedSize_;
     bool painting_ = false;
     bool flushQueued_ = false;

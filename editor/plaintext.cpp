@@ -108,12 +108,12 @@ void read(QByteArrayView bytes, QTextDocument &doc, const QTextCharFormat &fmt, 
 QString labelledText(const QTextDocument &doc) {
     QString out;
     out.reserve(doc.characterCount() + doc.blockCount());
-    QHash<const QTextList *, int> items; // list -> items so far
+    QHash<int, int> items; // list chain -> items so far
     for (QTextBlock b = doc.begin(); b.isValid(); b = b.next()) {
         if (b != doc.begin())
             out += QLatin1String("\r\n");
         if (const QTextList *list = b.textList()) {
-            out += docformat::listLabel(list->format(), items[list]++);
+            out += docformat::listLabel(list->format(), items[docformat::listChain(list)]++);
             out += u'\t';
         }
         out += b.text();

@@ -127,9 +127,6 @@ QTextListFormat listFormat(const ListFormat &l) {
     return f;
 }
 
-constexpr int kMaxListItems = 256;
-constexpr int kMaxNumberedItems = 2048;
-
 // Builds the document with one cursor at its end.
 class DocumentSink : public detail::Sink {
 public:
@@ -173,8 +170,11 @@ public:
         // The paragraph's own format is what an empty one shows, and what Qt
         // draws a list item's marker in: the format at the mark, not the one
         // the block took over from the paragraph before.
-        if (emptyBlock_ || format.list.style != ListStyle::None)
-            cursor_.setBlockCharFormat(charFormat(markFormat));
+        if (emptyBlock_ || format.list.style != ListStyle::None) {
+            const QTextCharFormat &mark = charFormat(markFormat);
+            if (cursor_.blockCharFormat() != mark) // mostly the one the block took over
+                cursor_.setBlockCharFormat(mark);
+        }
         pendingBreak_ = true;
     }
 
@@ -250,22 +250,19 @@ private:
 
     // The list the paragraph joins, nullptr when it starts one. Bulleted
     // paragraphs join the bulleted list just before; numbered ones the list of
-    // their id. Qt touches every item of a list each time one joins it, so
-    // lists are split into lists of at most kMaxListItems bullets (they look
-    // the same) or kMaxNumberedItems numbers: the next list goes on from the
-    // number reached, which the text and the RTF written keep (Qt 6.4 draws
-    // it from 1 again: it has no start of a list).
+    // their id. Lists hold at most kListChunk items: the next one of a
+    // numbered id goes on in the same chain.
     QTextList *listToJoin(const ListFormat &l, const QTextBlock &block) const {
         if (l.style == ListStyle::Bullet) {
             // A new block is already in the list of the one before it.
             for (const QTextBlock &b : {block, block.previous()})
-                if (b.isValid() && docformat::hasBullet(b) && b.textList()->count() <= kMaxListItems)
+                if (b.isValid() && docformat::hasBullet(b) && b.textList()->count() <= docformat::kListChunk)
                     return b.textList();
             return nullptr;
         }
         const auto it = numbered_.find(l.id);
         QTextList *list = it == numbered_.end() ? nullptr : it->second.data();
-        return list && list->count() <= kMaxNumberedItems ? list : nullptr;
+        return list && list->count() <= docformat::kListChunk ? list : nullptr;
     }
 
     // Puts the cursor's block into a new list of the paragraph's kind; the
@@ -276,13 +273,7 @@ private:
             return;
         }
         QPointer<QTextList> &list = numbered_[l.id];
-        if (!list) {
-            list = cursor_.createList(listFormat(l));
-            return;
-        }
-        QTextListFormat lf = list->format(); // a long list goes on in a new one
-        lf.setProperty(docformat::kListStart, docformat::listStart(lf) + list->count());
-        list = cursor_.createList(lf);
+        list = cursor_.createList(list ? docformat::chainedFormat(list) : listFormat(l));
     }
 
     const QTextCharFormat &charFormat(const RunFormat &f) {

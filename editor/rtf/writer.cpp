@@ -470,10 +470,10 @@ private:
             return 0;
         if (docformat::hasBullet(b))
             return kBulletList;
-        auto it = listIds_.constFind(list->objectIndex());
+        auto it = listIds_.constFind(docformat::listChain(list));
         if (it == listIds_.constEnd()) {
             numbered_.append(list->format());
-            it = listIds_.insert(list->objectIndex(), kBulletList + int(numbered_.size()));
+            it = listIds_.insert(docformat::listChain(list), kBulletList + int(numbered_.size()));
         }
         return *it;
     }
@@ -654,7 +654,7 @@ private:
     QHash<QRgb, int> colorIds_;
     int bulletFont_ = -1; // the Symbol font, after the text fonts
     QList<QTextListFormat> numbered_; // numbered list kBulletList + 1 + i
-    QHash<int, int> listIds_;         // QTextList object index -> \ls
+    QHash<int, int> listIds_;         // list chain -> \ls
     QHash<int, int> items_;           // \ls -> items written
 
 };
