@@ -222,27 +222,115 @@ QString hyperlinkTarget(const QString &instruction) {
 bool inTable(const QTextBlock &block) { return block.isValid() && block.blockFormat().boolProperty(kInTable); }
 bool endsRow(const QTextBlock &block) { return block.blockFormat().hasProperty(kRow); }
 
+QList<RowWord> rowWords(const QByteArray &row) {
+    const auto letter = [](char c) { return (c | 0x20) >= 'a' && (c | 0x20) <= 'z'; };
+    const auto digit = [](char c) { return c >= '0' && c <= '9'; };
+    QList<RowWord> words;
+    const qsizetype n = row.size();
+    for (qsizetype i = row.indexOf('\\'); i >= 0 && i < n; i = row.indexOf('\\', i)) {
+        qsizetype j = i + 1;
+        while (j < n && letter(row[j]))
+            ++j;
+        RowWord w{QByteArrayView(row.constData() + i + 1, j - i - 1)};
+        const bool negative = j < n && row[j] == '-';
+        qsizetype k = j + negative;
+        while (k < n && digit(row[k]))
+            w.param = std::min(w.param * 10 + (row[k++] - '0'), qint64(1) << 40);
+        w.hasParam = k > j + negative;
+        if (!w.hasParam)
+            k = j;
+        else if (negative)
+            w.param = -w.param;
+        w.from = i;
+        w.to = k < n && row[k] == ' ' ? k + 1 : k;
+        if (j > i + 1)
+            words.append(w);
+        i = std::max(w.to, i + 1);
+    }
+    return words;
+}
+
+bool isColourWord(QByteArrayView name) {
+    return name == "clcbpat" || name == "clcfpat" || name == "brdrcf" || name == "trcbpat" || name == "trcfpat";
+}
+
+namespace {
+QColor colourOf(const RowWord &w) {
+    return w.param >= kRgbParam && w.param < kRgbParam + 0x1000000 ? QColor(QRgb(w.param - kRgbParam)) : QColor();
+}
+
+// What a border word does to the side it follows: a style turns it on.
+void applyBorderWord(Border &side, const RowWord &w) {
+    if (w.name == "brdrw")
+        side.twips = int(std::clamp<qint64>(w.param, 0, 1440));
+    else if (w.name == "brdrcf")
+        side.color = colourOf(w);
+    else if (w.name == "brdrnone" || w.name == "brdrnil")
+        side.on = false;
+    else if (w.name != "brdrsp" && w.name != "brdrbtw" && w.name != "brdrbar" && w.name != "brdrbox")
+        side.on = true;
+}
+} // namespace
+
 QList<CellLook> cellLooks(const QByteArray &row) {
     QList<CellLook> cells;
     CellLook next;
-    for (qsizetype i = row.indexOf('\\'); i >= 0; i = row.indexOf('\\', i + 1)) {
-        qsizetype j = i + 1;
-        while (j < row.size() && ((row[j] | 0x20) >= 'a' && (row[j] | 0x20) <= 'z'))
-            ++j;
-        const QByteArrayView word(row.constData() + i + 1, j - i - 1);
-        if (word == "clmrg") {
+    QColor pattern;
+    int shading = 0;       // of 10000
+    Border *side = nullptr; // the one the border words are about
+    bool cellBorders = false;
+    enum { T, L, B, R, H, V };
+    Border rowSides[6];
+    for (const RowWord &w : rowWords(row)) {
+        const QByteArrayView name = w.name;
+        if (name == "clmrg") {
             next.merge = Merge::Across;
-        } else if (word == "clvmrg") {
+        } else if (name == "clvmrg") {
             next.merge = Merge::Down;
-        } else if (word == "clvertalc") {
+        } else if (name == "clvertalc") {
             next.vertical = Qt::AlignVCenter;
-        } else if (word == "clvertalb") {
+        } else if (name == "clvertalb") {
             next.vertical = Qt::AlignBottom;
-        } else if (word == "cellx") {
+        } else if (name == "clcbpat") {
+            next.background = colourOf(w);
+        } else if (name == "clcfpat") {
+            pattern = colourOf(w);
+        } else if (name == "clshdng") {
+            shading = int(std::clamp<qint64>(w.param, 0, 10000));
+        } else if (name.size() == 7 && name.startsWith("clbrdr")) {
+            Border *sides[] = {&next.top, &next.left, &next.bottom, &next.right};
+            const int at = QByteArrayView("tlbr").indexOf(name[6]);
+            side = at >= 0 ? sides[at] : nullptr;
+            cellBorders |= side != nullptr;
+        } else if (name.size() == 7 && name.startsWith("trbrdr")) {
+            const int at = QByteArrayView("tlbrhv").indexOf(name[6]);
+            side = at >= 0 ? &rowSides[at] : nullptr;
+        } else if (name.startsWith("brdr")) {
+            if (side)
+                applyBorderWord(*side, w);
+        } else if (name == "cellx") {
+            if (shading > 0) { // the pattern colour over the background, so much of it
+                const QColor fg = pattern.isValid() ? pattern : QColor(Qt::black);
+                const QColor bg = next.background.isValid() ? next.background : QColor(Qt::white);
+                const auto mix = [&](int a, int b) { return (a * shading + b * (10000 - shading)) / 10000; };
+                next.background = QColor(mix(fg.red(), bg.red()), mix(fg.green(), bg.green()), mix(fg.blue(), bg.blue()));
+            }
             cells.append(next);
             next = CellLook();
+            pattern = QColor();
+            shading = 0;
+            side = nullptr;
+        } else if (!name.startsWith("cl")) {
+            side = nullptr; // a border's words follow it at once
         }
     }
+    if (!cellBorders)
+        for (qsizetype i = 0; i < cells.size(); ++i) {
+            cells[i].top = rowSides[T];
+            cells[i].bottom = rowSides[B];
+            cells[i].left = rowSides[i == 0 ? L : V];
+            cells[i].right = rowSides[i + 1 == cells.size() ? R : V];
+        }
     return cells;
 }
 

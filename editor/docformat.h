@@ -38,6 +38,7 @@
 #include <QTextBlock>
 #include <QTextBlockFormat>
 #include <QTextCharFormat>
+#include <QColor>
 #include <QHash>
 #include <QTextListFormat>
 
@@ -132,13 +133,37 @@ void setField(QTextCharFormat &f, const QString &instruction);
 // for any other field.
 QString hyperlinkTarget(const QString &instruction);
 
+// In a row's definition (kRow), a colour word (\clcbpat, \clcfpat, \brdrcf,
+// \trcbpat, \trcfpat) names its colour itself, kRgbParam + 0xRRGGBB, not
+// an entry of a colour table: the RTF writer gives it one of its own.
+constexpr qint64 kRgbParam = 1 << 24;
+// The control words of a row's definition, in order, with their places.
+struct RowWord {
+    QByteArrayView name;
+    qint64 param = 0;
+    bool hasParam = false;
+    qsizetype from = 0, to = 0; // to: after the parameter and a space that ends it
+};
+QList<RowWord> rowWords(const QByteArray &row);
+bool isColourWord(QByteArrayView name);
+
 // How each cell of a row's definition (each \cellx) is drawn: merged into
-// the cell before it (\clmrg) or into the one above it (\clvmrg), and its
-// text at the top, in the middle (\clvertalc) or at the bottom (\clvertalb).
+// the cell before it (\clmrg) or into the one above it (\clvmrg), its text
+// at the top, in the middle (\clvertalc) or at the bottom (\clvertalb), its
+// shading (\clcbpat, \clcfpat, \clshdng) and its borders (\clbrdr*, or
+// the row's \trbrdr* when no cell has any).
 enum class Merge { None, Across, Down };
+struct Border {
+    bool on = false;
+    QColor color; // invalid: automatic (the text colour)
+    int twips = 0;
+    bool operator==(const Border &) const = default;
+};
 struct CellLook {
     Merge merge = Merge::None;
     Qt::Alignment vertical = Qt::AlignTop;
+    QColor background; // invalid: none
+    Border top, left, bottom, right;
     bool operator==(const CellLook &) const = default;
 };
 QList<CellLook> cellLooks(const QByteArray &row);

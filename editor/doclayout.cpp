@@ -921,7 +921,6 @@ void DocLayout::drawCells(QPainter *painter, const QTextBlock &block, const RowC
     // The bottom line on the row's own last pixel row: the paragraph below
     // repaints from its own top without redrawing this one.
     const qreal top = tl->position().y(), bottom = top + height - 1;
-    painter->setPen(QPen(QColor(160, 160, 160), 0));
     // A row of several paragraphs (a cell of several) is one frame: its
     // first paragraph draws the top, its last (the one holding the row's
     // definition) the bottom.
@@ -930,17 +929,45 @@ void DocLayout::drawCells(QPainter *painter, const QTextBlock &block, const RowC
     const bool last = endsRow(block) || !inTable(block.next());
     // A cell merged into the one above has no line between them.
     const QList<docformat::CellLook> below = last ? looksOfRow(block.next()) : QList<docformat::CellLook>();
+    const auto x0 = [&](int i) { return left + (i == 0 ? 0 : cells.edges[i - 1]); };
+    const auto x1 = [&](int i) { return left + cells.edges[cells.rightOf(i)]; };
+    // Shading first, under the lines and the text.
+    for (int i = 0; i < cells.count; i = cells.rightOf(i) + 1)
+        if (const QColor bg = cells.looks.value(i).background; bg.isValid() && x1(i) > x0(i))
+            painter->fillRect(QRectF(x0(i), top, x1(i) - x0(i), bottom + 1 - top), bg);
+    // Light lines where a cell has no border, so that the table shows.
+    painter->setPen(QPen(QColor(160, 160, 160), 0));
     painter->drawLine(QLineF(left, top, left, bottom));
     for (int i = 0; i < cells.count; ++i) {
-        const qreal x0 = left + (i == 0 ? 0 : cells.edges[i - 1]), x1 = left + cells.edges[i];
-        if (x1 <= x0)
+        const qreal a = x0(i), b = left + cells.edges[i];
+        if (b <= a)
             continue;
         if (cells.looks.value(i + 1).merge != docformat::Merge::Across) // none inside merged cells
-            painter->drawLine(QLineF(x1, top, x1, bottom));
+            painter->drawLine(QLineF(b, top, b, bottom));
         if (first && cells.looks.value(i).merge != docformat::Merge::Down)
-            painter->drawLine(QLineF(x0, top, x1, top));
+            painter->drawLine(QLineF(a, top, b, top));
         if (last && below.value(i).merge != docformat::Merge::Down)
-            painter->drawLine(QLineF(x0, bottom, x1, bottom));
+            painter->drawLine(QLineF(a, bottom, b, bottom));
+    }
+    // The borders the row defines, over them.
+    const auto border = [&](const docformat::Border &side, QLineF line) {
+        if (!side.on)
+            return;
+        const qreal width = std::max<qreal>(1, std::round(side.twips / 15.0));
+        painter->setPen(QPen(side.color.isValid() ? side.color : QColor(Qt::black), width, Qt::SolidLine, Qt::FlatCap));
+        painter->drawLine(line);
+    };
+    for (int i = 0; i < cells.count; i = cells.rightOf(i) + 1) {
+        const docformat::CellLook look = cells.looks.value(i);
+        const qreal a = x0(i), b = x1(i);
+        if (b <= a)
+            continue;
+        border(look.left, QLineF(a, top, a, bottom + 1));
+        border(cells.looks.value(cells.rightOf(i)).right, QLineF(b, top, b, bottom + 1));
+        if (first && look.merge != docformat::Merge::Down)
+            border(look.top, QLineF(a, top, b, top));
+        if (last && below.value(i).merge != docformat::Merge::Down)
+            border(look.bottom, QLineF(a, bottom, b, bottom));
     }
 }
 

@@ -92,10 +92,57 @@ private slots:
     }
 
     // Table rows are paragraphs whose cells are apart by tabs; each row is
-    // written back with its definition as read (less its colour references),
+    // written back with its definition as read (its colours in our colour table),
     // also after cells were edited, merged by deleting a tab, or split into
     // paragraphs. A picture is one character, written back as read, drawn
     // from its bytes, and nothing in a text file.
+    // How cells look (shading, borders, merges, alignment) is read from the
+    // row's definition with the file's colours, and is the same after a save.
+    void cellLooksSurviveSave_data() {
+        QTest::addColumn<QByteArray>("row");
+        QTest::addColumn<QList<docformat::CellLook>>("looks");
+        using docformat::Border, docformat::CellLook, docformat::Merge;
+        const auto look = [](Merge m, Qt::Alignment v = Qt::AlignTop, QColor bg = {}, Border t = {}, Border l = {},
+                             Border b = {}, Border r = {}) { return CellLook{m, v, bg, t, l, b, r}; };
+        const auto shaded = [&](QColor bg) { return look(Merge::None, Qt::AlignTop, bg); };
+        const auto framed = [&](Border t, Border l, Border b, Border r) {
+            return look(Merge::None, Qt::AlignTop, {}, t, l, b, r);
+        };
+        const QColor green(0, 128, 0);
+        const Border none, thin{true, {}, 0}, redThick{true, QColor(255, 0, 0), 30}, blueHair{true, QColor(0, 0, 255), 1};
+        QTest::newRow("merges, alignment")
+            << QByteArray("\\clmgf\\cellx1500\\clmrg\\cellx3000\\clvmrg\\clvertalb\\cellx4500")
+            << QList<CellLook>({{}, look(Merge::Across), look(Merge::Down, Qt::AlignBottom)});
+        QTest::newRow("shading")
+            << QByteArray("\\clcbpat2\\cellx1000\\clcbpat9\\cellx2000\\clcbpat0\\cellx3000\\clcfpat3\\clshdng5000\\cellx4000")
+            << QList<CellLook>({shaded(green), {}, {}, shaded(QColor(127, 127, 255))});
+        QTest::newRow("cell borders")
+            << QByteArray("\\clbrdrt\\brdrs\\brdrw30\\brdrcf1\\clpadl28\\clbrdrl\\brdrs\\brdrw30\\brdrcf1\\cellx1000"
+                          "\\clbrdrb\\brdrhair\\brdrw1\\brdrcf3 \\clbrdrr\\brdrnone\\cellx2000")
+            << QList<CellLook>({framed(redThick, redThick, none, none), framed(none, none, blueHair, none)});
+        QTest::newRow("row borders when no cell has any")
+            << QByteArray("\\trbrdrt\\brdrs\\trbrdrl\\brdrs\\trbrdrb\\brdrs\\trbrdrr\\brdrs\\trbrdrv\\brdrnone\\cellx1000\\cellx2000")
+            << QList<CellLook>({framed(thin, thin, thin, none), framed(thin, none, thin, thin)});
+    }
+    void cellLooksSurviveSave() {
+        QFETCH(QByteArray, row);
+        QFETCH(QList<docformat::CellLook>, looks);
+        const QByteArray in = "{\\rtf1\\ansi{\\colortbl;\\red255\\green0\\blue0;\\red0\\green128\\blue0;\\red0\\green0\\blue255;}"
+                              "{\\pard text\\cf1 red\\par}\\trowd\\trgaph55" + row + "\\pard\\intbl a\\cell b\\cell\\row}";
+        QTextDocument doc;
+        QVERIFY(rtf::read(in, doc));
+        const auto looksOf = [](const QTextDocument &d) {
+            QTextBlock b = d.begin();
+            while (b.isValid() && !docformat::endsRow(b))
+                b = b.next();
+            return docformat::cellLooks(b.blockFormat().property(docformat::kRow).toByteArray());
+        };
+        QCOMPARE(looksOf(doc), looks);
+        QTextDocument back;
+        QVERIFY(rtf::read(rtf::write(doc), back));
+        QCOMPARE(looksOf(back), looks);
+    }
+
     void tablesAndPicturesAreKept() {
         QImage red(40, 20, QImage::Format_RGB32);
         red.fill(Qt::red);
@@ -109,7 +156,7 @@ private slots:
         QCOMPARE(doc.toPlainText(), QStringLiteral("A\tB1\nB2\nC\tD\nafter \uFFFC"));
         QCOMPARE(plaintext::labelledText(doc), QStringLiteral("A\tB1\r\nB2\r\nC\tD\r\nafter "));
         QByteArray out = rtf::write(doc);
-        for (const QByteArray &part : {QByteArray("\\trowd\\trgaph55\\trleft-55\\clbrdrt\\brdrs\\brdrw1\\cellx3000\\cellx6000"),
+        for (const QByteArray &part : {QByteArray("\\trowd\\trgaph55\\trleft-55\\clbrdrt\\brdrs\\brdrw1\\brdrcf1 \\cellx3000\\clcbpat2 \\cellx6000"),
                                        QByteArray("\\trowd\\cellx3000\\cellx6000"), "after " + pict + "\\par"})
             QVERIFY2(out.contains(part), out.constData());
         QCOMPARE(out.count("\\row"), 2);

@@ -572,9 +572,6 @@ private slots:
 
         // Cells merged across (\\clmgf, \\clmrg): the first one's text runs over
         // both columns, and no line stands between them.
-        using docformat::CellLook, docformat::Merge;
-        QCOMPARE(docformat::cellLooks("\\trowd\\clmgf\\cellx1500\\clmrg\\clbrdrt\\brdrs\\cellx3000\\clvmrg\\clvertalb\\cellx4500"),
-                 QList<CellLook>({{}, {Merge::Across}, {Merge::Down, Qt::AlignBottom}}));
         const auto spans = editorWith("{\\rtf1 \\trowd\\clmgf\\cellx1500\\clmrg\\cellx3000\\cellx4500\\pard\\intbl "
                           "words words words words words words\\cell\\cell c\\cell\\row}");
         const QTextBlock m = spans->document()->begin();

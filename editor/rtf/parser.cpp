@@ -1136,6 +1136,40 @@ private:
     // Whether the RTF holds nothing but control words of a table row's
     // definition (row, cell, border and table-style words), which can be
     // written back before any paragraph without changing what follows.
+    // A row's definition with its colour words naming their colours (kRowRgb
+    // + 0xRRGGBB); a word whose colour the table lacks is left out, with the
+    // space that ended it.
+    std::string withColours(std::string_view rtf) const {
+        static constexpr std::string_view kWords[] = {"brdrcf", "clcbpat", "clcfpat", "trcbpat", "trcfpat"};
+        std::string out;
+        out.reserve(rtf.size() + 16);
+        for (size_t i = 0; i < rtf.size();) {
+            if (rtf[i] != '\\' || i + 1 >= rtf.size() || !isAlpha(uint8_t(rtf[i + 1]))) {
+                out += rtf[i++];
+                continue;
+            }
+            size_t j = i + 1;
+            while (j < rtf.size() && isAlpha(uint8_t(rtf[j])))
+                ++j;
+            const std::string_view word = rtf.substr(i + 1, j - i - 1);
+            size_t k = j + (j < rtf.size() && rtf[j] == '-');
+            const size_t digits = k;
+            int64_t n = 0;
+            while (k < rtf.size() && isDigit(uint8_t(rtf[k])))
+                n = std::min<int64_t>(n * 10 + (rtf[k++] - '0'), INT32_MAX);
+            if (k == digits || std::find(std::begin(kWords), std::end(kWords), word) == std::end(kWords)) {
+                out.append(rtf.substr(i, k - i));
+            } else if (rtf[j] != '-' && n > 0 && size_t(n) < colors_.size() && colors_[size_t(n)].set) {
+                out.append(rtf.substr(i, j - i));
+                out += std::to_string(kRowRgb + colors_[size_t(n)].rgb);
+            } else if (k < rtf.size() && rtf[k] == ' ') {
+                ++k;
+            }
+            i = k;
+        }
+        return out;
+    }
+
     static bool onlyRowWords(std::string_view rtf) {
         static constexpr std::string_view kPrefixes[] = {"tr",  "cl",     "cell",  "brdr",  "ts",    "tbl",   "irow",
                                                          "ltrrow", "rtlrow", "tdfrm", "tph", "tpv", "tpos", "tabsnoovrlp",
@@ -1682,7 +1716,7 @@ private:
                 const auto from = reinterpret_cast<const char *>(rowStart_);
                 const size_t n = rowStart_ ? static_cast<size_t>(p_ - rowStart_) : 0;
                 if (n && n < kMaxRowDef && rowShown_ == shown() && onlyRowWords({from, n}))
-                    row_.rtf.assign(from, n);
+                    row_.rtf = withColours({from, n});
                 else
                     row_.rtf.clear();
             }

@@ -48,6 +48,10 @@ struct ListFormat {
 
 // A table row's definition (\trowd ... the last \cellx) as read, and its
 // cells' right edges in twips from the row's left edge (\trleft).
+// In a row's definition as kept, a colour word (\clcbpat, \brdrcf...) holds
+// kRowRgb + 0xRRGGBB, its colour itself: the file's colour table is not kept.
+constexpr int64_t kRowRgb = 1 << 24;
+
 struct RowDef {
     std::string rtf; // empty when it could not be kept whole
     std::vector<int32_t> cellx;

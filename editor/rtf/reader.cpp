@@ -127,6 +127,8 @@ QTextListFormat listFormat(const ListFormat &l) {
     return f;
 }
 
+static_assert(detail::kRowRgb == docformat::kRgbParam);
+
 // Builds the document with one cursor at its end.
 class DocumentSink : public detail::Sink {
 public:
@@ -239,7 +241,7 @@ private:
             }
             bf.setTabPositions(tabs);
             if (p.rowEnd)
-                bf.setProperty(docformat::kRow, withoutTableReferences(bytes(p.row->rtf)));
+                bf.setProperty(docformat::kRow, bytes(p.row->rtf)); // control words only, colours named
         }
         if (const QVariant marks = cursor_.blockFormat().property(docformat::kMarks); marks.isValid())
             bf.setProperty(docformat::kMarks, marks);

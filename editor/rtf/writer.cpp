@@ -91,6 +91,8 @@ public:
             }
             if (empty)
                 charAttrs(b);
+            if (docformat::endsRow(b))
+                rowDefinition(b); // its colours join the colour table
         }
         if (bullets)
             bulletFont_ = int(fonts_.size());
@@ -283,7 +285,7 @@ private:
             return false;
         QTextBlock b = block;
         for (; b.isValid() && b.blockFormat().boolProperty(docformat::kInTable); b = b.next()) {
-            const QByteArray def = b.blockFormat().property(docformat::kRow).toByteArray();
+            const QByteArray def = rowDefinition(b);
             if (def.isEmpty())
                 continue;
             out_.append(def.constData(), size_t(def.size()));
@@ -396,6 +398,27 @@ private:
         fonts_.append(name);
         fontIds_.insert(name, id);
         return id;
+    }
+
+    // A row's definition as written: its colours as entries of the colour table.
+    QByteArray rowDefinition(const QTextBlock &b) {
+        const QByteArray def = b.blockFormat().property(docformat::kRow).toByteArray();
+        QByteArray out;
+        qsizetype done = 0;
+        for (const docformat::RowWord &w : docformat::rowWords(def)) {
+            if (!docformat::isColourWord(w.name) || w.param < docformat::kRgbParam || w.param >= 2 * docformat::kRgbParam)
+                continue;
+            out += QByteArrayView(def.constData() + done, w.from - done);
+            out += '\\';
+            out += w.name;
+            out += QByteArray::number(colorIndex(QRgb(w.param - docformat::kRgbParam)));
+            out += ' ';
+            done = w.to;
+        }
+        if (done == 0)
+            return def;
+        out += QByteArrayView(def.constData() + done, def.size() - done);
+        return out;
     }
 
     int colorIndex(QRgb rgb) {
