@@ -228,6 +228,52 @@ private slots:
         QVERIFY(t.elapsed() < 2000);
     }
 
+    // Hostile tables read fast into a sane document that keeps their letters
+    // (cells and paragraphs apart as they may), and what is written of it
+    // reads back to the same.
+    void hostileTables_data() {
+        QTest::addColumn<QByteArray>("body");
+        QTest::addColumn<QString>("text");
+        QByteArray columns = "\\trowd";
+        for (int i = 1; i <= 10000; ++i)
+            columns += "\\cellx" + QByteArray::number(i * 10);
+        QByteArray nested, rows;
+        for (int depth = 2; depth <= 1001; ++depth) // each table in the one cell of the one before
+            nested += "\\pard\\intbl\\itap" + QByteArray::number(depth) + " x";
+        for (int depth = 1001; depth >= 2; --depth)
+            nested += "\\nestcell{\\*\\nesttableprops\\trowd\\cellx100\\nestrow}{\\nonesttables\\par}\\pard\\intbl\\itap" +
+                      QByteArray::number(depth - 1) + " ";
+        for (int i = 0; i < 20000; ++i)
+            rows += "\\trowd\\cellx1000\\pard\\intbl r\\cell\\row\n";
+
+        QTest::newRow("10,000 columns") << columns + "\\pard\\intbl a\\cell b\\cell\\row" << QStringLiteral("ab");
+        QTest::newRow("cellx decreasing, negative")
+            << QByteArray("\\trowd\\cellx3000\\cellx1000\\cellx-500\\pard\\intbl a\\cell b\\cell c\\cell\\row")
+            << QStringLiteral("abc");
+        QTest::newRow("a row with no cells") << QByteArray("\\trowd\\pard\\intbl a\\row b") << QStringLiteral("ab");
+        QTest::newRow("cell outside any row") << QByteArray("\\pard a\\cell b\\row c") << QStringLiteral("abc");
+        QTest::newRow("clmrg without clmgf")
+            << QByteArray("\\trowd\\clmrg\\cellx1000\\clmrg\\cellx2000\\pard\\intbl a\\cell b\\cell\\row")
+            << QStringLiteral("ab");
+        QTest::newRow("nested 1,000 deep") << "\\trowd\\cellx5000\\pard\\intbl" + nested + "end\\cell\\row"
+                                           << QStringLiteral("x").repeated(1000) + QStringLiteral("end");
+        QTest::newRow("20,000 one-cell rows") << rows << QStringLiteral("r").repeated(20000);
+    }
+    void hostileTables() {
+        QFETCH(QByteArray, body);
+        QFETCH(QString, text);
+        QElapsedTimer t;
+        t.start();
+        QTextDocument doc;
+        QVERIFY(rtf::read("{\\rtf1\\ansi " + body + "}", doc));
+        const auto letters = [](const QTextDocument &d) { return d.toPlainText().remove(QRegularExpression("\\s")); };
+        QCOMPARE(letters(doc), text);
+        QTextDocument back;
+        QVERIFY(rtf::read(rtf::write(doc), back));
+        QCOMPARE(back.toPlainText(), doc.toPlainText());
+        QVERIFY2(t.elapsed() < 20000, qPrintable(QString::number(t.elapsed())));
+    }
+
     // A note shows as its number (footnotes 1, 2..., endnotes i, ii...) with
     // its text as the mark's tooltip, and is written back where it stands;
     // text typed into the mark stays text.
