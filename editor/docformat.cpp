@@ -219,6 +219,25 @@ QString hyperlinkTarget(const QString &instruction) {
     return !target.isEmpty() ? target : bookmark.isEmpty() ? QString() : u'#' + bookmark;
 }
 
+QByteArray partAligns(const QTextBlockFormat &f, int parts) {
+    QByteArray aligns = f.property(kCellAligns).toByteArray();
+    const Qt::Alignment own = f.alignment();
+    const char last = own & Qt::AlignHCenter ? 'c' : own & Qt::AlignRight ? 'r' : own & Qt::AlignJustify ? 'j' : 'l';
+    return aligns.size() == parts && aligns.endsWith(last) ? aligns : QByteArray();
+}
+
+Qt::Alignment partAlignment(const QTextBlockFormat &f, int part) {
+    const QByteArray aligns = f.property(kCellAligns).toByteArray();
+    if (part < 0 || part >= aligns.size() || partAligns(f, int(aligns.size())).isEmpty())
+        return f.alignment();
+    switch (aligns[part]) {
+    case 'c': return Qt::AlignHCenter;
+    case 'r': return Qt::AlignRight;
+    case 'j': return Qt::AlignJustify;
+    default: return Qt::AlignLeft;
+    }
+}
+
 bool inTable(const QTextBlock &block) { return block.isValid() && block.blockFormat().boolProperty(kInTable); }
 bool endsRow(const QTextBlock &block) { return block.blockFormat().hasProperty(kRow); }
 

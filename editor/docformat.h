@@ -81,6 +81,16 @@ constexpr int kRow = QTextFormat::UserProperty + 13;
 // chain before them.
 constexpr int kListChain = QTextFormat::UserProperty + 14;
 constexpr int kListChunk = 8;
+// Of a row's paragraph whose cells are aligned apart: a letter for each of
+// its tab-separated parts (l, c, r, j); the paragraph's own alignment is its
+// last part's.
+constexpr int kCellAligns = QTextFormat::UserProperty + 15;
+// They hold while the paragraph's own alignment is the last part's (a
+// paragraph aligned anew aligns all its parts); empty when they do not, or
+// when the paragraph has not that many parts.
+QByteArray partAligns(const QTextBlockFormat &f, int parts);
+// The alignment of the paragraph's part (0 for the text before its first tab).
+Qt::Alignment partAlignment(const QTextBlockFormat &f, int part);
 bool inTable(const QTextBlock &block); // false for an invalid block
 bool endsRow(const QTextBlock &block);  // it holds its row's definition
 

@@ -474,8 +474,7 @@ HeightTree::Entry DocLayout::layOutRow(const QTextBlock &block, QTextLayout *tl,
     const int length = int(text.size());
     constexpr qreal kPadding = 3;
     // Lines are placed in their cells here, centred or to the right as the
-    // paragraph says (justified ones stay left).
-    const Qt::Alignment align = format.alignment() & (Qt::AlignHCenter | Qt::AlignRight);
+    // cell's part of the paragraph says (justified ones stay left).
     option.setAlignment(Qt::AlignLeft);
     tl->setTextOption(option);
     tl->setCacheEnabled(false);
@@ -483,7 +482,8 @@ HeightTree::Entry DocLayout::layOutRow(const QTextBlock &block, QTextLayout *tl,
     QVector<qreal> y(cells.count, 0);
     QVector<int> firstLine(cells.count, -1); // each cell's lines, from here to the next cell's
     int cell = cells.first;
-    for (int pos = 0;;) {
+    for (int pos = 0, part = 0;; ++part) {
+        const Qt::Alignment align = docformat::partAlignment(format, part) & (Qt::AlignHCenter | Qt::AlignRight);
         if (firstLine[cell] < 0)
             firstLine[cell] = tl->lineCount();
         const int tab = cell + 1 < cells.count ? int(text.indexOf(u'\t', pos)) : -1;

@@ -143,6 +143,35 @@ private slots:
         QCOMPARE(looksOf(back), looks);
     }
 
+    // Cells of one row aligned apart keep their alignments through a save;
+    // the paragraph aligned anew aligns all of them.
+    void cellAlignmentsSurviveSave() {
+        const QByteArray in = "{\\rtf1\\ansi\\trowd\\cellx1000\\cellx2000\\cellx3000\\cellx4000\\pard\\intbl\\qc a\\cell"
+                              "\\pard\\intbl\\qr b\\cell\\cell\\pard\\intbl c\\cell\\row\\pard\\qr after\\par}";
+        QTextDocument doc;
+        QVERIFY(rtf::read(in, doc));
+        const auto aligns = [](const QTextDocument &d) {
+            const QTextBlockFormat f = d.begin().blockFormat();
+            QList<Qt::Alignment> out;
+            for (int part = 0; part < 4; ++part)
+                out.append(docformat::partAlignment(f, part) & Qt::AlignHorizontal_Mask);
+            return out;
+        };
+        const QList<Qt::Alignment> expected = {Qt::AlignHCenter, Qt::AlignRight, Qt::AlignRight, Qt::AlignLeft};
+        QCOMPARE(aligns(doc), expected);
+        const QByteArray out = rtf::write(doc);
+        QVERIFY2(out.contains("\\intbl\\qc") && out.contains(" a\\cell\\qr b\\cell\\cell\\ql c\\cell\\row"), out.constData());
+        QTextDocument back;
+        QVERIFY(rtf::read(out, back));
+        QCOMPARE(aligns(back), expected);
+
+        QTextBlockFormat centred;
+        centred.setAlignment(Qt::AlignHCenter);
+        QTextCursor(&doc).mergeBlockFormat(centred);
+        QCOMPARE(aligns(doc), QList<Qt::Alignment>(4, Qt::AlignHCenter));
+        QVERIFY(!rtf::write(doc).contains("\\qr b"));
+    }
+
     void tablesAndPicturesAreKept() {
         QImage red(40, 20, QImage::Format_RGB32);
         red.fill(Qt::red);

@@ -844,6 +844,9 @@ private:
             char16_t *o = run_.grow(pendingTabs_);
             std::fill_n(o, pendingTabs_, u'\t');
             pendingTabs_ = 0;
+            if (partAligns_.size() < kMaxCells)
+                partAligns_.insert(partAligns_.end(), tabAligns_.begin(), tabAligns_.end());
+            tabAligns_.clear();
         }
         if (markerPending_)
             resolveMarker();
@@ -1072,6 +1075,10 @@ private:
             }
             p.row = rows_.empty() ? nullptr : &rows_.back();
             p.rowEnd = rowEnd_ && p.row && !p.row->rtf.empty();
+            if (std::any_of(partAligns_.begin(), partAligns_.end(), [&](Align a) { return a != para.align; })) {
+                p.cellAligns = partAligns_;
+                p.cellAligns.push_back(para.align);
+            }
         }
         return p;
     }
@@ -1087,6 +1094,7 @@ private:
         if (deferredPar_)
             endDeferredParagraph();
         pendingTabs_ = 0; // a cell separator with nothing after it in the paragraph
+        tabAligns_.clear();
         if (markerPending_)
             preamble();
         flushRun();
@@ -1099,6 +1107,7 @@ private:
             deferredMark_ = mark;
         } else {
             sink_.endParagraph(format, mark);
+            partAligns_.clear();
         }
         marksAtEnd();
         contentSinceBreak_ = false;
@@ -1110,6 +1119,7 @@ private:
         deferredPar_ = false;
         flushRun();
         sink_.endParagraph(deferredFormat_, deferredMark_);
+        partAligns_.clear();
     }
 
     void finish() {
@@ -1120,6 +1130,7 @@ private:
         if (deferredPar_)
             endDeferredParagraph();
         pendingTabs_ = 0;
+        tabAligns_.clear();
         const bool open = contentSinceBreak_ || markerPending_;
         if (markerPending_)
             preamble();
@@ -1739,6 +1750,8 @@ private:
                     contentSinceBreak_ = true;
                 }
                 ++pendingTabs_;
+                if (tabAligns_.size() < kMaxCells)
+                    tabAligns_.push_back(st_->para.align); // the cell's own, before the next one's \pard
                 needPre_ = true;
                 cellsOpen_ = cellsOpen_ || !row_.cellx.empty();
             }
@@ -1748,6 +1761,8 @@ private:
                 deferredPar_ = false;
                 if (pendingTabs_ > 1) { // empty cells at the row's end keep their places
                     --pendingTabs_;
+                    if (!tabAligns_.empty())
+                        tabAligns_.pop_back();
                     preamble();
                 }
                 rowEnd_ = true;
@@ -1904,6 +1919,8 @@ private:
     bool needPre_ = true;
     bool contentSinceBreak_ = false;
     size_t pendingTabs_ = 0;
+    std::vector<Align> tabAligns_;  // the alignment of the cell each pending tab ends
+    std::vector<Align> partAligns_; // of the paragraph's parts before its last tab
     bool deferredPar_ = false; // a \par in a table cell, waiting to see if the cell ends
     ParaFormat deferredFormat_;
     RunFormat deferredMark_;

@@ -66,6 +66,9 @@ struct ParaFormat {
     int32_t style = 0;   // \s: the style sheet's paragraph style
     const RowDef *row = nullptr; // a paragraph of a table row's cells: the row's definition
     bool rowEnd = false;         // the row's last paragraph (its \row), of a row kept whole
+    // Of a row's paragraph whose cells are aligned apart: the alignment of
+    // each of its tab-separated parts, in order (empty when all are align).
+    std::vector<Align> cellAligns;
 
     bool operator==(const ParaFormat &) const = default;
 };

@@ -242,6 +242,12 @@ private:
             bf.setTabPositions(tabs);
             if (p.rowEnd)
                 bf.setProperty(docformat::kRow, bytes(p.row->rtf)); // control words only, colours named
+            if (!p.cellAligns.empty()) {
+                QByteArray aligns;
+                for (Align a : p.cellAligns)
+                    aligns += "lcrj"[int(a)];
+                bf.setProperty(docformat::kCellAligns, aligns);
+            }
         }
         if (const QVariant marks = cursor_.blockFormat().property(docformat::kMarks); marks.isValid())
             bf.setProperty(docformat::kMarks, marks);

@@ -118,6 +118,11 @@ public:
                 writeListText(item);
             if (inRow && (first || !(pa == prev) || inRow != wasInRow))
                 word("\\intbl");
+            // Cells aligned apart: each part's alignment after its cell's end.
+            partAligns_ = inRow ? docformat::partAligns(b.blockFormat(), int(b.text().count(u'\t')) + 1) : QByteArray();
+            part_ = 0;
+            if (!partAligns_.isEmpty() && partAligns_[0] != "lcrj"[pa.align])
+                writeAlign(partAligns_[0]);
             first = false;
             prev = pa;
             // A cell's end with nothing after it in a paragraph that goes on in
@@ -585,6 +590,11 @@ private:
             writeListText(item);
     }
 
+    void writeAlign(char letter) {
+        static const char *const kWords[] = {"\\ql", "\\qc", "\\qr", "\\qj"};
+        word(kWords[std::max<qsizetype>(0, QByteArrayView("lcrj").indexOf(letter))]);
+    }
+
     void setChar(const CharAttrs &a) {
         if (a.font != cur_.font)
             word("\\f", a.font);
@@ -628,6 +638,9 @@ private:
                 if (cellTabs_ > 0) { // between cells of a table row
                     --cellTabs_;
                     word("\\cell");
+                    if (part_ + 1 < partAligns_.size() && partAligns_[part_ + 1] != partAligns_[part_])
+                        writeAlign(partAligns_[part_ + 1]);
+                    ++part_;
                 } else {
                     word("\\tab");
                 }
@@ -666,6 +679,8 @@ private:
     QByteArray styles_;            // the style sheet kept, empty when none
     QSet<QByteArray> writtenMarks_;
     int cellTabs_ = 0; // tabs of the row being written still to become cell ends
+    QByteArray partAligns_; // of the paragraph being written, when its cells are aligned apart
+    int part_ = 0;          // its part being written
     int noRowBefore_ = -1;
     QString field_;                // the instruction of the field open, empty when none
     CharAttrs beforeField_;        // cur_ when it opened
