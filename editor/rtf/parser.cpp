@@ -1062,7 +1062,8 @@ private:
 
     ParaFormat paraFormat(const Para &para) {
         ParaFormat p;
-        p.align = para.align;
+        // A row's last paragraph ends with its last cell, aligned as that cell.
+        p.align = rowEnd_ && cellAlign_ ? *cellAlign_ : para.align;
         p.list = listFormat(para);
         assignListId(para, p.list);
         p.startTwips = para.li + para.fi;
@@ -1075,9 +1076,9 @@ private:
             }
             p.row = rows_.empty() ? nullptr : &rows_.back();
             p.rowEnd = rowEnd_ && p.row && !p.row->rtf.empty();
-            if (std::any_of(partAligns_.begin(), partAligns_.end(), [&](Align a) { return a != para.align; })) {
+            if (std::any_of(partAligns_.begin(), partAligns_.end(), [&](Align a) { return a != p.align; })) {
                 p.cellAligns = partAligns_;
-                p.cellAligns.push_back(para.align);
+                p.cellAligns.push_back(p.align);
             }
         }
         return p;
@@ -1108,6 +1109,7 @@ private:
         } else {
             sink_.endParagraph(format, mark);
             partAligns_.clear();
+            cellAlign_.reset();
         }
         marksAtEnd();
         contentSinceBreak_ = false;
@@ -1120,6 +1122,7 @@ private:
         flushRun();
         sink_.endParagraph(deferredFormat_, deferredMark_);
         partAligns_.clear();
+        cellAlign_.reset();
     }
 
     void finish() {
@@ -1745,13 +1748,16 @@ private:
             if (s.dest == Dest::Normal) {
                 if (pendingHigh_)
                     flushHigh();
+                // The cell's own alignment: its last paragraph's, which may
+                // have ended in a group of its own.
+                cellAlign_ = deferredPar_ ? deferredFormat_.align : st_->para.align;
                 if (deferredPar_) { // the cell's last paragraph continues the row
                     deferredPar_ = false;
                     contentSinceBreak_ = true;
                 }
                 ++pendingTabs_;
                 if (tabAligns_.size() < kMaxCells)
-                    tabAligns_.push_back(st_->para.align); // the cell's own, before the next one's \pard
+                    tabAligns_.push_back(*cellAlign_);
                 needPre_ = true;
                 cellsOpen_ = cellsOpen_ || !row_.cellx.empty();
             }
@@ -1921,6 +1927,7 @@ private:
     size_t pendingTabs_ = 0;
     std::vector<Align> tabAligns_;  // the alignment of the cell each pending tab ends
     std::vector<Align> partAligns_; // of the paragraph's parts before its last tab
+    std::optional<Align> cellAlign_; // of the last cell ended in the paragraph
     bool deferredPar_ = false; // a \par in a table cell, waiting to see if the cell ends
     ParaFormat deferredFormat_;
     RunFormat deferredMark_;
