@@ -295,6 +295,20 @@ private slots:
                                            << QStringLiteral("x").repeated(1000) + QStringLiteral("end");
         QTest::newRow("20,000 one-cell rows") << rows << QStringLiteral("r").repeated(20000);
     }
+    // Cell edges before the row's \\trowd (which LibreOffice reads) define
+    // the row; the \\trowd after its cells changes nothing.
+    void cellEdgesBeforeTheRow() {
+        QTextDocument doc;
+        QVERIFY(rtf::read("{\\rtf1 \\cellx2500\\cellx5000\\cellx7000\\intbl A1\\cell B1\\cell C1\\cell\\trowd\\row"
+                          "\\cellx2500\\cellx5000\\cellx7000\\intbl A2\\cell\\trowd\\intbl\\cell C2\\cell\\row}",
+                          doc));
+        QCOMPARE(doc.toPlainText(), QStringLiteral("A1\tB1\tC1\nA2\t\tC2"));
+        for (QTextBlock b = doc.begin(); b.isValid(); b = b.next())
+            QCOMPARE(b.blockFormat().property(docformat::kRow).toByteArray(),
+                     QByteArray("\\trowd\\cellx2500\\cellx5000\\cellx7000"));
+        QVERIFY(rtf::write(doc).contains("\\trowd\\cellx2500\\cellx5000\\cellx7000\\pard\\intbl"));
+    }
+
     void hostileTables() {
         QFETCH(QByteArray, body);
         QFETCH(QString, text);

@@ -1184,6 +1184,15 @@ private:
         return out;
     }
 
+    void startRow(const uint8_t *at, bool implicit) {
+        row_ = RowDef{};
+        rowStart_ = at;
+        rowShown_ = shown();
+        rowChanged_ = true;
+        rowDefining_ = true;
+        implicitRow_ = implicit;
+    }
+
     static bool onlyRowWords(std::string_view rtf) {
         static constexpr std::string_view kPrefixes[] = {"tr",  "cl",     "cell",  "brdr",  "ts",    "tbl",   "irow",
                                                          "ltrrow", "rtlrow", "tdfrm", "tph", "tpv", "tpos", "tabsnoovrlp",
@@ -1711,18 +1720,18 @@ private:
             emitChar(u' ');
             break;
         case Kw::trowd: // a row's definition: kept as read up to its last \cellx
-            if (s.dest == Dest::Normal) {
-                row_ = RowDef{};
-                rowStart_ = w.name - 1;
-                rowShown_ = shown();
-                rowChanged_ = true;
-            }
+            // Once cells of a defined row have ended, a \trowd before its
+            // \row (as LibreOffice reads it) leaves the row as it is.
+            if (s.dest == Dest::Normal && !cellsOpen_)
+                startRow(w.name - 1, false);
             break;
         case Kw::trleft:
             if (s.dest == Dest::Normal)
                 row_.trleft = w.param;
             break;
         case Kw::cellx:
+            if (s.dest == Dest::Normal && !rowDefining_)
+                startRow(w.name - 1, true); // cell edges with no \trowd before them start a row
             if (s.dest == Dest::Normal && row_.cellx.size() < kMaxCells) {
                 row_.cellx.push_back(w.param);
                 rowChanged_ = true;
@@ -1730,7 +1739,7 @@ private:
                 const auto from = reinterpret_cast<const char *>(rowStart_);
                 const size_t n = rowStart_ ? static_cast<size_t>(p_ - rowStart_) : 0;
                 if (n && n < kMaxRowDef && rowShown_ == shown() && onlyRowWords({from, n}))
-                    row_.rtf = withColours({from, n});
+                    row_.rtf = (implicitRow_ ? "\\trowd" : "") + withColours({from, n});
                 else
                     row_.rtf.clear();
             }
@@ -1773,7 +1782,7 @@ private:
                 }
                 rowEnd_ = true;
                 paragraphBreak();
-                rowEnd_ = cellsOpen_ = false;
+                rowEnd_ = cellsOpen_ = rowDefining_ = false;
             }
             break;
 
@@ -1879,6 +1888,8 @@ private:
     bool rowChanged_ = false;           // row_ differs from rows_.back()
     bool rowEnd_ = false;               // the paragraph ending is a row's last
     bool cellsOpen_ = false;            // a cell of a defined row has ended, the row not yet
+    bool rowDefining_ = false;          // a row has been defined since the last \row
+    bool implicitRow_ = false;          // by its \cellx alone
     int footnotes_ = 0, endnotes_ = 0;
     std::deque<std::u16string> fields_; // the instructions of the fields read
     std::string styles_;                // the style sheet
