@@ -238,6 +238,8 @@ Qt::Alignment partAlignment(const QTextBlockFormat &f, int part) {
     }
 }
 
+bool nested(const QTextBlock &block) { return block.blockFormat().intProperty(kNest) >= 2; }
+
 bool inTable(const QTextBlock &block) { return block.isValid() && block.blockFormat().boolProperty(kInTable); }
 bool endsRow(const QTextBlock &block) { return block.blockFormat().hasProperty(kRow); }
 

@@ -81,6 +81,12 @@ constexpr int kRow = QTextFormat::UserProperty + 13;
 // chain before them.
 constexpr int kListChain = QTextFormat::UserProperty + 14;
 constexpr int kListChunk = 8;
+// A table in a cell: each of its rows is a paragraph of that cell, its cells
+// apart by tabs, with the table's depth (kNest: 2 and more); the paragraph
+// ending a row holds the row's definition (kNestRow, \trowd ... \cellx).
+constexpr int kNest = QTextFormat::UserProperty + 16;
+constexpr int kNestRow = QTextFormat::UserProperty + 17;
+bool nested(const QTextBlock &block);
 // Of a row's paragraph whose cells are aligned apart: a letter for each of
 // its tab-separated parts (l, c, r, j); the paragraph's own alignment is its
 // last part's.

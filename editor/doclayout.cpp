@@ -430,7 +430,8 @@ DocLayout::RowCells DocLayout::rowCells(const QTextBlock &block) {
     int guard = 0;
     for (QTextBlock b = block.previous(); inTable(b) && !endsRow(b) && guard < 64;
          b = b.previous(), ++guard)
-        cells.first += int(b.text().count(u'\t'));
+        if (!docformat::nested(b)) // the tabs of a table in a cell are its own
+            cells.first += int(b.text().count(u'\t'));
     cells.first = std::min(cells.first, std::max(0, cells.count - 1));
     cells.looks = looksOfRow(block);
     cells.looks.resize(cells.count);
@@ -476,6 +477,9 @@ HeightTree::Entry DocLayout::layOutRow(const QTextBlock &block, QTextLayout *tl,
     // Lines are placed in their cells here, centred or to the right as the
     // cell's part of the paragraph says (justified ones stay left).
     option.setAlignment(Qt::AlignLeft);
+    const bool nested = docformat::nested(block); // a row of a table in the cell: its tabs stay in it
+    if (nested)
+        option.setTabs({}); // the row's are the outer table's columns
     tl->setTextOption(option);
     tl->setCacheEnabled(false);
     tl->beginLayout();
@@ -486,7 +490,7 @@ HeightTree::Entry DocLayout::layOutRow(const QTextBlock &block, QTextLayout *tl,
         const Qt::Alignment align = docformat::partAlignment(format, part) & (Qt::AlignHCenter | Qt::AlignRight);
         if (firstLine[cell] < 0)
             firstLine[cell] = tl->lineCount();
-        const int tab = cell + 1 < cells.count ? int(text.indexOf(u'\t', pos)) : -1;
+        const int tab = cell + 1 < cells.count && !nested ? int(text.indexOf(u'\t', pos)) : -1;
         const int end = tab >= 0 ? tab + 1 : length;
         const qreal x0 = left + (cell == 0 ? 0 : cells.edges[cell - 1]) + kPadding;
         const qreal width = std::max<qreal>(8, left + cells.edges[cells.rightOf(cell)] - kPadding - x0);

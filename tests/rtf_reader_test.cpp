@@ -239,7 +239,7 @@ private slots:
         row("nested table", "{\\rtf1 \\pard\\intbl out\\cell\\pard\\intbl\\itap2 in1\\nestcell in2\\nestcell"
                             "{\\*\\nesttableprops\\trowd\\cellx1\\cellx2\\nestrow}{\\nonesttables\\par in1\\tab in2\\par}"
                             "\\pard\\intbl\\itap1 end\\cell\\row}",
-            "out\tin1\r\nin2\r\nend");
+            "out\t\r\nin1\tin2\r\nend");
     }
 
     void text() { checkBothSinks(); }

@@ -230,15 +230,16 @@ private slots:
         QVERIFY2(out.contains("\\trowd\\cellx1701\\cellx3402") && out.contains("a\\cell b\\cell\\row") &&
                      out.count("\\row") == 1,
                  out.constData());
-        // A table in a cell: the row around it stays a table, the inner cells
-        // paragraphs of its cell.
+        // A table in a cell: the row around it stays a table, the inner row a
+        // paragraph of its cell.
         QTextDocument nested;
         QVERIFY(rtf::read("{\\rtf1\\trowd\\cellx5000\\pard\\intbl\\itap2 A\\nestcell B\\nestcell{\\*\\nesttableprops"
                           "\\trowd\\cellx2000\\cellx4000\\nestrow}{\\nonesttables A B\\par}\\pard\\intbl\\itap1 after"
                           "\\cell\\row\\pard end\\par}",
                           nested));
         out = rtf::write(nested);
-        QVERIFY2(out.contains("\\trowd\\cellx5000") && out.contains("A\\par\r\nB\\par\r\nafter\\cell\\row"), out.constData());
+        QVERIFY2(out.contains("\\trowd\\cellx5000") && out.contains("A\\nestcell B\\nestcell{") && out.contains("\r\n\\pard\\intbl after\\cell\\row"),
+                 out.constData());
     }
 
     // Pictures that cannot be drawn: a metafile, broken bytes, a PNG that
@@ -307,6 +308,36 @@ private slots:
             QCOMPARE(b.blockFormat().property(docformat::kRow).toByteArray(),
                      QByteArray("\\trowd\\cellx2500\\cellx5000\\cellx7000"));
         QVERIFY(rtf::write(doc).contains("\\trowd\\cellx2500\\cellx5000\\cellx7000\\pard\\intbl"));
+    }
+
+    // A table in a cell: each of its rows is a paragraph of the cell, its
+    // cells apart by tabs, written back with its depth and definition.
+    void tablesInCellsAreKept() {
+        const QByteArray in = "{\\rtf1\\ansi\\trowd\\cellx5000\\pard\\intbl\\itap2 before\\par"
+                              "\\pard\\intbl\\itap3 A\\nestcell B\\nestcell{\\*\\nesttableprops\\trowd\\cellx2000\\cellx4000\\nestrow}"
+                              "{\\nonesttables fallback\\par}\\pard\\intbl\\itap2 after\\nestcell"
+                              "{\\*\\nesttableprops\\trowd\\cellx4000\\nestrow}{\\nonesttables\\par}"
+                              "\\pard\\intbl\\itap1 outer\\cell\\row\\pard outside\\par}";
+        QTextDocument doc;
+        QVERIFY(rtf::read(in, doc));
+        QCOMPARE(doc.toPlainText(), QStringLiteral("before\nA\tB\nafter\nouter\noutside"));
+        const QByteArray out = rtf::write(doc);
+        for (const char *part : {"\\itap2\\f0\\fs24 before\\par",
+                                 "\\itap3 A\\nestcell B\\nestcell{\\*\\nesttableprops\\trowd\\cellx2000\\cellx4000\\nestrow}",
+                                 "\\itap2 after\\nestcell{\\*\\nesttableprops\\trowd\\cellx4000\\nestrow}", "outer\\cell\\row"})
+            QVERIFY2(out.contains(part), out.constData());
+        QTextDocument back;
+        QVERIFY(rtf::read(out, back));
+        QCOMPARE(back.toPlainText(), doc.toPlainText());
+        QCOMPARE(rtf::write(back), out);
+
+        // A table in the cell after a cell's end: that end closes the paragraph.
+        QTextDocument after;
+        QVERIFY(rtf::read("{\\rtf1 \\trowd\\cellx2000\\cellx5000\\pard\\intbl out\\cell\\pard\\intbl\\itap2 in\\nestcell"
+                          "{\\*\\nesttableprops\\trowd\\cellx1000\\nestrow}\\pard\\intbl\\itap1 end\\cell\\row}",
+                          after));
+        QCOMPARE(after.toPlainText(), QStringLiteral("out\t\nin\nend"));
+        QVERIFY2(rtf::write(after).contains("out\\cell\r\n\\pard\\intbl\\itap2 in\\nestcell{"), rtf::write(after).constData());
     }
 
     void hostileTables() {

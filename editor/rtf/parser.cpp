@@ -41,7 +41,7 @@ enum class Kw : uint8_t {
     // character format
     b, i, ul, ulnone, strike, fs, f, cf, plain,
     // paragraph format
-    par, pard, s, ql, qc, qr, qj, fi, li, ls, ilvl, trowd, trleft, cellx, nestcell, nestrow, pnlvlblt, pnlvlbody, pnlvlcont, intbl,
+    par, pard, s, ql, qc, qr, qj, fi, li, ls, ilvl, trowd, trleft, cellx, nestcell, nestrow, itap, nesttableprops, pnlvlblt, pnlvlbody, pnlvlcont, intbl,
     // special characters and breaks
     tab, emdash, endash, bullet, lquote, rquote, ldblquote, rdblquote, space, line, pageBreak, cell, row,
     // Unicode
@@ -128,7 +128,7 @@ constexpr KwEntry kKeywords[] = {
     {"wgrffmtfilter", Kw::skip, Kind::Skip}, {"passwordhash", Kw::skip, Kind::Skip},
     {"filetbl", Kw::skip, Kind::Skip}, {"formfield", Kw::skip, Kind::Skip},
     {"datafield", Kw::skip, Kind::Skip}, {"background", Kw::skip, Kind::Skip},
-    {"nesttableprops", Kw::skip, Kind::Skip}, {"private", Kw::skip, Kind::Skip},
+    {"nesttableprops", Kw::nesttableprops, Kind::Destination}, {"private", Kw::skip, Kind::Skip},
 
     // Page setup, kept as written.
     {"paperw", Kw::pageSetup, Kind::Plain}, {"paperh", Kw::pageSetup, Kind::Plain},
@@ -167,7 +167,7 @@ constexpr KwEntry kKeywords[] = {
     {"page", Kw::pageBreak, Kind::Plain}, {"sect", Kw::pageBreak, Kind::Plain},
     {"column", Kw::line, Kind::Plain},
     {"cell", Kw::cell, Kind::Plain}, {"nestcell", Kw::nestcell, Kind::Plain},
-    {"row", Kw::row, Kind::Plain}, {"nestrow", Kw::nestrow, Kind::Plain},
+    {"row", Kw::row, Kind::Plain}, {"nestrow", Kw::nestrow, Kind::Plain}, {"itap", Kw::itap, Kind::Plain},
     {"trowd", Kw::trowd, Kind::Plain}, {"trleft", Kw::trleft, Kind::Plain}, {"cellx", Kw::cellx, Kind::Plain},
 
     {"u", Kw::u, Kind::Plain}, {"uc", Kw::uc, Kind::Plain},
@@ -262,6 +262,7 @@ constexpr size_t kMaxFieldInst = 4096;       // characters of a field's instruct
 constexpr size_t kMaxKept = size_t(64) << 20; // bytes of kept groups
 constexpr size_t kMaxCells = 1024;             // columns of a table row kept
 constexpr size_t kMaxRowDef = 64 * 1024;       // bytes of a row's definition kept
+constexpr int32_t kMaxNesting = 64;             // depth of tables in cells kept apart
 
 inline bool isAlpha(uint8_t c) { return static_cast<uint8_t>((c | 0x20) - 'a') < 26; }
 inline bool isDigit(uint8_t c) { return static_cast<uint8_t>(c - '0') < 10; }
@@ -287,6 +288,7 @@ struct Para {
     int16_t pnFormat = -1; // the classic numbering, an index into pnFormats_
     int32_t style = 0;     // \s
     bool intbl = false;
+    uint8_t itap = 0; // the depth of the table the paragraph is in: 2 and more for a table in a cell
 };
 
 // What a group saves and restores.
@@ -836,18 +838,19 @@ private:
     // format changed.
     void preamble() {
         needPre_ = false;
-        contentSinceBreak_ = true;
-        if (deferredPar_)
+        if (deferredPar_) {
             endDeferredParagraph();
-        if (pendingTabs_) {
-            syncFormat();
-            char16_t *o = run_.grow(pendingTabs_);
-            std::fill_n(o, pendingTabs_, u'\t');
-            pendingTabs_ = 0;
-            if (partAligns_.size() < kMaxCells)
-                partAligns_.insert(partAligns_.end(), tabAligns_.begin(), tabAligns_.end());
-            tabAligns_.clear();
+            contentSinceBreak_ = false;
         }
+        const uint8_t depth = nestDepth(st_->para);
+        if (contentSinceBreak_ && depth != blockDepth_)
+            breakForNesting();
+        if (!contentSinceBreak_) {
+            blockDepth_ = depth;
+            blockPara_ = st_->para;
+        }
+        contentSinceBreak_ = true;
+        emitPendingTabs();
         if (markerPending_)
             resolveMarker();
         if (!pendingMarks_.empty()) { // bookmarks go with the text that follows them
@@ -857,6 +860,34 @@ private:
         }
         syncFormat();
         runMarks_ = nullptr;
+    }
+
+    void emitPendingTabs() {
+        if (!pendingTabs_)
+            return;
+        syncFormat();
+        char16_t *o = run_.grow(pendingTabs_);
+        std::fill_n(o, pendingTabs_, u'\t');
+        pendingTabs_ = 0;
+        if (partAligns_.size() < kMaxCells)
+            partAligns_.insert(partAligns_.end(), tabAligns_.begin(), tabAligns_.end());
+        tabAligns_.clear();
+    }
+
+    uint8_t nestDepth(const Para &para) const { return inTable(para) && para.itap >= 2 ? para.itap : 0; }
+
+    // Text of another table depth than the paragraph's so far (a table in a
+    // cell after the end of the cell before it): the paragraph ends here,
+    // with that cell's end, in its own format; no paragraph mark is read.
+    void breakForNesting() {
+        emitPendingTabs();
+        flushRun();
+        const ParaFormat format = paraFormat(blockPara_);
+        sink_.endParagraph(format, wantFormat_ ? resolveRun() : RunFormat{});
+        ++ends_;
+        partAligns_.clear();
+        cellAlign_.reset();
+        contentSinceBreak_ = false;
     }
 
     void syncFormat() {
@@ -1076,6 +1107,13 @@ private:
             }
             p.row = rows_.empty() ? nullptr : &rows_.back();
             p.rowEnd = rowEnd_ && p.row && !p.row->rtf.empty();
+            if (para.itap >= 2) {
+                p.nest = para.itap;
+                if (nestedRowEnd_) {
+                    p.nestRowEnd = true;
+                    p.nestRow = nestedRow_;
+                }
+            }
             if (std::any_of(partAligns_.begin(), partAligns_.end(), [&](Align a) { return a != p.align; })) {
                 p.cellAligns = partAligns_;
                 p.cellAligns.push_back(p.align);
@@ -1182,6 +1220,43 @@ private:
             i = k;
         }
         return out;
+    }
+
+    // A cell's end: a tab, put in when text follows in the paragraph.
+    void endCell() {
+        if (pendingHigh_)
+            flushHigh();
+        // The cell's own alignment: its last paragraph's, which may have
+        // ended in a group of its own.
+        cellAlign_ = deferredPar_ ? deferredFormat_.align : st_->para.align;
+        if (deferredPar_) { // the cell's last paragraph continues the row
+            deferredPar_ = false;
+            contentSinceBreak_ = true;
+        }
+        ++pendingTabs_;
+        if (tabAligns_.size() < kMaxCells)
+            tabAligns_.push_back(*cellAlign_);
+        needPre_ = true;
+    }
+
+    // A nested row's end: its definition, from \trowd to its last \cellx in
+    // the {\*\nesttableprops} group, goes with the paragraph that ends here.
+    void endNestedRow(std::string_view group) {
+        std::string def;
+        const size_t from = group.find("\\trowd");
+        const size_t cellx = group.rfind("\\cellx");
+        if (from != std::string_view::npos && cellx != std::string_view::npos && cellx > from) {
+            size_t to = cellx + 6;
+            while (to < group.size() && (isDigit(uint8_t(group[to])) || group[to] == '-'))
+                ++to;
+            const std::string_view words = group.substr(from, to - from);
+            if (words.size() < kMaxRowDef && onlyRowWords(words))
+                def = withColours(words);
+        }
+        nestedRow_ = std::move(def);
+        nestedRowEnd_ = true;
+        paragraphBreak();
+        nestedRowEnd_ = false;
     }
 
     void startRow(const uint8_t *at, bool implicit) {
@@ -1691,6 +1766,9 @@ private:
         case Kw::intbl:
             s.para.intbl = true;
             break;
+        case Kw::itap:
+            s.para.itap = static_cast<uint8_t>(std::clamp<int32_t>(w.param, 0, kMaxNesting));
+            break;
 
         case Kw::tab:
             emitChar(u'\t');
@@ -1744,30 +1822,31 @@ private:
                     row_.rtf.clear();
             }
             break;
-        // A table in a cell: its cells become paragraphs of the cell around
-        // it, which stays a cell of its row.
+        // A table in a cell (\itap 2 and deeper): each of its rows is a
+        // paragraph of the cell around it, its cells apart by tabs, as a
+        // row's are; {\*\nesttableprops ...\nestrow} defines the row and ends it.
         case Kw::nestcell:
-            paragraphBreak(true);
+            if (s.dest == Dest::Normal && s.para.itap >= 2)
+                endCell();
+            else
+                paragraphBreak(true);
             break;
-        case Kw::nestrow: // its last cell's paragraph has ended already
+        case Kw::nestrow: // one of its own: its last cell's paragraph has ended already
             if (!deferredPar_)
                 paragraphBreak(true);
             break;
+        case Kw::nesttableprops:
+            if (s.dest != Dest::Normal || flatDepth_ > 0 || !opensGroup(w)) {
+                skipGroup();
+            } else {
+                const uint8_t *start = s.start;
+                if (skipGroup())
+                    endNestedRow({reinterpret_cast<const char *>(start), static_cast<size_t>(p_ - start)});
+            }
+            break;
         case Kw::cell: // cells are joined by tabs; the row's last one adds none
             if (s.dest == Dest::Normal) {
-                if (pendingHigh_)
-                    flushHigh();
-                // The cell's own alignment: its last paragraph's, which may
-                // have ended in a group of its own.
-                cellAlign_ = deferredPar_ ? deferredFormat_.align : st_->para.align;
-                if (deferredPar_) { // the cell's last paragraph continues the row
-                    deferredPar_ = false;
-                    contentSinceBreak_ = true;
-                }
-                ++pendingTabs_;
-                if (tabAligns_.size() < kMaxCells)
-                    tabAligns_.push_back(*cellAlign_);
-                needPre_ = true;
+                endCell();
                 cellsOpen_ = cellsOpen_ || !row_.cellx.empty();
             }
             break;
@@ -1939,6 +2018,10 @@ private:
     std::vector<Align> tabAligns_;  // the alignment of the cell each pending tab ends
     std::vector<Align> partAligns_; // of the paragraph's parts before its last tab
     std::optional<Align> cellAlign_; // of the last cell ended in the paragraph
+    bool nestedRowEnd_ = false;      // the paragraph ending is a nested row's last
+    uint8_t blockDepth_ = 0;         // the table depth of the paragraph's text so far
+    Para blockPara_;                 // the paragraph's format where its text began
+    std::string nestedRow_;          // that row's definition (empty when not kept)
     bool deferredPar_ = false; // a \par in a table cell, waiting to see if the cell ends
     ParaFormat deferredFormat_;
     RunFormat deferredMark_;

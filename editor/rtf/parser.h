@@ -69,6 +69,11 @@ struct ParaFormat {
     // Of a row's paragraph whose cells are aligned apart: the alignment of
     // each of its tab-separated parts, in order (empty when all are align).
     std::vector<Align> cellAligns;
+    // Of a table in a cell: its depth (2 and more; 0 for any other paragraph),
+    // and on a paragraph that ends one of its rows, that row's definition.
+    uint8_t nest = 0;
+    bool nestRowEnd = false;
+    std::string nestRow;
 
     bool operator==(const ParaFormat &) const = default;
 };

@@ -242,6 +242,10 @@ private:
             bf.setTabPositions(tabs);
             if (p.rowEnd)
                 bf.setProperty(docformat::kRow, bytes(p.row->rtf)); // control words only, colours named
+            if (p.nest >= 2)
+                bf.setProperty(docformat::kNest, int(p.nest));
+            if (p.nestRowEnd)
+                bf.setProperty(docformat::kNestRow, bytes(p.nestRow));
             if (!p.cellAligns.empty()) {
                 QByteArray aligns;
                 for (Align a : p.cellAligns)

@@ -36,6 +36,7 @@ struct ParaAttrs {
     int offset = 0;
     int list = 0; // the paragraph's \ls: 0 none, kBulletList, or a numbered list's
     int style = 0; // \s, when the document keeps a style sheet
+    int nest = 0;  // \itap of a table in a cell
     bool operator==(const ParaAttrs &) const = default;
 };
 
@@ -93,6 +94,8 @@ public:
                 charAttrs(b);
             if (docformat::endsRow(b))
                 rowDefinition(b); // its colours join the colour table
+            if (b.blockFormat().hasProperty(docformat::kNestRow))
+                rowDefinition(b, docformat::kNestRow);
         }
         if (bullets)
             bulletFont_ = int(fonts_.size());
@@ -116,8 +119,12 @@ public:
                 writePara(pa, item);
             else if (pa.list)
                 writeListText(item);
-            if (inRow && (first || !(pa == prev) || inRow != wasInRow))
+            nestedBlock_ = inRow && pa.nest >= 2;
+            if (inRow && (first || !(pa == prev) || inRow != wasInRow)) {
                 word("\\intbl");
+                if (nestedBlock_)
+                    word("\\itap", pa.nest);
+            }
             // Cells aligned apart: each part's alignment after its cell's end.
             partAligns_ = inRow ? docformat::partAligns(b.blockFormat(), int(b.text().count(u'\t')) + 1) : QByteArray();
             part_ = 0;
@@ -128,7 +135,12 @@ public:
             // A cell's end with nothing after it in a paragraph that goes on in
             // the next one would be read back as nothing: such a last tab is a tab.
             const int cellTabs = cellTabs_;
-            const bool lastTabIsTab = inRow && !b.blockFormat().hasProperty(docformat::kRow) && b.text().endsWith(u'\t');
+            // A cell's end right before a table in the next cell ends the
+            // paragraph itself.
+            const bool beforeDeeper = inRow && b.text().endsWith(u'\t') &&
+                                      b.next().blockFormat().intProperty(docformat::kNest) > std::max(pa.nest, 1);
+            const bool lastTabIsTab = inRow && !nestedBlock_ && !beforeDeeper &&
+                                      !b.blockFormat().hasProperty(docformat::kRow) && b.text().endsWith(u'\t');
             if (lastTabIsTab)
                 cellTabs_ = std::min(cellTabs_, int(b.text().count(u'\t')) - 1);
             bool empty = true;
@@ -152,13 +164,19 @@ public:
             if (empty)
                 setChar(charAttrs(b));
             writeMarks(b.blockFormat());
-            if (inRow && b.blockFormat().hasProperty(docformat::kRow)) { // the row's end
+            if (beforeDeeper) {
+                out_ += "\r\n";
+            } else if (nestedBlock_ && b.blockFormat().hasProperty(docformat::kNestRow)) { // a nested row's end
+                out_ += "\\nestcell{\\*\\nesttableprops";
+                out_ += nestedRowDefinition(b);
+                out_ += "\\nestrow}{\\nonesttables\\par}\r\n";
+            } else if (inRow && b.blockFormat().hasProperty(docformat::kRow)) { // the row's end
                 out_ += "\\cell\\row\r\n";
                 cellTabs_ = 0; // tabs after it are tabs
                 inRow = false;
                 prev = ParaAttrs{.align = -1}; // a new \pard after a row
             } else {
-                if (inRow && cellEndFollows(b.next()))
+                if (inRow && !nestedBlock_ && cellEndFollows(b.next()))
                     out_ += "\\par"; // read back, a \par right before \cell only ends the cell
                 out_ += "\\par\r\n";
             }
@@ -306,7 +324,7 @@ private:
     // that becomes one (not its paragraph's last tab, which stays a tab when
     // the cell goes on), or nothing before the row's end.
     bool cellEndFollows(const QTextBlock &next) const {
-        if (!next.isValid())
+        if (!next.isValid() || docformat::nested(next))
             return false;
         const QString text = next.text();
         const bool rowEnd = next.blockFormat().hasProperty(docformat::kRow);
@@ -405,9 +423,21 @@ private:
         return id;
     }
 
+    // A nested row's definition as read, or one of equal cells when it was
+    // not kept.
+    QByteArray nestedRowDefinition(const QTextBlock &b) {
+        QByteArray def = rowDefinition(b, docformat::kNestRow);
+        if (def.isEmpty()) {
+            def = "\\trowd";
+            for (qsizetype i = 1, cells = b.text().count(u'\t') + 1; i <= cells && i <= 64; ++i)
+                def += "\\cellx" + QByteArray::number(i * 1440);
+        }
+        return def;
+    }
+
     // A row's definition as written: its colours as entries of the colour table.
-    QByteArray rowDefinition(const QTextBlock &b) {
-        const QByteArray def = b.blockFormat().property(docformat::kRow).toByteArray();
+    QByteArray rowDefinition(const QTextBlock &b, int property = docformat::kRow) {
+        const QByteArray def = b.blockFormat().property(property).toByteArray();
         QByteArray out;
         qsizetype done = 0;
         for (const docformat::RowWord &w : docformat::rowWords(def)) {
@@ -485,6 +515,7 @@ private:
             a.list = listNumber(b);
             if (!styles_.isEmpty())
                 a.style = f.intProperty(docformat::kStyle);
+            a.nest = std::clamp(f.intProperty(docformat::kNest), 0, 64);
             slot.value = a;
             slot.known = true;
         }
@@ -635,7 +666,9 @@ private:
                 needDelim_ = false;
                 continue;
             case '\t':
-                if (cellTabs_ > 0) { // between cells of a table row
+                if (nestedBlock_) { // between cells of a table in a cell
+                    word("\\nestcell");
+                } else if (cellTabs_ > 0) { // between cells of a table row
                     --cellTabs_;
                     word("\\cell");
                     if (part_ + 1 < partAligns_.size() && partAligns_[part_ + 1] != partAligns_[part_])
@@ -679,6 +712,7 @@ private:
     QByteArray styles_;            // the style sheet kept, empty when none
     QSet<QByteArray> writtenMarks_;
     int cellTabs_ = 0; // tabs of the row being written still to become cell ends
+    bool nestedBlock_ = false; // the paragraph being written is a row of a table in a cell
     QByteArray partAligns_; // of the paragraph being written, when its cells are aligned apart
     int part_ = 0;          // its part being written
     int noRowBefore_ = -1;
