@@ -428,7 +428,9 @@ private slots:
         // An empty paragraph at a cell's end stays one; a row definition
         // holding a word that is not a row's (\\uc0) is not written back; a
         // list reference dropped from kept RTF leaves the word before it whole;
-        // a font table or code page kept inside a field is not the document's.
+        // a font table or code page kept inside a field is not the document's;
+        // text of a table in a cell after a tab is a paragraph of its own, and
+        // its paragraph ends are written where a cell's end would take them.
         for (const QByteArray broken : {"{\\rtf1 a{\\field{\\*{}}\\par}b\\par}", "{\\rtf{\\field{\\*{}}\\par}",
                                       "{\\rtf{\\field{\\n\\cell\\p}\\p}b",
                                       "{\\rtf\\trowd\\intbl\\row\\trowd\\cellx\\row", "{\\rtf{\\field{\\*{}}{\\r}\\u55357}",
@@ -440,7 +442,11 @@ private slots:
                                       "{\\rtf\\trowd\\trleft-55\\cellx2147483647\\intbl a\\cell\\row",
                                       "{\\rtf\\u-10178{\\footnote}", "{\\rtf1 e\\par{\\field{\\*{}}\\page}}", "{\\rtf1 {\\field{\\ {{\\e}}}\\upr\\ls1p1t}",
                                       "{\\rtf1 {\\field\\*\\t{{\\fonttbl{\\f\\e{{{\\ansicpg2{}}}}{{{{}}}}}}}}\\u105",
-                                      "{\\rtf\\cellx\\intbl\\par\\l\\par\\cell\\p\\cell\\t\\row\\t\\trowd\\cellx\\cellx\\l\\row"}) {
+                                      "{\\rtf\\cellx\\intbl\\par\\l\\par\\cell\\p\\cell\\t\\row\\t\\trowd\\cellx\\cellx\\l\\row",
+                                      "{\\rtf1 \\cellx a\\cell\\itap2l\\row}", "{\\rtf1 \\cellx\\cell\\intbl\\itap2b\\nestcell\\itap\\cell\\row}",
+                                      "{\\rtf1 {\\pn\\pnlvlbody{}}\\cellx\\intbl\\itap2\\nestcell\\itap\\cell\\row}",
+                                      "{\\rtf1 \\intbl\\itap2\\cellx\\par\\par\\row}",
+                                      "{\\rtf1 \\intbl\\itap2\\cellx\\nestrow{\\nesttableprops}\\row}"}) {
             QTextDocument once, twice;
             QVERIFY(rtf::read(broken, once));
             QVERIFY(rtf::read(rtf::write(once), twice));

@@ -842,13 +842,10 @@ private:
             endDeferredParagraph();
             contentSinceBreak_ = false;
         }
-        const uint8_t depth = nestDepth(st_->para);
-        if (contentSinceBreak_ && depth != blockDepth_)
+        if (blockStarted_ && nestDepth(st_->para) != blockDepth_)
             breakForNesting();
-        if (!contentSinceBreak_) {
-            blockDepth_ = depth;
-            blockPara_ = st_->para;
-        }
+        if (!blockStarted_)
+            startBlock();
         contentSinceBreak_ = true;
         emitPendingTabs();
         if (markerPending_)
@@ -874,7 +871,14 @@ private:
         tabAligns_.clear();
     }
 
-    uint8_t nestDepth(const Para &para) const { return inTable(para) && para.itap >= 2 ? para.itap : 0; }
+    void startBlock() {
+        blockDepth_ = nestDepth(st_->para);
+        blockPara_ = st_->para;
+        blockStarted_ = true;
+    }
+
+    // A table in a cell is one only in a paragraph that says it is in a table.
+    static uint8_t nestDepth(const Para &para) { return para.intbl && para.itap >= 2 ? para.itap : 0; }
 
     // Text of another table depth than the paragraph's so far (a table in a
     // cell after the end of the cell before it): the paragraph ends here,
@@ -888,6 +892,7 @@ private:
         partAligns_.clear();
         cellAlign_.reset();
         contentSinceBreak_ = false;
+        blockStarted_ = false;
     }
 
     void syncFormat() {
@@ -1107,7 +1112,7 @@ private:
             }
             p.row = rows_.empty() ? nullptr : &rows_.back();
             p.rowEnd = rowEnd_ && p.row && !p.row->rtf.empty();
-            if (para.itap >= 2) {
+            if (nestDepth(para)) {
                 p.nest = para.itap;
                 if (nestedRowEnd_) {
                     p.nestRowEnd = true;
@@ -1148,6 +1153,7 @@ private:
             sink_.endParagraph(format, mark);
             partAligns_.clear();
             cellAlign_.reset();
+            blockStarted_ = false;
         }
         marksAtEnd();
         contentSinceBreak_ = false;
@@ -1161,6 +1167,7 @@ private:
         sink_.endParagraph(deferredFormat_, deferredMark_);
         partAligns_.clear();
         cellAlign_.reset();
+        blockStarted_ = false;
     }
 
     void finish() {
@@ -1226,6 +1233,8 @@ private:
     void endCell() {
         if (pendingHigh_)
             flushHigh();
+        if (!blockStarted_)
+            startBlock(); // a paragraph that starts with a cell's end is of that cell's depth
         // The cell's own alignment: its last paragraph's, which may have
         // ended in a group of its own.
         cellAlign_ = deferredPar_ ? deferredFormat_.align : st_->para.align;
@@ -1719,6 +1728,7 @@ private:
                 paragraphBreak();
             break;
         case Kw::pard:
+            needPre_ = needPre_ || s.para.itap >= 2;
             s.para = Para{};
             break;
         case Kw::s:
@@ -1768,6 +1778,7 @@ private:
             break;
         case Kw::itap:
             s.para.itap = static_cast<uint8_t>(std::clamp<int32_t>(w.param, 0, kMaxNesting));
+            needPre_ = true; // text of another depth starts a paragraph of its own
             break;
 
         case Kw::tab:
@@ -1826,7 +1837,7 @@ private:
         // paragraph of the cell around it, its cells apart by tabs, as a
         // row's are; {\*\nesttableprops ...\nestrow} defines the row and ends it.
         case Kw::nestcell:
-            if (s.dest == Dest::Normal && s.para.itap >= 2)
+            if (s.dest == Dest::Normal && nestDepth(s.para))
                 endCell();
             else
                 paragraphBreak(true);
@@ -2019,6 +2030,7 @@ private:
     std::vector<Align> partAligns_; // of the paragraph's parts before its last tab
     std::optional<Align> cellAlign_; // of the last cell ended in the paragraph
     bool nestedRowEnd_ = false;      // the paragraph ending is a nested row's last
+    bool blockStarted_ = false;      // the paragraph has text or a cell's end
     uint8_t blockDepth_ = 0;         // the table depth of the paragraph's text so far
     Para blockPara_;                 // the paragraph's format where its text began
     std::string nestedRow_;          // that row's definition (empty when not kept)

@@ -141,6 +141,11 @@ public:
                                       b.next().blockFormat().intProperty(docformat::kNest) > std::max(pa.nest, 1);
             const bool lastTabIsTab = inRow && !nestedBlock_ && !beforeDeeper &&
                                       !b.blockFormat().hasProperty(docformat::kRow) && b.text().endsWith(u'\t');
+            // In a row of a table in a cell, likewise: a last tab is a cell's end
+            // only where the row or the cell ends.
+            nestTabs_ = nestedBlock_ ? int(b.text().count(u'\t')) : 0;
+            if (nestedBlock_ && !beforeDeeper && !b.blockFormat().hasProperty(docformat::kNestRow) && b.text().endsWith(u'\t'))
+                --nestTabs_;
             if (lastTabIsTab)
                 cellTabs_ = std::min(cellTabs_, int(b.text().count(u'\t')) - 1);
             bool empty = true;
@@ -176,7 +181,7 @@ public:
                 inRow = false;
                 prev = ParaAttrs{.align = -1}; // a new \pard after a row
             } else {
-                if (inRow && !nestedBlock_ && cellEndFollows(b.next()))
+                if (inRow && cellEndFollows(b.next()))
                     out_ += "\\par"; // read back, a \par right before \cell only ends the cell
                 out_ += "\\par\r\n";
             }
@@ -324,10 +329,14 @@ private:
     // that becomes one (not its paragraph's last tab, which stays a tab when
     // the cell goes on), or nothing before the row's end.
     bool cellEndFollows(const QTextBlock &next) const {
-        if (!next.isValid() || docformat::nested(next))
+        if (!next.isValid())
             return false;
         const QString text = next.text();
-        const bool rowEnd = next.blockFormat().hasProperty(docformat::kRow);
+        if (docformat::nested(next)) { // a row of a table in a cell: its tabs end its cells
+            const bool rowEnd = next.blockFormat().hasProperty(docformat::kNestRow) || docformat::endsRow(next);
+            return text.isEmpty() ? rowEnd : text.startsWith(u'\t') && (rowEnd || text.size() > 1);
+        }
+        const bool rowEnd = docformat::endsRow(next);
         if (text.isEmpty())
             return rowEnd;
         return cellTabs_ > 0 && text.startsWith(u'\t') && (rowEnd || text.size() > 1);
@@ -666,8 +675,9 @@ private:
                 needDelim_ = false;
                 continue;
             case '\t':
-                if (nestedBlock_) { // between cells of a table in a cell
-                    word("\\nestcell");
+                if (nestedBlock_) { // between cells of a table in a cell, or a tab in one
+                    word(nestTabs_ > 0 ? "\\nestcell" : "\\tab");
+                    --nestTabs_;
                 } else if (cellTabs_ > 0) { // between cells of a table row
                     --cellTabs_;
                     word("\\cell");
@@ -713,6 +723,7 @@ private:
     QSet<QByteArray> writtenMarks_;
     int cellTabs_ = 0; // tabs of the row being written still to become cell ends
     bool nestedBlock_ = false; // the paragraph being written is a row of a table in a cell
+    int nestTabs_ = 0;         // its tabs still to become cell ends
     QByteArray partAligns_; // of the paragraph being written, when its cells are aligned apart
     int part_ = 0;          // its part being written
     int noRowBefore_ = -1;
