@@ -5,6 +5,7 @@
 
 #include <QFontMetricsF>
 #include <QPainter>
+#include <QPainterPath>
 #include <QPaintDevice>
 #include <QTextCursor>
 #include <QTextDocument>
@@ -986,10 +987,108 @@ void DocLayout::drawBlock(QPainter *painter, const PaintContext &context, const 
         drawCells(painter, block, cells);
     painter->setPen(context.palette.color(QPalette::Text));
     tl->draw(painter, QPointF(), selections, context.clip);
+    if (overlay_)
+        drawOverlay(painter, context, block);
     const int caret = context.cursorPosition - start;
     if (caret >= 0 && caret < length && tl->lineCount() > 0 && (caret < lineEnd(tl) || caret == length - 1))
         tl->drawCursor(painter, QPointF(), caret, cursorWidth_);
     painter->setPen(pen);
+}
+
+namespace {
+
+// A red wavy line from x1 to x2 around y, as misspelt words are marked.
+void drawWave(QPainter *painter, qreal x1, qreal x2, qreal y) {
+    constexpr qreal kHalf = 2;   // half a wave's length
+    constexpr qreal kHeight = 1.5; // above and below y
+    QPainterPath path(QPointF(x1, y + kHeight));
+    bool up = true;
+    for (qreal x = x1 + kHalf; x < x2 + kHalf; x += kHalf, up = !up)
+        path.lineTo(std::min(x, x2), y + (up ? -kHeight : kHeight));
+    painter->drawPath(path);
+}
+
+} // namespace
+
+// The overlay's underlines of the block's lines that meet the clip.
+void DocLayout::drawOverlay(QPainter *painter, const PaintContext &context, const QTextBlock &block) const {
+    const QTextLayout *tl = block.layout();
+    const QPointF origin = tl->position();
+    const auto shown = [&](const QTextLine &line) {
+        const qreal top = origin.y() + line.y();
+        return !context.clip.isValid() || (top + line.height() >= context.clip.top() && top <= context.clip.bottom());
+    };
+    int from = INT_MAX, to = -1;
+    for (int i = 0; i < tl->lineCount(); ++i)
+        if (const QTextLine line = tl->lineAt(i); shown(line)) {
+            from = std::min(from, line.textStart());
+            to = std::max(to, line.textStart() + line.textLength());
+        }
+    if (to < 0)
+        return;
+    const QList<std::pair<int, int>> spans = overlay_(block, from, to);
+    if (spans.isEmpty())
+        return;
+    painter->save();
+    painter->setRenderHint(QPainter::Antialiasing);
+    painter->setPen(QPen(QColor(230, 0, 0), 1));
+    painter->setBrush(Qt::NoBrush);
+    for (int i = 0; i < tl->lineCount(); ++i) {
+        const QTextLine line = tl->lineAt(i);
+        const int start = line.textStart(), end = start + line.textLength();
+        if (!shown(line))
+            continue;
+        const qreal y = origin.y() + line.y() + line.ascent() + std::max<qreal>(1.5, line.descent() / 2);
+        for (const auto &[s, length] : spans) {
+            const int a = std::max(s, start), b = std::min(s + length, end);
+            if (a >= b)
+                continue;
+            const qreal x1 = line.cursorToX(a), x2 = line.cursorToX(b);
+            drawWave(painter, origin.x() + std::min(x1, x2), origin.x() + std::max(x1, x2), y);
+        }
+    }
+    painter->restore();
+}
+
+std::pair<int, int> DocLayout::textBetween(qreal top, qreal bottom) const {
+    const int n = tree_.size();
+    if (n == 0)
+        return {0, 0};
+    const qreal margin = page().margin;
+    const auto at = [&](qreal y, bool end) {
+        const int i = std::max(0, tree_.indexAtHeight(y - margin));
+        const QTextBlock b = document()->findBlockByNumber(i);
+        const int length = b.length() - 1;
+        if (length <= kLongParagraph)
+            return b.position() + (end ? length : 0);
+        // A long paragraph: its line at y when it is laid out that far.
+        const qreal local = y - blockTop(i);
+        const QTextLayout *tl = b.layout();
+        int offset;
+        if (tl->lineCount() > 0 && local <= tl->lineAt(tl->lineCount() - 1).y()) {
+            int lo = 0, hi = tl->lineCount() - 1; // the last line starting at or above local
+            while (lo < hi) {
+                const int mid = (lo + hi + 1) / 2;
+                if (tl->lineAt(mid).y() <= local)
+                    lo = mid;
+                else
+                    hi = mid - 1;
+            }
+            const QTextLine line = tl->lineAt(lo);
+            offset = line.textStart() + (end ? line.textLength() : 0);
+        } else {
+            offset = int(std::clamp<qreal>(local / std::max<qreal>(1, tree_.at(i).height), 0, 1) * length);
+        }
+        return b.position() + std::clamp(offset, 0, length);
+    };
+    return {at(top, false), at(bottom, true)};
+}
+
+void DocLayout::redraw(const QTextBlock &block) {
+    if (!block.isValid() || block.document() != document())
+        return;
+    const int i = block.blockNumber();
+    emit update(QRectF(0, page().margin + tree_.heightBefore(i), kWide, tree_.at(i).height));
 }
 
 // The bullet or number hangs before the first line, a space's width away, in
