@@ -1,7 +1,6 @@
 #include "spell/spellcheck.h"
 
 #include <QElapsedTimer>
-#include <QTextCursor>
 
 #include <chrono>
 #include <future>
@@ -39,10 +38,13 @@ public:
         to = std::clamp(to, from, length_);
         if (length_ <= kLongParagraph)
             return whole_.mid(from, to - from);
-        QTextCursor c(const_cast<QTextDocument *>(block_.document()));
-        c.setPosition(block_.position() + from);
-        c.setPosition(block_.position() + to, QTextCursor::KeepAnchor);
-        return c.selectedText();
+        // Character by character: a cursor would have the layout lay the
+        // paragraph out to find its x.
+        QString out(to - from, Qt::Uninitialized);
+        const QTextDocument *doc = block_.document();
+        for (int i = from; i < to; ++i)
+            out[i - from] = doc->characterAt(block_.position() + i);
+        return out;
     }
     // Where piece k starts: after the first blank from k * kPiece on (words
     // stay whole), or there when no blank is near.
@@ -132,6 +134,7 @@ Speller *SpellCheck::ready() {
 
 void SpellCheck::forget() {
     pieces_.clear();
+    resume_ = -1;
     pieceChars_ = 0;
 }
 
@@ -217,7 +220,9 @@ QList<Mark> SpellCheck::marks(const QTextBlock &block, int from, int to) {
     return out;
 }
 
-// One round: the pieces in range not checked yet, until the slice is used up.
+// One round: the pieces in range not checked yet, until the slice is used
+// up; the next round goes on from there. Each round looks words up for a
+// while at least, however long reading the text took.
 void SpellCheck::round() {
     if (!enabled_ || !doc_ || !range_)
         return;
@@ -231,32 +236,35 @@ void SpellCheck::round() {
     QElapsedTimer clock;
     clock.start();
     const auto [from, to] = range_();
+    const int begin = resume_ > from && resume_ <= to ? resume_ : from;
+    resume_ = -1;
     const int heldFrom = held().first;
-    bool done = true;
-    for (QTextBlock b = doc_->findBlock(from); b.isValid() && b.position() <= to && done; b = b.next()) {
+    bool asked = false;
+    for (QTextBlock b = doc_->findBlock(begin); b.isValid() && b.position() <= to && resume_ < 0; b = b.next()) {
         const int start = b.position();
         bool fresh = false;
-        forEachPiece(b, from - start, to - start, [&](int pieceStart, const QString &text) {
+        forEachPiece(b, begin - start, to - start, [&](int pieceStart, const QString &text) {
             if (pieces_.contains(text))
                 return true;
-            const qint64 left = kSliceMs - clock.elapsed();
-            const int heldAt = heldFrom - start - pieceStart;
-            const Answer answer = left > 0 ? check(text, true, left, heldAt) : Answer{{}, false, false};
+            const qint64 left = std::max<qint64>(asked ? 0 : 1, kSliceMs - clock.elapsed());
+            asked = true;
+            const Answer answer = left > 0 ? check(text, true, left, heldFrom - start - pieceStart) : Answer{{}, false, false};
             if (!answer.complete) {
-                done = false;
+                resume_ = start + pieceStart;
                 return false;
             }
             if (pieceChars_ > kKeptChars)
                 forget();
             pieces_.insert(text, answer.marks);
             pieceChars_ += text.size();
+            ++piecesChecked_;
             fresh |= answer.fresh;
             return true;
         });
         if (fresh)
             emit redraw(b);
     }
-    if (!done)
+    if (resume_ >= 0)
         round_.start(0);
 }
 
@@ -265,6 +273,7 @@ void SpellCheck::round() {
 void SpellCheck::contentsChange(int from, int, int added) {
     typedAt_ = added <= 1 ? from + added : -1;
     held_ = {-1, -1};
+    resume_ = -1;
     schedule();
 }
 
@@ -283,7 +292,6 @@ std::pair<int, int> SpellCheck::held() {
 }
 
 void SpellCheck::setCaret(int position) {
-    caret_ = position;
     const auto [from, to] = held();
     if (from >= 0 && (position < from || position > to)) {
         held_ = {-1, -1};

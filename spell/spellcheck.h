@@ -65,6 +65,7 @@ public:
     QList<Mark> marks(const QTextBlock &block, int from, int to);
     // Whether everything in range is checked (tests and benchmarks).
     bool settled() const { return !round_.isActive(); }
+    int piecesChecked() const { return piecesChecked_; } // by rounds, since the start
 
     // The word at a position of the document, for the menu.
     struct WordAt {
@@ -110,7 +111,8 @@ private:
     int generation_ = 0;               // of its answers
     int typedAt_ = -1;                 // an edit at the caret, not yet placed in a word
     std::pair<int, int> held_{-1, -1};
-    int caret_ = -1;
+    int resume_ = -1; // where the last round stopped, Qt position; -1: from the range's start
+    int piecesChecked_ = 0;
 };
 
 } // namespace spell
