@@ -6,6 +6,7 @@
 #include <QFontMetricsF>
 #include <QPainter>
 #include <QPainterPath>
+#include <QPixmap>
 #include <QPaintDevice>
 #include <QTextCursor>
 #include <QTextDocument>
@@ -957,6 +958,33 @@ QList<QTextLayout::FormatRange> DocLayout::links(const QTextBlock &block, const 
     return ranges;
 }
 
+namespace {
+
+// A red wavy line from x1 to x2 around y, as misspelt words are marked:
+// one wave drawn once (for each pixel ratio) and repeated, which costs far
+// less than stroking a path for every word at every paint.
+void drawWave(QPainter *painter, qreal x1, qreal x2, qreal y) {
+    constexpr int kLength = 4, kHeight = 4; // one wave, in pixels
+    const qreal ratio = painter->device() ? painter->device()->devicePixelRatioF() : 1;
+    static QHash<int, QPixmap> waves; // by pixel ratio in percent
+    QPixmap &wave = waves[qRound(ratio * 100)];
+    if (wave.isNull()) {
+        wave = QPixmap(QSize(kLength, kHeight) * ratio);
+        wave.setDevicePixelRatio(ratio);
+        wave.fill(Qt::transparent);
+        QPainter p(&wave);
+        p.setRenderHint(QPainter::Antialiasing);
+        p.setPen(QPen(QColor(230, 0, 0), 1));
+        QPainterPath path(QPointF(0, kHeight - 1));
+        path.lineTo(kLength / 2.0, 1);
+        path.lineTo(kLength, kHeight - 1);
+        p.drawPath(path);
+    }
+    painter->drawTiledPixmap(QRectF(x1, y - kHeight / 2.0, x2 - x1, kHeight), wave, QPointF(std::fmod(x1, kLength), 0));
+}
+
+} // namespace
+
 void DocLayout::drawBlock(QPainter *painter, const PaintContext &context, const QTextBlock &block) const {
     const QTextLayout *tl = block.layout();
     const int start = block.position();
@@ -986,32 +1014,20 @@ void DocLayout::drawBlock(QPainter *painter, const PaintContext &context, const 
     if (const RowCells cells = rowCells(block); cells.count > 0 && tl->lineCount() > 0)
         drawCells(painter, block, cells);
     painter->setPen(context.palette.color(QPalette::Text));
+    // The underlines are placed before the text is drawn, which frees the
+    // paragraph's shaped text that placing them needs; drawn over it after.
+    const QList<QLineF> underlines = overlay_ ? overlayLines(context, block) : QList<QLineF>();
     tl->draw(painter, QPointF(), selections, context.clip);
-    if (overlay_)
-        drawOverlay(painter, context, block);
+    for (const QLineF &line : underlines)
+        drawWave(painter, line.x1(), line.x2(), line.y1());
     const int caret = context.cursorPosition - start;
     if (caret >= 0 && caret < length && tl->lineCount() > 0 && (caret < lineEnd(tl) || caret == length - 1))
         tl->drawCursor(painter, QPointF(), caret, cursorWidth_);
     painter->setPen(pen);
 }
 
-namespace {
-
-// A red wavy line from x1 to x2 around y, as misspelt words are marked.
-void drawWave(QPainter *painter, qreal x1, qreal x2, qreal y) {
-    constexpr qreal kHalf = 2;   // half a wave's length
-    constexpr qreal kHeight = 1.5; // above and below y
-    QPainterPath path(QPointF(x1, y + kHeight));
-    bool up = true;
-    for (qreal x = x1 + kHalf; x < x2 + kHalf; x += kHalf, up = !up)
-        path.lineTo(std::min(x, x2), y + (up ? -kHeight : kHeight));
-    painter->drawPath(path);
-}
-
-} // namespace
-
-// The overlay's underlines of the block's lines that meet the clip.
-void DocLayout::drawOverlay(QPainter *painter, const PaintContext &context, const QTextBlock &block) const {
+// Where the overlay's underlines of the block's lines that meet the clip go.
+QList<QLineF> DocLayout::overlayLines(const PaintContext &context, const QTextBlock &block) const {
     const QTextLayout *tl = block.layout();
     const QPointF origin = tl->position();
     const auto shown = [&](const QTextLine &line) {
@@ -1025,15 +1041,10 @@ void DocLayout::drawOverlay(QPainter *painter, const PaintContext &context, cons
             to = std::max(to, line.textStart() + line.textLength());
         }
     if (to < 0)
-        return;
+        return {};
     const QList<std::pair<int, int>> spans = overlay_(block, from, to);
-    if (spans.isEmpty())
-        return;
-    painter->save();
-    painter->setRenderHint(QPainter::Antialiasing);
-    painter->setPen(QPen(QColor(230, 0, 0), 1));
-    painter->setBrush(Qt::NoBrush);
-    for (int i = 0; i < tl->lineCount(); ++i) {
+    QList<QLineF> out;
+    for (int i = 0; i < tl->lineCount() && !spans.isEmpty(); ++i) {
         const QTextLine line = tl->lineAt(i);
         const int start = line.textStart(), end = start + line.textLength();
         if (!shown(line))
@@ -1044,10 +1055,10 @@ void DocLayout::drawOverlay(QPainter *painter, const PaintContext &context, cons
             if (a >= b)
                 continue;
             const qreal x1 = line.cursorToX(a), x2 = line.cursorToX(b);
-            drawWave(painter, origin.x() + std::min(x1, x2), origin.x() + std::max(x1, x2), y);
+            out.append(QLineF(origin.x() + std::min(x1, x2), y, origin.x() + std::max(x1, x2), y));
         }
     }
-    painter->restore();
+    return out;
 }
 
 std::pair<int, int> DocLayout::textBetween(qreal top, qreal bottom) const {

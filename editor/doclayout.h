@@ -189,7 +189,7 @@ private:
 
     void drawBlock(QPainter *painter, const PaintContext &context, const QTextBlock &block) const;
     static QList<QTextLayout::FormatRange> links(const QTextBlock &block, const QPalette &palette);
-    void drawOverlay(QPainter *painter, const PaintContext &context, const QTextBlock &block) const;
+    QList<QLineF> overlayLines(const PaintContext &context, const QTextBlock &block) const;
     void drawListItem(QPainter *painter, const PaintContext &context, const QTextBlock &block,
                       const QTextCharFormat *selection) const;
 

@@ -117,6 +117,19 @@ void SpellCheck::setEnabled(bool on) {
 }
 
 void SpellCheck::schedule() {
+    whole_ = true;
+    start();
+}
+
+// Only the text from..to (Qt positions) may need a look: an edit there, or a
+// paragraph drawn before it was checked.
+void SpellCheck::scheduleSpan(int from, int to) {
+    dirtyFrom_ = dirtyFrom_ < 0 ? from : std::min(dirtyFrom_, from);
+    dirtyTo_ = std::max(dirtyTo_, to);
+    start();
+}
+
+void SpellCheck::start() {
     if (enabled_ && doc_ && !round_.isActive())
         round_.start(0);
 }
@@ -205,7 +218,7 @@ QList<Mark> SpellCheck::marks(const QTextBlock &block, int from, int to) {
         } else {
             const Answer answer = check(text, false, 0, -1);
             found = answer.marks;
-            schedule(); // the words not known yet are looked up in a round
+            scheduleSpan(block.position(), block.position() + block.length()); // looked up in a round
         }
         for (const Mark &m : found)
             out.append({start + m.start, m.length});
@@ -235,7 +248,11 @@ void SpellCheck::round() {
         return;
     QElapsedTimer clock;
     clock.start();
-    const auto [from, to] = range_();
+    auto [from, to] = range_();
+    if (!whole_) { // after edits: only the text edited
+        from = std::max(from, dirtyFrom_);
+        to = std::min(to, dirtyTo_);
+    }
     const int begin = resume_ > from && resume_ <= to ? resume_ : from;
     resume_ = -1;
     const int heldFrom = held().first;
@@ -264,27 +281,37 @@ void SpellCheck::round() {
         if (fresh)
             emit redraw(b);
     }
-    if (resume_ >= 0)
+    if (resume_ >= 0) {
         round_.start(0);
+        return;
+    }
+    whole_ = false;
+    dirtyFrom_ = dirtyTo_ = -1;
 }
 
 // ---- the word being typed ----------------------------------------------------------
 
-void SpellCheck::contentsChange(int from, int, int added) {
+void SpellCheck::contentsChange(int from, int removed, int added) {
     typedAt_ = added <= 1 ? from + added : -1;
     held_ = {-1, -1};
     resume_ = -1;
-    schedule();
+    if (dirtyTo_ >= from) // an earlier edit's end moves with the text
+        dirtyTo_ = std::max(from, dirtyTo_ + added - removed);
+    // To its paragraph's end: the pieces after the edit have moved.
+    const QTextBlock last = doc_->findBlock(from + added);
+    scheduleSpan(from, last.isValid() ? last.position() + last.length() : from + added);
 }
 
 std::pair<int, int> SpellCheck::held() {
     if (typedAt_ >= 0 && doc_) {
         const QTextBlock block = doc_->findBlock(typedAt_);
         held_ = {-1, -1};
-        if (block.isValid() && block.length() - 1 <= kLongParagraph) {
-            const auto [a, b] = wordAround(block.text(), typedAt_ - block.position());
+        if (block.isValid()) {
+            const int offset = typedAt_ - block.position();
+            const int from = std::max(0, offset - kBlankReach);
+            const auto [a, b] = wordAround(BlockText(block).mid(from, offset + kBlankReach), offset - from);
             if (a < b)
-                held_ = {block.position() + a, block.position() + b};
+                held_ = {block.position() + from + a, block.position() + from + b};
         }
         typedAt_ = -1;
     }

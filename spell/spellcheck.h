@@ -96,6 +96,8 @@ private:
     static void forEachPiece(const QTextBlock &block, int from, int to,
                              const std::function<bool(int start, const QString &text)> &fn);
     void round();
+    void scheduleSpan(int from, int to);
+    void start();
     void contentsChange(int from, int removed, int added);
     std::pair<int, int> held(); // the word being typed, Qt positions; {-1, -1} for none
     void forget();
@@ -112,6 +114,8 @@ private:
     int typedAt_ = -1;                 // an edit at the caret, not yet placed in a word
     std::pair<int, int> held_{-1, -1};
     int resume_ = -1; // where the last round stopped, Qt position; -1: from the range's start
+    bool whole_ = true;                // the next round looks at the whole range,
+    int dirtyFrom_ = -1, dirtyTo_ = -1; // else only at this text (Qt positions; -1: none)
     int piecesChecked_ = 0;
 };
 
