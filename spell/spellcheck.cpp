@@ -18,6 +18,7 @@ constexpr qsizetype kKeptChars = 8 * 1024 * 1024;
 struct Loader {
     std::future<std::unique_ptr<Speller>> future;
     std::unique_ptr<Speller> speller;
+    int loads = 0; // how many times they were loaded: answers of an earlier load are stale
 };
 
 Loader &loader() {
@@ -71,8 +72,10 @@ Speller *SpellCheck::dictionaries(bool wait) {
     Loader &l = loader();
     if (l.speller)
         return l.speller.get();
-    if (!l.future.valid())
+    if (!l.future.valid()) {
         l.future = std::async(std::launch::async, [] { return Speller::load(); });
+        ++l.loads;
+    }
     if (!wait && l.future.wait_for(std::chrono::seconds(0)) != std::future_status::ready)
         return nullptr;
     l.speller = l.future.get();
@@ -83,7 +86,8 @@ void SpellCheck::reloadDictionaries() {
     Loader &l = loader();
     if (l.future.valid())
         l.future.wait();
-    l = Loader();
+    l.future = {};
+    l.speller.reset();
 }
 
 SpellCheck::SpellCheck(QObject *parent) : QObject(parent) {
@@ -137,9 +141,10 @@ void SpellCheck::start() {
 // The answers kept belong to one speller in one state.
 Speller *SpellCheck::ready() {
     Speller *speller = dictionaries();
-    if (speller && (speller != speller_ || speller->generation() != generation_)) {
+    if (speller && (loader().loads != load_ || speller->generation() != generation_)) {
         forget();
         speller_ = speller;
+        load_ = loader().loads;
         generation_ = speller->generation();
     }
     return speller;
@@ -192,10 +197,10 @@ void SpellCheck::forEachPiece(const QTextBlock &block, int from, int to,
     }
     int k = std::max(0, from / kPiece - 1);
     for (int start = text.pieceStart(k); start < n && start <= to; ++k) {
-        const int end = text.pieceStart(k + 1);
-        if (end > from && end > start && !fn(start, text.mid(start, end)))
+        const int end = text.pieceStart(k + 1); // past start: a piece is longer than kBlankReach
+        if (end > from && !fn(start, text.mid(start, end)))
             return;
-        start = std::max(end, start + 1);
+        start = end;
     }
 }
 

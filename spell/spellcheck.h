@@ -109,8 +109,9 @@ private:
     QTimer round_;
     QHash<QString, QList<Mark>> pieces_; // by the piece's text
     qsizetype pieceChars_ = 0;
-    Speller *speller_ = nullptr; // the one the answers above came from
-    int generation_ = 0;               // of its answers
+    Speller *speller_ = nullptr; // the one the answers above came from:
+    int load_ = 0;               // its load (see dictionaries)
+    int generation_ = 0;         // and the generation of its answers
     int typedAt_ = -1;                 // an edit at the caret, not yet placed in a word
     std::pair<int, int> held_{-1, -1};
     int resume_ = -1; // where the last round stopped, Qt position; -1: from the range's start
