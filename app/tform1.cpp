@@ -243,6 +243,11 @@ void TForm1::FormCreate() {
 
     JRE->SetFont(JRE->FontName(), UpDown1->value());
     JRE->SetColor(ColorBox1->DefaultColor());
+    // The spelling check, on unless the user turned it off in its menu.
+    JRE->SetSpelling(IniFile(settingsPath_).readInteger(QStringLiteral("Spelling"), QStringLiteral("Check"), 1) != 0);
+    connect(JRE, &TJRE::SpellingChanged, this, [this](bool on) {
+        guarded([&] { IniFile(settingsPath_).writeInteger(QStringLiteral("Spelling"), QStringLiteral("Check"), on); });
+    });
 
     const int w = (width() - 2 * kBorder) / 14; // the status bar's width, fourteen units
     const int units[TStatusBar::kPanels] = {2, 2, 2, 1, 1, 2, 3, 1};

@@ -3,7 +3,7 @@
 # a real X server (its own Xvfb and openbox), side by side with FeatherPad (a
 # QPlainTextEdit editor) on the texts and with LibreOffice converting the RTF.
 #
-#   bench/open_idle.sh [-t TESSARIN] [-o OUTDIR] [-c CAP_SECONDS] [-d DISPLAY] [DOC...]
+#   bench/open_idle.sh [-t TESSARIN] [-o OUTDIR] [-c CAP_SECONDS] [-d DISPLAY] [-s] [DOC...]
 #
 # DOC is any of text10 (10 MB Windows-1251 text, CR LF), text100 (100 MB of
 # the same), rtf21 (21 MB formatted RTF); all three by default; also tables20
@@ -24,6 +24,11 @@
 # one can check that the last line is shown. A program not idle within the
 # cap is reported as such, with its figures at the cap.
 #
+# With -s, the spelling check's cost instead: Tessarin alone opens each
+# document twice, first with the check off ("Check=0" in the [Spelling]
+# section of its Tessarin.ini, shown as DOC-off), then on (its default), and
+# the ratio on / off is printed.
+#
 # LibreOffice: `soffice --headless --convert-to odt` of the RTF, with a
 # fresh profile warmed up once on a small file first; wall time and peak RSS.
 #
@@ -35,13 +40,15 @@ tessarin="$here/../build-rel/tessarin"
 out="$PWD/open_idle-out"
 cap=180
 display=":97"
-while getopts "t:o:c:d:h" opt; do
+spell=0
+while getopts "t:o:c:d:sh" opt; do
   case "$opt" in
     t) tessarin="$OPTARG" ;;
     o) out="$OPTARG" ;;
     c) cap="$OPTARG" ;;
     d) display="$OPTARG" ;;
-    *) sed -n '2,27p' "$0"; exit 2 ;;
+    s) spell=1 ;;
+    *) sed -n '2,32p' "$0"; exit 2 ;;
   esac
 done
 shift $((OPTIND - 1))
@@ -49,7 +56,9 @@ docs=("$@")
 [ "${#docs[@]}" -gt 0 ] || docs=(text10 text100 rtf21)
 tessarin="$(readlink -f "$tessarin")"
 [ -x "$tessarin" ] || { echo "no tessarin binary at $tessarin" >&2; exit 2; }
-for tool in Xvfb openbox xdotool import python3 featherpad soffice; do
+peers=(featherpad soffice)
+[ "$spell" = 0 ] || peers=()
+for tool in Xvfb openbox xdotool import python3 "${peers[@]}"; do
   command -v "$tool" >/dev/null || { echo "$tool is missing: run scripts/setup-bench" >&2; exit 2; }
 done
 mkdir -p "$out/docs"
@@ -159,10 +168,11 @@ wait_focus_change() {
   return 1
 }
 
-run_tessarin() { # name path
+run_tessarin() { # name path [off: the spelling check off]
   local name="$1" path="$2" home="$scratch/tessarin-$1" pid win dialog t0 r
   mkdir -p "$home/bin" "$home/lib" "$home/config"
   cp "$tessarin" "$home/bin/tessarin"
+  if [ "${3:-}" = off ]; then printf '[Spelling]\r\nCheck=0\r\n' >"$home/bin/Tessarin.ini"; fi
   # The library it links, beside it as in an installed prefix ($ORIGIN/../lib).
   ldd "$tessarin" | awk '/libuniversal/ {print $3}' | xargs -r -I{} cp {} "$home/lib/"
   (cd "$home" && HOME="$home" XDG_CONFIG_HOME="$home/config" exec "$home/bin/tessarin") >"$home/log" 2>&1 &
@@ -244,6 +254,11 @@ echo "open until idle; cap ${cap} s; screenshots in $out"
 for name in "${docs[@]}"; do
   path="$(document "$name")"
   echo "$name: $path ($(stat -c %s "$path") bytes)"
+  if [ "$spell" = 1 ]; then
+    run_tessarin "$name-off" "$path" off
+    run_tessarin "$name" "$path"
+    continue
+  fi
   run_tessarin "$name" "$path"
   case "$name" in
     text*) run_featherpad "$name" "$path" ;;
@@ -277,4 +292,7 @@ for d in dict.fromkeys(r[0] for r in rows):
             print(f"{d}: RSS Tessarin / FeatherPad = {tm / fm:.2f}")
     if t and l and num(t[0]) and num(l[0]):
         print(f"{d}: LibreOffice / Tessarin = {num(l[0]) / num(t[0]):.2f}{note(t, l)}")
+    off = by.get((d + "-off", "tessarin"))
+    if t and off and num(t[0]) and num(off[0]):
+        print(f"{d}: spelling check on / off = {num(t[0]) / num(off[0]):.3f}{note(t, off)}")
 PY

@@ -5,6 +5,8 @@
 
 #include <QFontMetricsF>
 #include <QPainter>
+#include <QPainterPath>
+#include <QPixmap>
 #include <QPaintDevice>
 #include <QTextCursor>
 #include <QTextDocument>
@@ -991,6 +993,33 @@ QList<QTextLayout::FormatRange> DocLayout::links(const QTextBlock &block, const 
     return ranges;
 }
 
+namespace {
+
+// A red wavy line from x1 to x2 around y, as misspelt words are marked:
+// one wave drawn once (for each pixel ratio) and repeated, which costs far
+// less than stroking a path for every word at every paint.
+void drawWave(QPainter *painter, qreal x1, qreal x2, qreal y) {
+    constexpr int kLength = 4, kHeight = 4; // one wave, in pixels
+    const qreal ratio = painter->device() ? painter->device()->devicePixelRatioF() : 1;
+    static QHash<int, QPixmap> waves; // by pixel ratio in percent
+    QPixmap &wave = waves[qRound(ratio * 100)];
+    if (wave.isNull()) {
+        wave = QPixmap(QSize(kLength, kHeight) * ratio);
+        wave.setDevicePixelRatio(ratio);
+        wave.fill(Qt::transparent);
+        QPainter p(&wave);
+        p.setRenderHint(QPainter::Antialiasing);
+        p.setPen(QPen(QColor(230, 0, 0), 1));
+        QPainterPath path(QPointF(0, kHeight - 1));
+        path.lineTo(kLength / 2.0, 1);
+        path.lineTo(kLength, kHeight - 1);
+        p.drawPath(path);
+    }
+    painter->drawTiledPixmap(QRectF(x1, y - kHeight / 2.0, x2 - x1, kHeight), wave, QPointF(std::fmod(x1, kLength), 0));
+}
+
+} // namespace
+
 void DocLayout::drawBlock(QPainter *painter, const PaintContext &context, const QTextBlock &block) const {
     const QTextLayout *tl = block.layout();
     const int start = block.position();
@@ -1020,11 +1049,92 @@ void DocLayout::drawBlock(QPainter *painter, const PaintContext &context, const 
     if (const RowCells cells = rowCells(block); cells.count > 0 && tl->lineCount() > 0)
         drawCells(painter, block, cells);
     painter->setPen(context.palette.color(QPalette::Text));
+    // The underlines are placed before the text is drawn, which frees the
+    // paragraph's shaped text that placing them needs; drawn over it after.
+    const QList<QLineF> underlines = overlay_ ? overlayLines(context, block) : QList<QLineF>();
     tl->draw(painter, QPointF(), selections, context.clip);
+    for (const QLineF &line : underlines)
+        drawWave(painter, line.x1(), line.x2(), line.y1());
     const int caret = context.cursorPosition - start;
     if (caret >= 0 && caret < length && tl->lineCount() > 0 && (caret < lineEnd(tl) || caret == length - 1))
         tl->drawCursor(painter, QPointF(), caret, cursorWidth_);
     painter->setPen(pen);
+}
+
+// Where the overlay's underlines of the block's lines that meet the clip go.
+QList<QLineF> DocLayout::overlayLines(const PaintContext &context, const QTextBlock &block) const {
+    const QTextLayout *tl = block.layout();
+    const QPointF origin = tl->position();
+    const auto shown = [&](const QTextLine &line) {
+        const qreal top = origin.y() + line.y();
+        return !context.clip.isValid() || (top + line.height() >= context.clip.top() && top <= context.clip.bottom());
+    };
+    int from = INT_MAX, to = -1;
+    for (int i = 0; i < tl->lineCount(); ++i)
+        if (const QTextLine line = tl->lineAt(i); shown(line)) {
+            from = std::min(from, line.textStart());
+            to = std::max(to, line.textStart() + line.textLength());
+        }
+    if (to < 0)
+        return {};
+    const QList<std::pair<int, int>> spans = overlay_(block, from, to);
+    QList<QLineF> out;
+    for (int i = 0; i < tl->lineCount() && !spans.isEmpty(); ++i) {
+        const QTextLine line = tl->lineAt(i);
+        const int start = line.textStart(), end = start + line.textLength();
+        if (!shown(line))
+            continue;
+        const qreal y = origin.y() + line.y() + line.ascent() + std::max<qreal>(1.5, line.descent() / 2);
+        for (const auto &[s, length] : spans) {
+            const int a = std::max(s, start), b = std::min(s + length, end);
+            if (a >= b)
+                continue;
+            const qreal x1 = line.cursorToX(a), x2 = line.cursorToX(b);
+            out.append(QLineF(origin.x() + std::min(x1, x2), y, origin.x() + std::max(x1, x2), y));
+        }
+    }
+    return out;
+}
+
+std::pair<int, int> DocLayout::textBetween(qreal top, qreal bottom) const {
+    const int n = tree_.size();
+    if (n == 0)
+        return {0, 0};
+    const qreal margin = page().margin;
+    const auto at = [&](qreal y, bool end) {
+        const int i = std::max(0, tree_.indexAtHeight(y - margin));
+        const QTextBlock b = document()->findBlockByNumber(i);
+        const int length = b.length() - 1;
+        if (length <= kLongParagraph)
+            return b.position() + (end ? length : 0);
+        // A long paragraph: its line at y when it is laid out that far.
+        const qreal local = y - blockTop(i);
+        const QTextLayout *tl = b.layout();
+        int offset;
+        if (tl->lineCount() > 0 && local <= tl->lineAt(tl->lineCount() - 1).y()) {
+            int lo = 0, hi = tl->lineCount() - 1; // the last line starting at or above local
+            while (lo < hi) {
+                const int mid = (lo + hi + 1) / 2;
+                if (tl->lineAt(mid).y() <= local)
+                    lo = mid;
+                else
+                    hi = mid - 1;
+            }
+            const QTextLine line = tl->lineAt(lo);
+            offset = line.textStart() + (end ? line.textLength() : 0);
+        } else {
+            offset = int(std::clamp<qreal>(local / std::max<qreal>(1, tree_.at(i).height), 0, 1) * length);
+        }
+        return b.position() + std::clamp(offset, 0, length);
+    };
+    return {at(top, false), at(bottom, true)};
+}
+
+void DocLayout::redraw(const QTextBlock &block) {
+    if (!block.isValid() || block.document() != document())
+        return;
+    const int i = block.blockNumber();
+    emit update(QRectF(0, page().margin + tree_.heightBefore(i), kWide, tree_.at(i).height));
 }
 
 // The bullet or number hangs before the first line, a space's width away, in

@@ -75,6 +75,18 @@ public:
     void setView(qreal top, qreal height) { anchor_ = top; viewHeight_ = height; }
     void setCaret(int position) { hint_ = position; }
 
+    // Underlines drawn over the text (misspelt words): the spans (start,
+    // length, offsets in the block) of the block's text between from and to
+    // to underline. A look of the screen only, asked at each paint.
+    using Overlay = std::function<QList<std::pair<int, int>>(const QTextBlock &block, int from, int to)>;
+    void setOverlay(Overlay overlay) { overlay_ = std::move(overlay); }
+    // The text shown from document y top to bottom, as Qt positions, found
+    // without laying anything out (in a long paragraph not laid out there, an
+    // estimate from its share of the height).
+    std::pair<int, int> textBetween(qreal top, qreal bottom) const;
+    // Draws the block again (its underlines changed).
+    void redraw(const QTextBlock &block);
+
     // For tests and benchmarks.
     bool isLaidOut(const QTextBlock &block) const;
     int laidOutCount() const { return tree_.exactCount(); }
@@ -177,6 +189,7 @@ private:
 
     void drawBlock(QPainter *painter, const PaintContext &context, const QTextBlock &block) const;
     static QList<QTextLayout::FormatRange> links(const QTextBlock &block, const QPalette &palette);
+    QList<QLineF> overlayLines(const PaintContext &context, const QTextBlock &block) const;
     void drawListItem(QPainter *painter, const PaintContext &context, const QTextBlock &block,
                       const QTextCharFormat *selection) const;
 
@@ -201,4 +214,5 @@ private:
     bool backgroundOn_ = true;
     bool measuring_ = false;             // measureUpTo is running (its progress may spin events)
     MeasureProgress progress_;
+    Overlay overlay_;
 };

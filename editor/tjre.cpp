@@ -7,9 +7,13 @@
 #include "editor/rtf/picture.h"
 #include "editor/rtf/reader.h"
 #include "editor/rtf/writer.h"
+#include "platform/messages.h"
 #include "platform/shell.h"
+#include "spell/menu.h"
+#include "spell/spellcheck.h"
 
 #include <QAbstractTextDocumentLayout>
+#include <QContextMenuEvent>
 #include <QHelpEvent>
 #include <QKeyEvent>
 #include <QToolTip>
@@ -70,7 +74,7 @@ TJRE::TJRE(QWidget *parent) : QTextEdit(parent) {
     setAcceptRichText(true);
     setTabChangesFocus(false);
     setLineWrapMode(QTextEdit::WidgetWidth);
-    setContextMenuPolicy(Qt::NoContextMenu);
+    setContextMenuPolicy(Qt::DefaultContextMenu); // only a right click opens one: contextMenuEvent
     setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     connect(this, &QTextEdit::textChanged, this, [this] {
@@ -88,7 +92,18 @@ TJRE::TJRE(QWidget *parent) : QTextEdit(parent) {
         if (atEnd_ && bar->value() != max)
             bar->setValue(max);
     });
-    connect(this, &QTextEdit::cursorPositionChanged, this, [this] { layout_->setCaret(textCursor().position()); });
+    connect(this, &QTextEdit::cursorPositionChanged, this, [this] {
+        layout_->setCaret(textCursor().position());
+        spell_->setCaret(textCursor().position());
+    });
+    // The check looks at the view and a screen above and below it.
+    spell_ = new spell::SpellCheck(this);
+    spell_->setRange([this] {
+        const qreal top = verticalScrollBar()->value(), height = viewport()->height();
+        return layout_->textBetween(top - height, top + 2 * height);
+    });
+    connect(spell_, &spell::SpellCheck::redraw, this, [this](const QTextBlock &block) { layout_->redraw(block); });
+    connect(spell_, &spell::SpellCheck::changed, viewport(), qOverload<>(&QWidget::update));
     adoptDocument(document());
     applySelectionPalette();
 }
@@ -99,6 +114,13 @@ void TJRE::adoptDocument(QTextDocument *doc) {
         return;
     layout_ = layout;
     layout_->setView(verticalScrollBar()->value(), viewport()->height());
+    spell_->setDocument(doc);
+    layout_->setOverlay([this](const QTextBlock &block, int from, int to) {
+        QList<std::pair<int, int>> spans;
+        for (const spell::Mark &m : spell_->marks(block, from, to))
+            spans.append({m.start, m.length});
+        return spans;
+    });
     connect(layout_, &DocLayout::viewShift, this, &TJRE::followShift);
     layout_->setProgress(waitingDialog(this));
     connect(doc, &QTextDocument::modificationChanged, this, [this, doc](bool modified) {
@@ -119,6 +141,7 @@ void TJRE::followShift(qreal delta) {
     const QSignalBlocker quiet(bar);
     bar->setValue(bar->value() + step);
     layout_->setView(bar->value(), viewport()->height());
+    spell_->schedule();
 }
 
 void TJRE::scrollContentsBy(int dx, int dy) {
@@ -126,6 +149,7 @@ void TJRE::scrollContentsBy(int dx, int dy) {
     const QScrollBar *bar = verticalScrollBar();
     atEnd_ = bar->maximum() > 0 && bar->value() == bar->maximum();
     layout_->setView(bar->value(), viewport()->height());
+    spell_->schedule();
 }
 
 // ---- positions ---------------------------------------------------------------
@@ -740,6 +764,23 @@ void TJRE::mousePressEvent(QMouseEvent *event) {
     emit MouseDown();
 }
 
+// Qt sends it after the right button's press has been handled as before. A
+// menu key or Shift+F10 still opens nothing.
+void TJRE::contextMenuEvent(QContextMenuEvent *event) {
+    if (event->reason() != QContextMenuEvent::Mouse) {
+        event->ignore();
+        return;
+    }
+    const spell::MenuHooks hooks{[this](bool on) { emit SpellingChanged(on); },
+                                 [](const QString &message) { messages::showError(message); }};
+    const auto menu = spell::menuFor(*spell_, cursorForPosition(event->pos()).position(), hooks, this);
+    menu->exec(event->globalPos());
+}
+
+bool TJRE::Spelling() const { return spell_->enabled(); }
+
+void TJRE::SetSpelling(bool on) { spell_->setEnabled(on); }
+
 // A new width re-estimates every paragraph: keep the line at the top of the
 // view where it is.
 void TJRE::resizeEvent(QResizeEvent *event) {
@@ -748,6 +789,7 @@ void TJRE::resizeEvent(QResizeEvent *event) {
     const int pos = top > 0 ? layout_->hitTest(QPointF(0, top), Qt::FuzzyHit) : -1;
     layout_->setView(top, viewport()->height());
     QTextEdit::resizeEvent(event);
+    spell_->schedule();
     if (pos >= 0 && !atEnd_) {
         const QTextBlock block = document()->findBlock(pos);
         const QRectF rect = layout_->blockBoundingRect(block);

@@ -12,6 +12,9 @@
 #include <functional>
 
 class DocLayout;
+namespace spell {
+class SpellCheck;
+}
 
 class TJRE : public QTextEdit {
     Q_OBJECT
@@ -131,6 +134,13 @@ public:
     // at the end, so its handlers see the caret where edit left it.
     void BulkEdit(const std::function<void()> &edit);
 
+    // The spelling check: misspelt words underlined (off until turned on; the
+    // main window turns it on as its settings say), and the menu of a right
+    // click in the text.
+    bool Spelling() const;
+    void SetSpelling(bool on);
+    spell::SpellCheck *SpellChecker() const { return spell_; }
+
     // Position mapping between our counting (CR LF) and Qt's (one separator).
     int toQt(int position) const;
     int fromQt(int qtPosition) const;
@@ -139,12 +149,14 @@ signals:
     void Change();    // the text or its formatting changed
     void ModifiedChanged(bool modified); // IsModified changed, or a document was loaded
     void MouseDown(); // a mouse press, after the control has moved the caret
+    void SpellingChanged(bool on); // the user ticked or unticked the check in the menu
 
 protected:
     QMimeData *createMimeDataFromSelection() const override;
     void insertFromMimeData(const QMimeData *source) override;
     void mousePressEvent(QMouseEvent *event) override;
     void mouseReleaseEvent(QMouseEvent *event) override; // Ctrl+click on a link opens it
+    void contextMenuEvent(QContextMenuEvent *event) override; // the spelling menu
     void keyPressEvent(QKeyEvent *event) override;       // keys in table rows
     bool viewportEvent(QEvent *event) override;          // a note's text over its mark
     void resizeEvent(QResizeEvent *event) override;
@@ -161,6 +173,7 @@ private:
     void followShift(qreal delta);
 
     DocLayout *layout_ = nullptr;
+    spell::SpellCheck *spell_ = nullptr;
     bool atEnd_ = false;       // the view shows the end of the document
     qreal shiftRest_ = 0;      // the part of view shifts smaller than a pixel
     bool plainText_ = false;

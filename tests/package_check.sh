@@ -16,6 +16,12 @@ echo "Depends: $depends"
 for p in libc6 libstdc++6 libqt6core6 libqt6gui6 libqt6widgets6 libx11-6 qt6-translations-l10n; do
   [[ ", $depends," == *", $p "* || ", $depends," == *", $p,"* ]] || fail "Depends lacks $p"
 done
+# The spelling check: Hunspell's library, and the dictionaries it reads recommended.
+[[ "$depends" == *libhunspell-* ]] || fail "Depends lacks libhunspell: $depends"
+recommends=$(dpkg-deb -f "$deb" Recommends)
+for p in hunspell-ru hunspell-en-us; do
+  [[ ", $recommends," == *", $p,"* ]] || fail "Recommends lacks $p: $recommends"
+done
 # Only Qt's public API is used: the package installs beside any Qt 6 from 6.4 on.
 [[ "$depends" != *qt6-base-abi* ]] || fail "Depends pins one Qt version: $depends"
 
