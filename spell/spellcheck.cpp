@@ -230,8 +230,8 @@ QList<Mark> SpellCheck::marks(const QTextBlock &block, int from, int to) {
         return true;
     });
     // Not the word being typed.
-    const auto [heldFrom, heldTo] = held();
-    if (heldFrom >= 0) {
+    const std::pair<int, int> span = held();
+    if (const int heldFrom = span.first, heldTo = span.second; heldFrom >= 0) {
         const int base = block.position();
         out.removeIf([&](const Mark &m) { return base + m.start <= heldTo && base + m.start + m.length >= heldFrom; });
     }

@@ -308,6 +308,14 @@ private slots:
             QCOMPARE(b.blockFormat().property(docformat::kRow).toByteArray(),
                      QByteArray("\\trowd\\cellx2500\\cellx5000\\cellx7000"));
         QVERIFY(rtf::write(doc).contains("\\trowd\\cellx2500\\cellx5000\\cellx7000\\pard\\intbl"));
+
+        // A row's definition repeated after its cells (Word, LibreOffice) changes nothing.
+        QTextDocument repeated;
+        QVERIFY(rtf::read("{\\rtf1 \\trowd\\cellx4703\\cellx9514\\pard\\intbl{a\\cell b\\cell}"
+                          "\\pard\\intbl{\\trowd\\cellx4703\\cellx9514\\row}}",
+                          repeated));
+        QCOMPARE(repeated.begin().blockFormat().property(docformat::kRow).toByteArray(),
+                 QByteArray("\\trowd\\cellx4703\\cellx9514"));
     }
 
     // A table in a cell: each of its rows is a paragraph of the cell, its
@@ -446,7 +454,8 @@ private slots:
                                       "{\\rtf1 \\cellx a\\cell\\itap2l\\row}", "{\\rtf1 \\cellx\\cell\\intbl\\itap2b\\nestcell\\itap\\cell\\row}",
                                       "{\\rtf1 {\\pn\\pnlvlbody{}}\\cellx\\intbl\\itap2\\nestcell\\itap\\cell\\row}",
                                       "{\\rtf1 \\intbl\\itap2\\cellx\\par\\par\\row}",
-                                      "{\\rtf1 \\intbl\\itap2\\cellx\\nestrow{\\nesttableprops}\\row}"}) {
+                                      "{\\rtf1 \\intbl\\itap2\\cellx\\nestrow{\\nesttableprops}\\row}",
+                                      "{\\rtf1 \\cellx\\cell\\itap2\\r\\cell\\intbl\\row}"}) {
             QTextDocument once, twice;
             QVERIFY(rtf::read(broken, once));
             QVERIFY(rtf::read(rtf::write(once), twice));

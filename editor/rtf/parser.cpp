@@ -1810,9 +1810,12 @@ private:
             break;
         case Kw::trowd: // a row's definition: kept as read up to its last \cellx
             // Once cells of a defined row have ended, a \trowd before its
-            // \row (as LibreOffice reads it) leaves the row as it is.
+            // \row (as LibreOffice reads it) and the cell edges after it
+            // leave the row as it is.
             if (s.dest == Dest::Normal && !cellsOpen_)
                 startRow(w.name - 1, false);
+            else if (s.dest == Dest::Normal)
+                rowRepeated_ = true;
             break;
         case Kw::trleft:
             if (s.dest == Dest::Normal)
@@ -1821,7 +1824,7 @@ private:
         case Kw::cellx:
             if (s.dest == Dest::Normal && !rowDefining_)
                 startRow(w.name - 1, true); // cell edges with no \trowd before them start a row
-            if (s.dest == Dest::Normal && row_.cellx.size() < kMaxCells) {
+            if (s.dest == Dest::Normal && row_.cellx.size() < kMaxCells && !rowRepeated_) {
                 row_.cellx.push_back(w.param);
                 rowChanged_ = true;
                 // Whole only when it holds no text and no group.
@@ -1872,7 +1875,7 @@ private:
                 }
                 rowEnd_ = true;
                 paragraphBreak();
-                rowEnd_ = cellsOpen_ = rowDefining_ = false;
+                rowEnd_ = cellsOpen_ = rowDefining_ = rowRepeated_ = false;
             }
             break;
 
@@ -1980,6 +1983,7 @@ private:
     bool cellsOpen_ = false;            // a cell of a defined row has ended, the row not yet
     bool rowDefining_ = false;          // a row has been defined since the last \row
     bool implicitRow_ = false;          // by its \cellx alone
+    bool rowRepeated_ = false;          // a \trowd after the row's cells: its words change nothing
     int footnotes_ = 0, endnotes_ = 0;
     std::deque<std::u16string> fields_; // the instructions of the fields read
     std::string styles_;                // the style sheet

@@ -137,7 +137,8 @@ public:
             const int cellTabs = cellTabs_;
             // A cell's end right before a table in the next cell ends the
             // paragraph itself.
-            const bool beforeDeeper = inRow && b.text().endsWith(u'\t') &&
+            const bool lastTabEndsCell = nestedBlock_ || cellTabs_ >= b.text().count(u'\t');
+            const bool beforeDeeper = inRow && b.text().endsWith(u'\t') && lastTabEndsCell &&
                                       b.next().blockFormat().intProperty(docformat::kNest) > std::max(pa.nest, 1);
             const bool lastTabIsTab = inRow && !nestedBlock_ && !beforeDeeper &&
                                       !b.blockFormat().hasProperty(docformat::kRow) && b.text().endsWith(u'\t');
