@@ -455,7 +455,9 @@ private slots:
                                       "{\\rtf1 {\\pn\\pnlvlbody{}}\\cellx\\intbl\\itap2\\nestcell\\itap\\cell\\row}",
                                       "{\\rtf1 \\intbl\\itap2\\cellx\\par\\par\\row}",
                                       "{\\rtf1 \\intbl\\itap2\\cellx\\nestrow{\\nesttableprops}\\row}",
-                                      "{\\rtf1 \\cellx\\cell\\itap2\\r\\cell\\intbl\\row}"}) {
+                                      "{\\rtf1 \\cellx\\cell\\itap2\\r\\cell\\intbl\\row}",
+                                      "{\\rtf1 \\cellx\\cellx\\intbl\\par\\par\\cell\\itap2l\\row}",
+                                      "{\\rtf1 \\cellx\\intbl\\itap3\t{\\*\\nesttableprops\\r}\\row}"}) {
             QTextDocument once, twice;
             QVERIFY(rtf::read(broken, once));
             QVERIFY(rtf::read(rtf::write(once), twice));

@@ -1263,9 +1263,21 @@ private:
                 def = withColours(words);
         }
         nestedRow_ = std::move(def);
+        keepEmptyLastCells();
         nestedRowEnd_ = true;
         paragraphBreak();
         nestedRowEnd_ = false;
+    }
+
+    // Empty cells at a row's end keep their places: all its cells' ends but
+    // the last become tabs.
+    void keepEmptyLastCells() {
+        if (pendingTabs_ > 1) {
+            --pendingTabs_;
+            if (!tabAligns_.empty())
+                tabAligns_.pop_back();
+            preamble();
+        }
     }
 
     void startRow(const uint8_t *at, bool implicit) {
@@ -1867,12 +1879,7 @@ private:
         case Kw::row:
             if (s.dest == Dest::Normal) {
                 deferredPar_ = false;
-                if (pendingTabs_ > 1) { // empty cells at the row's end keep their places
-                    --pendingTabs_;
-                    if (!tabAligns_.empty())
-                        tabAligns_.pop_back();
-                    preamble();
-                }
+                keepEmptyLastCells();
                 rowEnd_ = true;
                 paragraphBreak();
                 rowEnd_ = cellsOpen_ = rowDefining_ = rowRepeated_ = false;

@@ -340,7 +340,10 @@ private:
         const bool rowEnd = docformat::endsRow(next);
         if (text.isEmpty())
             return rowEnd;
-        return cellTabs_ > 0 && text.startsWith(u'\t') && (rowEnd || text.size() > 1);
+        // (A lone tab is a cell's end at a row's end, or before a table in the next cell.)
+        const bool deeperAfter = next.next().blockFormat().intProperty(docformat::kNest) >
+                                 std::max(next.blockFormat().intProperty(docformat::kNest), 1);
+        return cellTabs_ > 0 && text.startsWith(u'\t') && (rowEnd || text.size() > 1 || deeperAfter);
     }
 
     // Bookmarks as they were read, once each: Qt copies a block's format to
