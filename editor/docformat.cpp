@@ -219,23 +219,27 @@ QString hyperlinkTarget(const QString &instruction) {
     return !target.isEmpty() ? target : bookmark.isEmpty() ? QString() : u'#' + bookmark;
 }
 
-QByteArray partAligns(const QTextBlockFormat &f, int parts) {
-    QByteArray aligns = f.property(kCellAligns).toByteArray();
+namespace {
+// The parts' letters while the paragraph's own alignment is the last one's.
+QByteArray heldAligns(const QTextBlockFormat &f) {
+    const QByteArray aligns = f.property(kCellAligns).toByteArray();
     const Qt::Alignment own = f.alignment();
-    const char last = own & Qt::AlignHCenter ? 'c' : own & Qt::AlignRight ? 'r' : own & Qt::AlignJustify ? 'j' : 'l';
-    return aligns.size() == parts && aligns.endsWith(last) ? aligns : QByteArray();
+    const int last = own & Qt::AlignHCenter ? 1 : own & Qt::AlignRight ? 2 : own & Qt::AlignJustify ? 3 : 0;
+    return aligns.endsWith(kAlignLetters[last]) ? aligns : QByteArray();
+}
+} // namespace
+
+QByteArray partAligns(const QTextBlockFormat &f, int parts) {
+    const QByteArray aligns = heldAligns(f);
+    return aligns.size() == parts ? aligns : QByteArray();
 }
 
 Qt::Alignment partAlignment(const QTextBlockFormat &f, int part) {
-    const QByteArray aligns = f.property(kCellAligns).toByteArray();
-    if (part < 0 || part >= aligns.size() || partAligns(f, int(aligns.size())).isEmpty())
+    const QByteArray aligns = heldAligns(f);
+    if (part < 0 || part >= aligns.size())
         return f.alignment();
-    switch (aligns[part]) {
-    case 'c': return Qt::AlignHCenter;
-    case 'r': return Qt::AlignRight;
-    case 'j': return Qt::AlignJustify;
-    default: return Qt::AlignLeft;
-    }
+    static constexpr Qt::Alignment kAligns[] = {Qt::AlignLeft, Qt::AlignHCenter, Qt::AlignRight, Qt::AlignJustify};
+    return kAligns[std::max<qsizetype>(0, QByteArrayView(kAlignLetters).indexOf(aligns[part]))];
 }
 
 bool nested(const QTextBlock &block) { return block.blockFormat().intProperty(kNest) >= 2; }

@@ -91,6 +91,7 @@ bool nested(const QTextBlock &block);
 // its tab-separated parts (l, c, r, j); the paragraph's own alignment is its
 // last part's.
 constexpr int kCellAligns = QTextFormat::UserProperty + 15;
+constexpr char kAlignLetters[] = "lcrj"; // left, centre, right, justified: in that order
 // They hold while the paragraph's own alignment is the last part's (a
 // paragraph aligned anew aligns all its parts); empty when they do not, or
 // when the paragraph has not that many parts.

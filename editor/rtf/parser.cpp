@@ -889,9 +889,14 @@ private:
         const ParaFormat format = paraFormat(blockPara_);
         sink_.endParagraph(format, wantFormat_ ? resolveRun() : RunFormat{});
         ++ends_;
+        paragraphEnded();
+        contentSinceBreak_ = false;
+    }
+
+    // What the ended paragraph's cells said goes with it.
+    void paragraphEnded() {
         partAligns_.clear();
         cellAlign_.reset();
-        contentSinceBreak_ = false;
         blockStarted_ = false;
     }
 
@@ -1151,9 +1156,7 @@ private:
             deferredMark_ = mark;
         } else {
             sink_.endParagraph(format, mark);
-            partAligns_.clear();
-            cellAlign_.reset();
-            blockStarted_ = false;
+            paragraphEnded();
         }
         marksAtEnd();
         contentSinceBreak_ = false;
@@ -1165,9 +1168,7 @@ private:
         deferredPar_ = false;
         flushRun();
         sink_.endParagraph(deferredFormat_, deferredMark_);
-        partAligns_.clear();
-        cellAlign_.reset();
-        blockStarted_ = false;
+        paragraphEnded();
     }
 
     void finish() {

@@ -249,7 +249,7 @@ private:
             if (!p.cellAligns.empty()) {
                 QByteArray aligns;
                 for (Align a : p.cellAligns)
-                    aligns += "lcrj"[int(a)];
+                    aligns += docformat::kAlignLetters[int(a)]; // in Align's order
                 bf.setProperty(docformat::kCellAligns, aligns);
             }
         }

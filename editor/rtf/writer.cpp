@@ -128,7 +128,7 @@ public:
             // Cells aligned apart: each part's alignment after its cell's end.
             partAligns_ = inRow ? docformat::partAligns(b.blockFormat(), int(b.text().count(u'\t')) + 1) : QByteArray();
             part_ = 0;
-            if (!partAligns_.isEmpty() && partAligns_[0] != "lcrj"[pa.align])
+            if (!partAligns_.isEmpty() && partAligns_[0] != docformat::kAlignLetters[pa.align])
                 writeAlign(partAligns_[0]);
             first = false;
             prev = pa;
@@ -636,7 +636,7 @@ private:
 
     void writeAlign(char letter) {
         static const char *const kWords[] = {"\\ql", "\\qc", "\\qr", "\\qj"};
-        word(kWords[std::max<qsizetype>(0, QByteArrayView("lcrj").indexOf(letter))]);
+        word(kWords[std::max<qsizetype>(0, QByteArrayView(docformat::kAlignLetters).indexOf(letter))]);
     }
 
     void setChar(const CharAttrs &a) {
