@@ -1,7 +1,8 @@
 // One paragraph that is a single word with no place to break it, opened in
-// the main window: the time to open it and let the layout settle, Ctrl+End,
-// one key typed at its end, and the memory the process holds against the
-// file's size.
+// the main window, beside ordinary lines of words of the same size: the time
+// to open it until it is drawn and until the layout settles, Ctrl+End, one
+// key typed at its end, and the memory the process holds against the file's
+// size.
 //
 //   longword_bench [MEGABYTES...]      (default 1 50)
 //
@@ -27,12 +28,14 @@ double timed(const std::function<void()> &step) {
     return t.nsecsElapsed() / 1e6;
 }
 
-void measure(const QString &dir, int megabytes) {
-    const QString path = dir + QStringLiteral("/word%1.txt").arg(megabytes);
+// words: the same letters as ordinary text, words of 7 in lines of 70.
+void measure(const QString &dir, int megabytes, bool words) {
+    const QString path = dir + QStringLiteral("/%1%2.txt").arg(words ? "text" : "word").arg(megabytes);
     {
         QFile f(path);
         f.open(QIODevice::WriteOnly);
-        const QByteArray letters = "abcdefghijklmnopqrstuvwxyz";
+        const QByteArray letters = words ? "abcdef ghijkl mnopqr stuvwx yzabcd efghij klmnop qrstuv wxyzab cdefgh\r\n"
+                                         : "abcdefghijklmnopqrstuvwxyz";
         QByteArray word;
         word.reserve(qsizetype(megabytes) << 20);
         while (word.size() < (qsizetype(megabytes) << 20))
@@ -46,7 +49,11 @@ void measure(const QString &dir, int megabytes) {
         std::printf("warning: the window was not shown\n");
     TJRE &e = *form.JRE;
     e.setFocus();
-    double openMs = timed([&] { e.LoadFile(path); });
+    double openMs = timed([&] {
+        e.LoadFile(path);
+        QCoreApplication::processEvents(); // drawn
+    });
+    const double shownMs = openMs;
     const bench::Settled idle = bench::settle(120000);
     openMs += idle.busyMs;
     const double endMs = timed([&] {
@@ -59,10 +66,10 @@ void measure(const QString &dir, int megabytes) {
     });
     const bench::Settled after = bench::settle(120000);
     const long rss = bench::residentMegabytes();
-    std::printf("%4d MB word: open to idle %9.0f ms%s, Ctrl+End %8.1f ms, a key at the end %8.1f ms "
+    std::printf("%4d MB %s: shown %7.0f ms, idle %7.0f ms%s, Ctrl+End %7.1f ms, a key at the end %7.1f ms "
                 "(+ %.0f ms to idle), memory %ld -> %ld MB (%.1fx the file)\n",
-                megabytes, openMs, idle.settled ? "" : " (not idle at 120 s)", endMs, typeMs, after.busyMs, before,
-                rss, double(rss - before) / megabytes);
+                megabytes, words ? "text" : "word", shownMs, openMs, idle.settled ? "" : " (not idle at 120 s)", endMs,
+                typeMs, after.busyMs, before, rss, double(rss - before) / megabytes);
     std::fflush(stdout);
 }
 
@@ -78,6 +85,7 @@ int main(int argc, char **argv) {
     if (sizes.isEmpty())
         sizes = {1, 50};
     for (int mb : sizes)
-        measure(dir.path(), mb);
+        for (bool words : {false, true})
+            measure(dir.path(), mb, words);
     return 0;
 }

@@ -1,6 +1,7 @@
 #include "editor/docio.h"
 
 #include "editor/plaintext.h"
+#include "editor/pieces.h"
 #include "editor/rtf/reader.h"
 #include "editor/rtf/writer.h"
 #include "platform/error.h"
@@ -221,6 +222,7 @@ plaintext::Encoding read(const QByteArray &bytes, bool plainText, QTextDocument 
             used = encoding.value_or(plaintext::detect(bytes));
             plaintext::read(bytes, doc, plainFormat, used);
         }
+        pieces::split(doc);
     } catch (const std::bad_alloc &) {
         doc.clear();
         doc.setUndoRedoEnabled(undo);

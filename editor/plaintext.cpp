@@ -2,8 +2,10 @@
 
 #include "editor/cp1251.h"
 #include "editor/docformat.h"
+#include "editor/pieces.h"
 
 #include <QHash>
+#include <algorithm>
 #include <cstring>
 #include <QTextBlock>
 #include <QTextCursor>
@@ -12,13 +14,17 @@
 
 namespace plaintext {
 
-QString text(const QTextDocument &doc) {
+QString text(const QTextDocument &doc) { return text(doc, 0, doc.characterCount() - 1); }
+
+QString text(const QTextDocument &doc, int from, int to) {
+    const bool joins = pieces::mayHaveJoins(doc);
     QString out;
-    out.reserve(doc.characterCount() + doc.blockCount());
-    for (QTextBlock b = doc.begin(); b.isValid(); b = b.next()) {
-        if (b != doc.begin())
+    out.reserve(to - from + doc.blockCount());
+    for (QTextBlock b = doc.findBlock(from); b.isValid() && b.position() <= to; b = b.next()) {
+        if (b.position() > from && !(joins && pieces::joined(b)))
             out += QLatin1String("\r\n");
-        out += b.text();
+        const int start = std::max(from - b.position(), 0);
+        out += QStringView(b.text()).mid(start, std::min(to - b.position(), b.length() - 1) - start);
     }
     return out;
 }
@@ -109,8 +115,9 @@ QString labelledText(const QTextDocument &doc) {
     QString out;
     out.reserve(doc.characterCount() + doc.blockCount());
     QHash<int, int> items; // list chain -> items so far
+    const bool joins = pieces::mayHaveJoins(doc);
     for (QTextBlock b = doc.begin(); b.isValid(); b = b.next()) {
-        if (b != doc.begin())
+        if (b != doc.begin() && !(joins && pieces::joined(b)))
             out += QLatin1String("\r\n");
         if (const QTextList *list = b.textList()) {
             out += docformat::listLabel(list->format(), items[docformat::listChain(list)]++);

@@ -21,8 +21,11 @@ enum class Encoding { Cp1251, Utf8, Utf8Bom };
 // letters is practically never valid UTF-8). One pass over the bytes.
 Encoding detect(QByteArrayView bytes);
 
-// The document's text with CR LF between paragraphs, as the editor's GetText gives it.
+// The document's text with CR LF between paragraphs, as the editor's GetText
+// gives it (pieces of one paragraph joined with nothing between), or its text
+// from Qt position from to to.
 QString text(const QTextDocument &doc);
+QString text(const QTextDocument &doc, int from, int to);
 
 // The text of bytes in the encoding (its byte order mark left out), and the
 // bytes of a text in it (Windows-1251 writes a character it lacks as '?').

@@ -115,6 +115,8 @@ void TJRE::adoptDocument(QTextDocument *doc) {
     layout_ = layout;
     layout_->setView(verticalScrollBar()->value(), viewport()->height());
     spell_->setDocument(doc);
+    positions_.reset();
+    connect(doc, &QTextDocument::contentsChange, this, [this] { positions_.reset(); });
     layout_->setOverlay([this](const QTextBlock &block, int from, int to) {
         QList<std::pair<int, int>> spans;
         for (const spell::Mark &m : spell_->marks(block, from, to))
@@ -154,47 +156,23 @@ void TJRE::scrollContentsBy(int dx, int dy) {
 
 // ---- positions ---------------------------------------------------------------
 
-int TJRE::toQt(int position) const {
-    const QTextDocument *doc = document();
-    if (position <= 0)
-        return 0;
-    // The last block whose start, counted with CR LF breaks, is at or before position.
-    int lo = 0, hi = doc->blockCount() - 1;
-    while (lo < hi) {
-        const int mid = lo + (hi - lo + 1) / 2;
-        if (doc->findBlockByNumber(mid).position() + mid <= position)
-            lo = mid;
-        else
-            hi = mid - 1;
-    }
-    const QTextBlock block = doc->findBlockByNumber(lo);
-    const int offset = position - (block.position() + lo);
-    const int textLength = block.length() - 1;
-    if (offset <= textLength)
-        return block.position() + offset;
-    // Inside the CR LF pair, or past the end: the caret never sits between CR and LF.
-    const QTextBlock next = block.next();
-    return next.isValid() ? next.position() : block.position() + textLength;
+// Counted afresh after each change of the document: joins of long
+// paragraphs' pieces count nothing (see editor/pieces.h).
+const pieces::Positions &TJRE::positions() const {
+    if (!positions_ || positions_->document() != document())
+        positions_.emplace(document());
+    return *positions_;
 }
 
-int TJRE::fromQt(int qtPosition) const {
-    const QTextDocument *doc = document();
-    QTextBlock block = doc->findBlock(qtPosition);
-    if (!block.isValid()) {
-        block = doc->lastBlock();
-        qtPosition = block.position() + block.length() - 1;
-    }
-    return qtPosition + block.blockNumber();
-}
+int TJRE::toQt(int position) const { return positions().toQt(position); }
+
+int TJRE::fromQt(int qtPosition) const { return positions().fromQt(qtPosition); }
 
 // ---- text and selection ------------------------------------------------------
 
 QString TJRE::GetText() const { return plaintext::text(*document()); }
 
-int TJRE::GetTextLen() const {
-    const QTextDocument *doc = document();
-    return doc->characterCount() - 1 + (doc->blockCount() - 1);
-}
+int TJRE::GetTextLen() const { return positions().textLength(); }
 
 int TJRE::CharacterCount() const { return GetTextLen(); }
 
@@ -214,9 +192,8 @@ void TJRE::Select(int start, int length) {
 }
 
 QString TJRE::SelectedText() const {
-    QString s = textCursor().selectedText();
-    s.replace(QChar::ParagraphSeparator, QLatin1String("\r\n"));
-    return s;
+    const QTextCursor c = textCursor();
+    return plaintext::text(*document(), c.selectionStart(), c.selectionEnd());
 }
 
 void TJRE::ReplaceSelection(const QString &text) {
@@ -586,8 +563,10 @@ QMimeData *TJRE::createMimeDataFromSelection() const {
 void TJRE::insertFromMimeData(const QMimeData *source) {
     QTextDocument incoming;
     bool rich = false;
-    if (source->hasFormat(kRtfMime))
+    if (source->hasFormat(kRtfMime)) {
         rich = rtf::read(source->data(kRtfMime), incoming);
+        pieces::split(incoming);
+    }
     if (!rich && source->hasImage()) { // a picture of its own
         const QImage image = qvariant_cast<QImage>(source->imageData());
         if (!image.isNull()) {
@@ -601,6 +580,8 @@ void TJRE::insertFromMimeData(const QMimeData *source) {
         rich = true;
     }
     QTextCursor c = textCursor();
+    if (rich && pieces::mayHaveJoins(incoming))
+        pieces::markJoins(*document()); // before the change, which counts positions
     if (rich)
         c.insertFragment(QTextDocumentFragment(&incoming));
     else if (source->hasText())
@@ -629,8 +610,44 @@ bool TJRE::viewportEvent(QEvent *event) {
 }
 
 void TJRE::keyPressEvent(QKeyEvent *event) {
-    if (!TableKey(event))
+    if (!TableKey(event) && !PieceKey(event))
         QTextEdit::keyPressEvent(event);
+}
+
+// Between two pieces of one paragraph there is no character to see: Backspace
+// and Delete there take the letter beyond the join too, and Enter in an
+// emptied piece (whose typing format is the join's) makes a real break.
+bool TJRE::PieceKey(QKeyEvent *event) {
+    QTextCursor c = textCursor();
+    if (!pieces::mayHaveJoins(*document()) || c.hasSelection() || event->modifiers() & ~Qt::KeypadModifier)
+        return false;
+    const QTextBlock block = c.block();
+    const auto erase = [&](bool back, const QTextBlock &beyond) {
+        c.beginEditBlock();
+        for (int i = beyond.length() > 1 ? 2 : 1; i > 0; --i)
+            back ? c.deletePreviousChar() : c.deleteChar();
+        c.endEditBlock();
+        setTextCursor(c);
+        return true;
+    };
+    switch (event->key()) {
+    case Qt::Key_Backspace:
+        return c.atBlockStart() && pieces::joined(block) && erase(true, block.previous());
+    case Qt::Key_Delete:
+        return c.atBlockEnd() && pieces::joined(block.next()) && erase(false, block.next());
+    case Qt::Key_Return:
+    case Qt::Key_Enter: {
+        QTextCharFormat typing = c.charFormat();
+        if (!typing.hasProperty(pieces::kJoin))
+            return false;
+        typing.clearProperty(pieces::kJoin);
+        c.insertBlock(c.blockFormat(), typing);
+        setTextCursor(c);
+        return true;
+    }
+    default:
+        return false;
+    }
 }
 
 namespace {

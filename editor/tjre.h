@@ -7,9 +7,11 @@
 #include <QTextCharFormat>
 #include <QTextEdit>
 
+#include "editor/pieces.h"
 #include "editor/plaintext.h"
 
 #include <functional>
+#include <optional>
 
 class DocLayout;
 namespace spell {
@@ -166,13 +168,16 @@ private:
     // Tab, Shift+Tab, Backspace and Delete in a table row: moves between
     // cells, never merging two; true when the key was taken.
     bool TableKey(QKeyEvent *event);
+    bool PieceKey(QKeyEvent *event); // keys at a join of a long paragraph's pieces
     void adoptDocument(QTextDocument *doc);
     void replaceDocument(
         const std::function<plaintext::Encoding(QTextDocument &doc, const QTextCharFormat &plainFormat)> &fill);
     void applySelectionPalette();
     void followShift(qreal delta);
+    const pieces::Positions &positions() const;
 
     DocLayout *layout_ = nullptr;
+    mutable std::optional<pieces::Positions> positions_; // until the document changes
     spell::SpellCheck *spell_ = nullptr;
     bool atEnd_ = false;       // the view shows the end of the document
     qreal shiftRest_ = 0;      // the part of view shifts smaller than a pixel

@@ -1,6 +1,7 @@
 // Find and replace: the replace engine against a literal restarting loop, the
 // dialogs, and the main window's handlers on a real editor.
 #include "app/tform1.h"
+#include "editor/pieces.h"
 #include "editor/tjre.h"
 #include "platform/messages.h"
 #include "platform/modal.h"
@@ -447,6 +448,27 @@ private slots:
         QCOMPARE(jre()->SelectionStart(), 7);
         QCOMPARE(jre()->SelectionLength(), 0);
         QVERIFY(jre()->IsModified());
+    }
+
+    // In a long paragraph held in pieces, occurrences over a join are found
+    // and replaced as in the paragraph held whole; one undo step restores it.
+    void replaceOverJoins() {
+        const QString text = QStringLiteral("abcdefghijklmnopqrstuvwxyz0123\r\nshort\r\nhijhijhijhijhijhijhij end");
+        const std::pair<QString, QString> cases[] = {
+            {QStringLiteral("hij"), QStringLiteral("X")},    // over the first join, and all along the last paragraph
+            {QStringLiteral("h"), QStringLiteral("hh")},
+            {QStringLiteral("ghijklmnopq"), QString()},      // over two joins
+            {QStringLiteral("3\r\nsh"), QStringLiteral("-")}, // a first line is all the dialog keeps
+        };
+        for (const auto &[what, with] : cases) {
+            const QString expected = replaceAll(text, what, with);
+            setDocument(text);
+            QVERIFY(pieces::split(*jre()->document(), 8, 10) >= 5);
+            replaceDialog(what, with)->ReplaceAllButton()->click();
+            QCOMPARE(jre()->GetText(), expected);
+            jre()->Undo();
+            QCOMPARE(jre()->GetText(), text);
+        }
     }
 
     void replaceAbsentChangesNothing() {

@@ -1,6 +1,8 @@
 // The editor control's vocabulary: positions counted with CR LF, display
 // lines, justification, files, modes and the Windows-1251 alphabet.
 #include "editor/docformat.h"
+#include "editor/pieces.h"
+#include "editor/rtf/writer.h"
 #include "editor/tjre.h"
 #include "platform/error.h"
 #include "platform/shell.h"
@@ -9,6 +11,7 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QMimeData>
+#include <QRandomGenerator>
 #include <QTemporaryDir>
 #include <QTextBlock>
 #include <QtTest>
@@ -180,6 +183,104 @@ private slots:
             QVERIFY2(e->GetText() == (k.changed.isEmpty() ? text : k.changed), qPrintable(label + ": " + e->GetText()));
             QVERIFY2(e->textCursor().position() == k.to, qPrintable(label + QStringLiteral(": caret %1").arg(e->textCursor().position())));
         }
+    }
+
+    // A long paragraph held in pieces reads, selects, edits, copies, saves
+    // and undoes as the same paragraph held whole: random steps on both agree.
+    void longParagraphsInPieces() {
+        const QByteArray rtf =
+            "{\\rtf1\\ansi\\deff0{\\fonttbl{\\f0 Arial;}}\\pard short\\par"
+            "\\pard\\fi-200\\li400 The quick brown fox jumps over {\\b the lazy dog} and runs far from here "
+            "\\u-10179?\\u-8704? yes\\par\\pard Nobreakatallinthiswordwhichgoesonandonforeverandeverandever\\par"
+            "{\\pntext\\'b7\\tab}{\\*\\pn\\pnlvlblt{\\pntxtb\\'b7}}\\pard\\fi-360\\li720 a bulleted item long enough "
+            "to be split if lists were\\par\\trowd\\cellx3000\\cellx6000\\pard\\intbl a table cell long enough to "
+            "split\\cell second cell\\cell\\row\\pard last paragraph of all, long and plain as it can be\\par}";
+        auto whole = editor(), cut = editor();
+        whole->LoadBytes(rtf, false);
+        cut->LoadBytes(rtf, false);
+        QVERIFY(pieces::split(*cut->document(), 16, 20) > 10);
+        QCOMPARE(whole->document()->blockCount(), 6);
+        const QString original = whole->GetText();
+        QCOMPARE(cut->GetText(), original);
+        QCOMPARE(rtf::write(*cut->document()), rtf::write(*whole->document()));
+
+        // Each key on either side of every join.
+        const int keys[] = {Qt::Key_Backspace, Qt::Key_Delete, Qt::Key_Return, Qt::Key_A};
+        for (QTextBlock b = cut->document()->begin(); b.isValid(); b = b.next()) {
+            if (!pieces::joined(b))
+                continue;
+            for (const int qt : {b.position() - 1, b.position()})
+                for (const int key : keys) {
+                    auto one = editor(), all = editor();
+                    one->LoadBytes(rtf, false);
+                    all->LoadBytes(rtf, false);
+                    pieces::split(*one->document(), 16, 20);
+                    QTextCursor c = one->textCursor();
+                    c.setPosition(qt);
+                    one->setTextCursor(c);
+                    all->Select(one->SelectionStart(), 0);
+                    QTest::keyClick(one.get(), Qt::Key(key));
+                    QTest::keyClick(all.get(), Qt::Key(key));
+                    QVERIFY2(one->GetText() == all->GetText(), qPrintable(QStringLiteral("key %1 at %2").arg(key).arg(qt)));
+                }
+        }
+
+        QRandomGenerator rng(7);
+        const QString inserts[] = {QStringLiteral("x"), QString(), QStringLiteral("ab cd"), QStringLiteral("\r\n"),
+                                   QStringLiteral("q\r\nr")};
+        for (int step = 0; step < 400; ++step) {
+            const int length = whole->GetTextLen();
+            QCOMPARE(cut->GetTextLen(), length);
+            // The caret anywhere in the pieces (also at a piece's end, before its join).
+            const int qt = int(rng.bounded(cut->document()->characterCount()));
+            QTextCursor c = cut->textCursor();
+            c.setPosition(qt);
+            cut->setTextCursor(c);
+            const int at = cut->SelectionStart();
+            whole->Select(at, 0);
+            const QString where = QStringLiteral("step %1 at %2").arg(step).arg(at);
+            if (rng.bounded(2)) {
+                const int span = int(rng.bounded(length - at + 1));
+                cut->Select(at, span);
+                whole->Select(at, span);
+                QVERIFY2(cut->SelectionLength() == whole->SelectionLength(), qPrintable(where));
+                QVERIFY2(cut->SelectedText() == whole->SelectedText(), qPrintable(where));
+                const QString text = inserts[rng.bounded(5)];
+                cut->ReplaceSelection(text);
+                whole->ReplaceSelection(text);
+            } else {
+                const int key = keys[rng.bounded(4)];
+                QTest::keyClick(cut.get(), Qt::Key(key));
+                QTest::keyClick(whole.get(), Qt::Key(key));
+            }
+            QVERIFY2(cut->GetText() == whole->GetText(),
+                     qPrintable(where + QStringLiteral(": ") + cut->GetText() + QStringLiteral(" | ") + whole->GetText()));
+            QVERIFY2(cut->SelectionStart() == whole->SelectionStart(), qPrintable(where));
+        }
+        QCOMPARE(plaintext::write(*cut->document()), plaintext::write(*whole->document()));
+        QCOMPARE(rtf::write(*cut->document()), rtf::write(*whole->document()));
+        // Copied over joins, the text pastes as one paragraph.
+        cut->SelectAll();
+        cut->Copy();
+        auto pasted = editor();
+        pasted->Paste();
+        QCOMPARE(pasted->GetText(), whole->GetText());
+        while (cut->CanUndo())
+            cut->Undo();
+        QCOMPARE(cut->GetText(), original);
+    }
+
+    // Reading a file splits a paragraph of a megabyte into pieces; the file
+    // saves back as it was.
+    void longParagraphIsReadInPieces() {
+        QByteArray word(1 << 20, 'w');
+        word[13 * pieces::kPiece - 100] = ' ';
+        auto e = editor();
+        e->LoadBytes(word, true);
+        QVERIFY(e->document()->blockCount() >= (1 << 20) / pieces::kPiece);
+        QCOMPARE(e->GetTextLen(), word.size());
+        QCOMPARE(plaintext::write(*e->document()), word);
+        QVERIFY(e->document()->findBlockByNumber(12).text().endsWith(u' ')); // a piece ends after the space
     }
 
     void wrappedLinesAreCounted() {

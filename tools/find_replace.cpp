@@ -1,6 +1,7 @@
 #include "tools/find_replace.h"
 
 #include "app/tform1.h"
+#include "editor/pieces.h"
 #include "editor/tjre.h"
 #include "platform/error.h"
 #include "platform/messages.h"
@@ -87,6 +88,9 @@ void makeReplacements(QTextDocument *doc, const replace_engine::Result<char16_t>
     const int growth = int(with.size()) - findLength;
     QTextCursor c(doc);
     c.beginEditBlock();
+    // An occurrence may go over the join of a long paragraph's pieces: the
+    // pieces are joined for the replacements and split again after them.
+    const bool joins = pieces::mayHaveJoins(*doc) && pieces::unsplit(*doc) > 0;
     QTextBlock block = doc->begin();
     for (std::size_t i = 0; i < edits.size();) {
         int start = block.position() + block.blockNumber(); // as GetText counts, breaks as CR LF
@@ -121,6 +125,8 @@ void makeReplacements(QTextDocument *doc, const replace_engine::Result<char16_t>
         }
         i = end;
     }
+    if (joins)
+        pieces::split(*doc);
     c.endEditBlock();
 }
 

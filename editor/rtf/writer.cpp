@@ -2,6 +2,7 @@
 
 #include "editor/cp1251.h"
 #include "editor/docformat.h"
+#include "editor/pieces.h"
 
 #include <QHash>
 #include <QSet>
@@ -109,15 +110,17 @@ public:
         bool first = true;
         ParaAttrs prev;
         bool inRow = false;
+        const bool joins = pieces::mayHaveJoins(doc_);
         for (QTextBlock b = doc_.begin(); b.isValid(); b = b.next()) {
             const ParaAttrs &pa = paraAttrs(b);
             const Item item = pa.list > kBulletList ? nextItem(pa.list) : Item{};
             const bool wasInRow = inRow;
             if (!inRow)
                 inRow = startRow(b);
-            if (first || !(pa == prev) || inRow != wasInRow)
+            const bool goesOn = joins && pieces::joined(b); // a piece of the paragraph before: no \pard
+            if (!goesOn && (first || !(pa == prev) || inRow != wasInRow))
                 writePara(pa, item);
-            else if (pa.list)
+            else if (!goesOn && pa.list)
                 writeListText(item);
             nestedBlock_ = inRow && pa.nest >= 2;
             if (inRow && (first || !(pa == prev) || inRow != wasInRow)) {
@@ -131,7 +134,8 @@ public:
             if (!partAligns_.isEmpty() && partAligns_[0] != docformat::kAlignLetters[pa.align])
                 writeAlign(partAligns_[0]);
             first = false;
-            prev = pa;
+            if (!goesOn)
+                prev = pa;
             // A cell's end with nothing after it in a paragraph that goes on in
             // the next one would be read back as nothing: such a last tab is a tab.
             const int cellTabs = cellTabs_;
@@ -181,6 +185,8 @@ public:
                 cellTabs_ = 0; // tabs after it are tabs
                 inRow = false;
                 prev = ParaAttrs{.align = -1}; // a new \pard after a row
+            } else if (joins && pieces::joined(b.next())) {
+                continue; // the paragraph goes on in the next piece
             } else {
                 if (inRow && cellEndFollows(b.next()))
                     out_ += "\\par"; // read back, a \par right before \cell only ends the cell
