@@ -8,6 +8,7 @@
 #include "editor/heighttree.h"
 #include "editor/rtf/picture.h"
 #include "editor/rtf/reader.h"
+#include "editor/pieces.h"
 #include "editor/tjre.h"
 #include "tests/support/testsupport.h"
 
@@ -690,6 +691,7 @@ private slots:
         TJRE editor;
         QTemporaryDir dir;
         loadText(editor, text.toLatin1(), dir);
+        pieces::unsplit(*editor.document()); // one block, as when typed or pasted
         auto *layout = qobject_cast<DocLayout *>(editor.document()->documentLayout());
         layout->setBackground(false);
         QCoreApplication::processEvents();

@@ -167,7 +167,9 @@ public:
                 else
                     writeText(writeNote(frag));
             }
-            setField({}); // a field ends with its paragraph at the latest
+            const bool goesOnNext = joins && pieces::joined(b.next());
+            if (!goesOnNext)
+                setField({}); // a field ends with its paragraph at the latest
             if (lastTabIsTab)
                 cellTabs_ = cellTabs - std::min(cellTabs, int(b.text().count(u'\t')) - 1);
             // An empty paragraph shows its mark's format: keep it.
@@ -185,7 +187,7 @@ public:
                 cellTabs_ = 0; // tabs after it are tabs
                 inRow = false;
                 prev = ParaAttrs{.align = -1}; // a new \pard after a row
-            } else if (joins && pieces::joined(b.next())) {
+            } else if (goesOnNext) {
                 continue; // the paragraph goes on in the next piece
             } else {
                 if (inRow && cellEndFollows(b.next()))

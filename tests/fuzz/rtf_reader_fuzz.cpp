@@ -2,7 +2,9 @@
 // the document's paragraphs joined by CR LF are the text readText gives (and,
 // with list labels, the text the plain-text save writes), that a surrogate
 // only comes in a pair and CR and LF only as the pair between paragraphs, and
-// that what the writer makes of the document reads back as the same text.
+// that what the writer makes of the document reads back as the same text,
+// also when its paragraphs are held in pieces.
+#include "editor/pieces.h"
 #include "editor/plaintext.h"
 #include "editor/rtf/reader.h"
 #include "editor/rtf/writer.h"
@@ -55,6 +57,14 @@ void check(QByteArrayView bytes) {
     rtf::read(rtf::write(doc), again);
     if (plaintext::text(again) != fromDoc) {
         std::fprintf(stderr, "written and read back:\n  %s\n", qPrintable(plaintext::text(again)));
+        std::abort();
+    }
+    // Its paragraphs held in short pieces, the document is the same text and
+    // writes the same RTF.
+    const QByteArray whole = rtf::write(doc);
+    pieces::split(doc, 4, 6);
+    if (plaintext::text(doc) != fromDoc || plaintext::labelledText(doc) != labelled || rtf::write(doc) != whole) {
+        std::fprintf(stderr, "in pieces:\n  %s\n", qPrintable(plaintext::text(doc)));
         std::abort();
     }
 }
