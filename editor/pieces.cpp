@@ -5,6 +5,7 @@
 #include <QTextBlock>
 #include <QTextCursor>
 #include <QTextDocument>
+#include <QTextFragment>
 #include <QTextList>
 
 #include <algorithm>
@@ -48,10 +49,21 @@ int split(QTextDocument &doc, int piece, int splitFrom) {
         QTextBlockFormat rest = first; // a piece goes on a paragraph: no first-line indent, no marks of its end
         rest.setTextIndent(0);
         rest.clearProperty(docformat::kMarks);
-        QList<int> cuts;
-        for (int at = 0; text.size() - at > piece; at = cuts.back())
-            cuts.append(cut(text, at, piece));
         const int base = b.position();
+        QList<int> cuts;
+        QTextBlock::iterator it = b.begin();
+        for (int at = 0; text.size() - at > piece; at = cuts.back()) {
+            int p = cut(text, at, piece);
+            // Not inside a note's mark: the writer writes the note after its mark's run.
+            while (!it.atEnd() && it.fragment().position() + it.fragment().length() - base <= p)
+                ++it;
+            if (const QTextFragment f = it.atEnd() ? QTextFragment() : it.fragment();
+                f.isValid() && f.position() - base < p && f.charFormat().hasProperty(docformat::kNote))
+                p = f.position() - base > at ? f.position() - base : f.position() - base + f.length();
+            if (p >= text.size())
+                break;
+            cuts.append(p);
+        }
         for (int i = int(cuts.size()) - 1; i >= 0; --i) { // from the end: earlier positions stay put
             c.setPosition(base + cuts[i]);
             QTextCharFormat mark = c.charFormat();

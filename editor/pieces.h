@@ -28,7 +28,7 @@ constexpr int kPiece = 32 * 1024;
 
 // Splits the document's long plain paragraphs (not list items, not in tables),
 // each piece ending after a space in its last eighth where there is one, never
-// inside a surrogate pair. Returns how many joins it made.
+// inside a surrogate pair or a note's mark. Returns how many joins it made.
 int split(QTextDocument &doc, int piece = kPiece, int splitFrom = kSplitFrom);
 
 // Joins every paragraph's pieces again (inside an edit block of the caller's:

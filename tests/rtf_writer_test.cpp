@@ -1,5 +1,6 @@
 #include "editor/cp1251.h"
 #include "editor/docformat.h"
+#include "editor/pieces.h"
 #include "editor/plaintext.h"
 #include "editor/rtf/picture.h"
 #include "editor/rtf/reader.h"
@@ -462,6 +463,27 @@ private slots:
             QVERIFY(rtf::read(broken, once));
             QVERIFY(rtf::read(rtf::write(once), twice));
             QCOMPARE(twice.toPlainText(), once.toPlainText());
+        }
+    }
+
+    // A document whose paragraphs are held in short pieces writes the same
+    // RTF and text as held whole: links, notes with marks of several
+    // characters, bookmarks, lists and tables next to the pieces.
+    void piecesWriteAsWhole() {
+        for (const QByteArray rtf :
+             {"{\\rtf1 9par{\\footnote\\a}{\\footnote}{\\footnote\\r}{\\footnote\\r}{\\footnote\\r}{\\footnote}"
+              "{\\footnote\\r}{\\footnote\\r}{\\footnote{}}slt oft.0;ang {\\footnote}",
+              "{\\rtf1 see {\\field{\\*\\fldinst HYPERLINK \"https://example.org/\"}{\\fldrslt a long link text}} here\\par}",
+              "{\\rtf1 {\\*\\bkmkstart m}a bookmarked long paragraph{\\*\\bkmkend m}\\par last{\\*\\bkmkstart e}\\par}",
+              "{\\rtf1 {\\pntext 1.\\tab}{\\*\\pn\\pnlvlbody\\pndec}\\pard\\fi-360\\li720 item one is long\\par"
+              "\\trowd\\cellx2000\\cellx4000\\pard\\intbl a long cell\\cell b\\cell\\row\\pard after the table\\par}"}) {
+            QTextDocument doc;
+            QVERIFY(rtf::read(rtf, doc));
+            const QByteArray whole = rtf::write(doc);
+            const QString text = plaintext::labelledText(doc);
+            QVERIFY(pieces::split(doc, 4, 6) > 0);
+            QCOMPARE(plaintext::labelledText(doc), text);
+            QCOMPARE(rtf::write(doc), whole);
         }
     }
 
