@@ -39,6 +39,9 @@ LineHeights lineHeights(const QTextBlockFormat &format, const QTextLine &line) {
 
 constexpr qreal kWide = 1e9; // wider and taller than any view
 
+using docformat::endsRow;
+using docformat::inTable;
+
 DocLayout::DocLayout(QTextDocument *doc) : QAbstractTextDocumentLayout(doc) {
     registerHandler(QTextFormat::ImageObject, new PictureObjects(this));
     background_.setSingleShot(true);
@@ -182,10 +185,16 @@ void DocLayout::documentChanged(int from, int charsRemoved, int charsAdded) {
     QTextDocument *doc = document();
     const int newCount = doc->blockCount();
     const int delta = newCount - tree_.size();
-    const QTextBlock firstBlock = doc->findBlock(from);
+    QTextBlock firstBlock = doc->findBlock(from);
     QTextBlock lastBlock = doc->findBlock(from + charsAdded);
     if (!lastBlock.isValid())
         lastBlock = doc->lastBlock();
+    // A row's paragraphs are laid out together: an edit in one moves the
+    // lines of the others.
+    if (inTable(firstBlock))
+        firstBlock = rowParagraphs(firstBlock).first();
+    if (inTable(lastBlock))
+        lastBlock = rowParagraphs(lastBlock).last();
     const int first = firstBlock.blockNumber();
     const int lastNew = lastBlock.blockNumber();
     const int lastOld = lastNew - delta;
@@ -324,7 +333,7 @@ HeightTree::Entry DocLayout::layOut(const QTextBlock &block, QTextLayout *tl, co
     const qreal r = fixed(pg.right - rightMargin);
 
     if (const RowCells cells = fitted(rowCells(block), r - l); cells.count > 0 && length <= kLongParagraph)
-        return layOutRow(block, tl, cells, option, l);
+        return layOutRow(block, tl, cells, option, l, r - l);
 
     // A long paragraph is laid out as far as it is needed, and on from there later.
     Progress local;
@@ -416,8 +425,6 @@ HeightTree::Entry DocLayout::layOut(const QTextBlock &block, QTextLayout *tl, co
 
 // ---- table rows ----------------------------------------------------------------
 
-using docformat::endsRow;
-using docformat::inTable;
 
 // A paragraph of a table row: its cells' right edges are its tab stops (from
 // the paragraph's left edge); a row's later paragraph goes on in the cell
@@ -466,11 +473,11 @@ DocLayout::RowCells DocLayout::fitted(RowCells cells, qreal room) {
     return cells;
 }
 
-// Each cell's text in lines of the cell's width, side by side; the row is as
-// tall as its tallest cell. A cell's tab ends its last line; text past the
-// last cell stays in the last cell.
-HeightTree::Entry DocLayout::layOutRow(const QTextBlock &block, QTextLayout *tl, const RowCells &cells,
-                                       QTextOption option, qreal left) {
+// Each cell's text in lines of the cell's width, from the cell's top; a
+// cell's tab ends its last line, and text past the last cell stays in the
+// last cell. Returns how tall each cell's lines are, and where they start.
+DocLayout::CellLines DocLayout::cellLines(const QTextBlock &block, QTextLayout *tl, const RowCells &cells,
+                                          QTextOption option, qreal left) {
     const QTextBlockFormat format = block.blockFormat();
     const Page pg = page();
     const QString text = block.text();
@@ -485,13 +492,12 @@ HeightTree::Entry DocLayout::layOutRow(const QTextBlock &block, QTextLayout *tl,
     tl->setTextOption(option);
     tl->setCacheEnabled(false);
     tl->beginLayout();
-    QVector<qreal> y(cells.count, 0);
-    QVector<int> firstLine(cells.count, -1); // each cell's lines, from here to the next cell's
+    CellLines out{QVector<qreal>(cells.count, 0), QVector<int>(cells.count, -1)};
     int cell = cells.first;
     for (int pos = 0, part = 0;; ++part) {
         const Qt::Alignment align = docformat::partAlignment(format, part) & (Qt::AlignHCenter | Qt::AlignRight);
-        if (firstLine[cell] < 0)
-            firstLine[cell] = tl->lineCount();
+        if (out.firstLine[cell] < 0)
+            out.firstLine[cell] = tl->lineCount();
         const int tab = cell + 1 < cells.count && !nested ? int(text.indexOf(u'\t', pos)) : -1;
         const int end = tab >= 0 ? tab + 1 : length;
         const qreal x0 = left + (cell == 0 ? 0 : cells.edges[cell - 1]) + kPadding;
@@ -506,8 +512,8 @@ HeightTree::Entry DocLayout::layOutRow(const QTextBlock &block, QTextLayout *tl,
                 line.setNumColumns(std::max(1, end - line.textStart()), width);
             const qreal room = std::max<qreal>(0, width - line.naturalTextWidth());
             const qreal shift = align & Qt::AlignHCenter ? fixed(room / 2) : align & Qt::AlignRight ? room : 0;
-            line.setPosition(QPointF(x0 - pg.left + shift, y[cell]));
-            y[cell] += lineHeights(format, line).advance;
+            line.setPosition(QPointF(x0 - pg.left + shift, out.height[cell]));
+            out.height[cell] += lineHeights(format, line).advance;
             widest_ = std::max(widest_, x0 + line.naturalTextWidth());
         } while (tl->lineAt(tl->lineCount() - 1).textStart() + tl->lineAt(tl->lineCount() - 1).textLength() < end);
         if (end >= length)
@@ -516,28 +522,98 @@ HeightTree::Entry DocLayout::layOutRow(const QTextBlock &block, QTextLayout *tl,
         cell = std::min(cell + 1, cells.count - 1);
     }
     tl->endLayout();
-    const qreal height = std::max(*std::max_element(y.begin(), y.end()), qreal(1));
-    // A cell in the middle or at the bottom of its row, when the paragraph is
-    // the whole row (of a row of several, the height is not known here).
-    const bool wholeRow = cells.first == 0 && endsRow(block);
-    for (int c = 0; wholeRow && c < cells.count; ++c) {
+    return out;
+}
+
+// The row's paragraphs from its first to the one holding its definition (or
+// its last in the table); only the block itself when there are too many.
+QList<QTextBlock> DocLayout::rowParagraphs(const QTextBlock &block) {
+    constexpr int kMost = kRowParagraphs; // each paragraph's layout measures all the others
+    if (!inTable(block))
+        return {block};
+    QTextBlock first = block, last = block;
+    int n = 1;
+    for (QTextBlock b = first.previous(); inTable(b) && !endsRow(b) && n <= kMost; b = b.previous(), ++n)
+        first = b;
+    for (QTextBlock b = last; !endsRow(b) && inTable(b.next()) && n <= kMost; b = b.next(), ++n)
+        last = b.next();
+    if (n > kMost)
+        return {block};
+    QList<QTextBlock> row;
+    for (QTextBlock b = first;; b = b.next()) {
+        row.append(b);
+        if (b == last)
+            break;
+    }
+    return row;
+}
+
+// The row is as tall as its tallest cell, each cell's lines one after the
+// other through the row's paragraphs; a cell stands at the top, in the middle
+// or at the bottom of the row as its look says. Each paragraph of the row is
+// as tall as its first cell's part in it (the last one takes the rest), so
+// the lines of other cells may stand above or below it.
+HeightTree::Entry DocLayout::layOutRow(const QTextBlock &block, QTextLayout *tl, const RowCells &cells,
+                                       const QTextOption &option, qreal left, qreal room) {
+    const CellLines mine = cellLines(block, tl, cells, option, left);
+    const QList<QTextBlock> row = rowParagraphs(block);
+    const int n = cells.count;
+    // How tall each cell is before this paragraph and in all, and where each
+    // paragraph starts in its cell.
+    QVector<qreal> before(n, 0), total(n, 0);
+    QVector<std::pair<int, qreal>> starts; // each paragraph's first cell, and that cell's height before it
+    for (const QTextBlock &b : row) {
+        const RowCells theirs = b == block ? cells : fitted(rowCells(b), room);
+        const int first = std::clamp(theirs.first, 0, n - 1);
+        CellLines lines;
+        if (b == block) {
+            lines = mine;
+            before = total;
+        } else if (theirs.count > 0 && b.length() - 1 <= kLongParagraph) {
+            QTextLayout scratch(b);
+            lines = cellLines(b, &scratch, theirs, option, left);
+        } else { // not laid out in cells: all of it in its first cell
+            const HeightTree::Entry e = tree_.at(b.blockNumber());
+            lines.height = QVector<qreal>(first + 1, 0);
+            lines.height[first] = e.height - e.gap;
+        }
+        starts.append({first, total[first]});
+        for (int c = 0; c < n && c < lines.height.size(); ++c)
+            total[c] += lines.height[c];
+    }
+    const qreal height = std::max(*std::max_element(total.begin(), total.end()), qreal(1));
+    QVector<qreal> down(n, 0); // each cell's top in the row
+    for (int c = 0; c < n; ++c) {
         const Qt::Alignment v = cells.looks.value(c).vertical;
-        if (firstLine[c] < 0 || v == Qt::AlignTop)
+        down[c] = v == Qt::AlignVCenter ? fixed((height - total[c]) / 2) : v == Qt::AlignBottom ? height - total[c] : 0;
+    }
+    // Where each paragraph starts in the row: where its first cell's part does.
+    qreal top = 0, bottom = height, at = 0;
+    for (qsizetype i = 0; i < row.size(); ++i) {
+        const qreal y = i == 0 ? 0 : std::max(at, down[starts[i].first] + starts[i].second);
+        at = std::min(y, height);
+        if (row[i] == block)
+            top = at;
+        else if (i > 0 && row[i - 1] == block)
+            bottom = at;
+    }
+    for (int c = 0; c < n; ++c) {
+        if (mine.firstLine[c] < 0)
             continue;
-        const qreal down = v == Qt::AlignVCenter ? fixed((height - y[c]) / 2) : height - y[c];
         const int end = [&] {
-            for (int n = c + 1; n < cells.count; ++n)
-                if (firstLine[n] >= 0)
-                    return firstLine[n];
+            for (int k = c + 1; k < n; ++k)
+                if (mine.firstLine[k] >= 0)
+                    return mine.firstLine[k];
             return tl->lineCount();
         }();
-        for (int i = firstLine[c]; i < end; ++i) {
+        const qreal dy = down[c] + before[c] - top;
+        for (int i = mine.firstLine[c]; i < end && dy != 0; ++i) {
             QTextLine line = tl->lineAt(i);
-            line.setPosition(line.position() + QPointF(0, down));
+            line.setPosition(line.position() + QPointF(0, dy));
         }
     }
     const qreal gap = gapBefore(block);
-    return {gap + height, gap, std::max(1, tl->lineCount()), true};
+    return {gap + std::max<qreal>(bottom - top, 0), gap, std::max(1, tl->lineCount()), true};
 }
 
 QTextLayout *DocLayout::ensure(const QTextBlock &block, int index, const Need &need) {
@@ -772,6 +848,8 @@ int DocLayout::hitTest(const QPointF &point, Qt::HitTestAccuracy accuracy) const
         return accuracy == Qt::ExactHit ? -1 : 0;
     QTextBlock block = document()->findBlockByNumber(index);
     QTextLayout *tl = self->ensure(block, index, Need{.y = p.y() - blockTop(index) + 1});
+    if (const int hit = self->rowHit(block, p, accuracy); hit != -2)
+        return hit;
     QPointF origin(pg.left, blockTop(index));
     QRectF text = tl->boundingRect().translated(origin);
     if (p.y() <= text.top() && index > 0) {
@@ -794,15 +872,6 @@ int DocLayout::hitTest(const QPointF &point, Qt::HitTestAccuracy accuracy) const
     } else if (p.y() >= text.top()) {
         const QPointF local = p - origin;
         int offset = 0;
-        if (const int i = rowLineAt(block, tl, local); i >= 0) { // a table row: the cell's line under the point
-            const QTextLine line = tl->lineAt(i);
-            exact = line.naturalTextRect().contains(local);
-            position += line.xToCursor(local.x(), accuracy == Qt::ExactHit ? QTextLine::CursorOnCharacter
-                                                                          : QTextLine::CursorBetweenCharacters);
-            if (accuracy == Qt::ExactHit && !exact)
-                return -1;
-            return std::clamp(position, 0, document()->characterCount() - 1);
-        }
         for (int i = 0; i < tl->lineCount(); ++i) {
             const QTextLine line = tl->lineAt(i);
             const QRectF r = line.naturalTextRect();
@@ -824,25 +893,46 @@ int DocLayout::hitTest(const QPointF &point, Qt::HitTestAccuracy accuracy) const
     return std::clamp(position, 0, document()->characterCount() - 1);
 }
 
-// The line of a table row's paragraph nearest the point, in the cell under
-// it; -1 when the paragraph is not a row's.
-int DocLayout::rowLineAt(const QTextBlock &block, const QTextLayout *tl, const QPointF &local) {
+// In a table row, the line nearest the point (in the document) in the cell
+// under it, in any of the row's paragraphs (a cell's lines may stand beside
+// another paragraph of the row): its position, or -1 off the text with
+// ExactHit; -2 when the block is not a row's.
+int DocLayout::rowHit(const QTextBlock &block, const QPointF &p, Qt::HitTestAccuracy accuracy) {
     if (rowCells(block).count == 0 || block.length() - 1 > kLongParagraph)
-        return -1;
-    int best = -1;
+        return -2;
+    const QList<QTextBlock> row = rowParagraphs(block);
+    for (const QTextBlock &b : row)
+        ensure(b, b.blockNumber());
+    flush();
+    QTextBlock best;
+    QTextLine bestLine;
+    QPointF bestLocal;
     qreal bestDistance = 0;
-    for (int i = 0; i < tl->lineCount(); ++i) {
-        const QTextLine line = tl->lineAt(i);
-        const QRectF r(line.x(), line.y(), line.width(), line.height());
-        const qreal dx = local.x() < r.left() ? r.left() - local.x() : local.x() > r.right() ? local.x() - r.right() : 0;
-        const qreal dy = local.y() < r.top() ? r.top() - local.y() : local.y() > r.bottom() ? local.y() - r.bottom() : 0;
-        const qreal distance = dx * 4 + dy; // the column first
-        if (best < 0 || distance < bestDistance) {
-            best = i;
-            bestDistance = distance;
+    for (const QTextBlock &b : row) {
+        const QTextLayout *tl = b.layout();
+        const QPointF local = p - QPointF(page().left, blockTop(b.blockNumber()));
+        for (int i = 0; i < tl->lineCount(); ++i) {
+            const QTextLine line = tl->lineAt(i);
+            const QRectF r(line.x(), line.y(), line.width(), line.height());
+            const qreal dx = local.x() < r.left() ? r.left() - local.x() : local.x() > r.right() ? local.x() - r.right() : 0;
+            const qreal dy = local.y() < r.top() ? r.top() - local.y() : local.y() > r.bottom() ? local.y() - r.bottom() : 0;
+            const qreal distance = dx * 4 + dy; // the column first
+            if (!best.isValid() || distance < bestDistance) {
+                best = b;
+                bestLine = line;
+                bestLocal = local;
+                bestDistance = distance;
+            }
         }
     }
-    return best;
+    if (!best.isValid())
+        return accuracy == Qt::ExactHit ? -1 : block.position();
+    if (accuracy == Qt::ExactHit && !bestLine.naturalTextRect().contains(bestLocal))
+        return -1;
+    const int position = best.position() + bestLine.xToCursor(bestLocal.x(), accuracy == Qt::ExactHit
+                                                                                  ? QTextLine::CursorOnCharacter
+                                                                                  : QTextLine::CursorBetweenCharacters);
+    return std::clamp(position, 0, document()->characterCount() - 1);
 }
 
 // ---- display lines -----------------------------------------------------------
@@ -900,16 +990,33 @@ void DocLayout::draw(QPainter *painter, const PaintContext &context) {
     painting_ = true;
     const qreal margin = page().margin;
     const QRectF clip = context.clip.isValid() ? context.clip : QRectF(0, 0, 1e9, documentSize().height());
-    int i = tree_.indexAtHeight(clip.top() - margin);
-    qreal y = margin + (i < 0 ? 0 : tree_.heightBefore(i));
-    for (QTextBlock b = document()->findBlockByNumber(std::max(i, 0)); b.isValid() && y <= clip.bottom();
-         b = b.next(), ++i) {
+    int i = std::max(tree_.indexAtHeight(clip.top() - margin), 0);
+    QTextBlock b = document()->findBlockByNumber(i);
+    // A table row's paragraphs are drawn together: a cell's lines may stand
+    // beside another paragraph of the row.
+    if (b.isValid() && inTable(b)) {
+        const QTextBlock first = rowParagraphs(b).first();
+        i = first.blockNumber();
+        b = first;
+    }
+    qreal y = margin + tree_.heightBefore(i);
+    QList<QTextBlock> shown;
+    const auto rowGoesOn = [&](int past) {
+        return past <= kRowParagraphs && inTable(b) && inTable(shown.last()) && !endsRow(shown.last());
+    };
+    for (int past = 0; b.isValid() && (y <= clip.bottom() || rowGoesOn(past++)); b = b.next(), ++i) {
         QTextLayout *tl = ensure(b, i, Need{.y = clip.bottom() - y - tree_.at(i).gap});
         const HeightTree::Entry e = tree_.at(i);
         tl->setPosition(QPointF(page().left, y + e.gap));
-        drawBlock(painter, context, b);
+        shown.append(b);
         y += e.height;
     }
+    // The cells' shading and frames first, under any row's text.
+    for (const QTextBlock &s : shown)
+        if (const RowCells cells = rowCells(s); cells.count > 0 && s.layout()->lineCount() > 0)
+            drawCells(painter, s, cells);
+    for (const QTextBlock &s : shown)
+        drawBlock(painter, context, s);
     painting_ = false;
     flush();
 }
@@ -917,9 +1024,8 @@ void DocLayout::draw(QPainter *painter, const PaintContext &context) {
 // A table row's cells, framed.
 void DocLayout::drawCells(QPainter *painter, const QTextBlock &block, const RowCells &row) const {
     const QTextLayout *tl = block.layout();
-    qreal height = 0;
-    for (int i = 0; i < tl->lineCount(); ++i)
-        height = std::max(height, tl->lineAt(i).y() + tl->lineAt(i).height());
+    const HeightTree::Entry e = tree_.at(block.blockNumber());
+    const qreal height = e.height - e.gap; // the lines of its cells may stand beyond it
     const QTextBlockFormat format = block.blockFormat();
     const qreal left = fixed(page().left + format.leftMargin() + indentOf(format));
     const qreal right = fixed(page().right - format.rightMargin());
@@ -1046,8 +1152,6 @@ void DocLayout::drawBlock(QPainter *painter, const PaintContext &context, const 
         drawListItem(painter, context, block, markerSelection);
 
     const QPen pen = painter->pen();
-    if (const RowCells cells = rowCells(block); cells.count > 0 && tl->lineCount() > 0)
-        drawCells(painter, block, cells);
     painter->setPen(context.palette.color(QPalette::Text));
     // The underlines are placed before the text is drawn, which frees the
     // paragraph's shaped text that placing them needs; drawn over it after.
@@ -1133,8 +1237,10 @@ std::pair<int, int> DocLayout::textBetween(qreal top, qreal bottom) const {
 void DocLayout::redraw(const QTextBlock &block) {
     if (!block.isValid() || block.document() != document())
         return;
-    const int i = block.blockNumber();
-    emit update(QRectF(0, page().margin + tree_.heightBefore(i), kWide, tree_.at(i).height));
+    const QList<QTextBlock> row = rowParagraphs(block); // the row's cells may stand beside its other paragraphs
+    const int i = row.first().blockNumber(), last = row.last().blockNumber();
+    const qreal top = page().margin + tree_.heightBefore(i);
+    emit update(QRectF(0, top, kWide, page().margin + tree_.heightBefore(last) + tree_.at(last).height - top));
 }
 
 // The bullet or number hangs before the first line, a space's width away, in

@@ -43,6 +43,8 @@ public:
     // A paragraph longer than this is broken into lines only as far as needed.
     static constexpr int kLongParagraph = 64 * 1024;
     static constexpr int kSliceMs = 10;
+    // A table row of more paragraphs than this lays each out on its own.
+    static constexpr int kRowParagraphs = 32;
     // Called every 50 ms while a line question waits for paragraphs to be
     // measured, with how many of how many are done (returning false stops the
     // measuring, the answer is then an estimate), and once with done = -1
@@ -169,9 +171,15 @@ private:
     static RowCells rowCells(const QTextBlock &block);
     static QList<docformat::CellLook> looksOfRow(QTextBlock block);
     static RowCells fitted(RowCells cells, qreal room);
-    HeightTree::Entry layOutRow(const QTextBlock &block, QTextLayout *tl, const RowCells &cells, QTextOption option,
-                                qreal left);
-    static int rowLineAt(const QTextBlock &block, const QTextLayout *tl, const QPointF &local);
+    struct CellLines {
+        QVector<qreal> height; // of each cell's lines in the paragraph
+        QVector<int> firstLine; // each cell's first line in it, -1 for none
+    };
+    CellLines cellLines(const QTextBlock &block, QTextLayout *tl, const RowCells &cells, QTextOption option, qreal left);
+    static QList<QTextBlock> rowParagraphs(const QTextBlock &block);
+    HeightTree::Entry layOutRow(const QTextBlock &block, QTextLayout *tl, const RowCells &cells,
+                                const QTextOption &option, qreal left, qreal room);
+    int rowHit(const QTextBlock &block, const QPointF &point, Qt::HitTestAccuracy accuracy);
     void drawCells(QPainter *painter, const QTextBlock &block, const RowCells &cells) const;
     // Lays out block (number index) as far as need says unless that is done;
     // returns its layout.

@@ -2,6 +2,7 @@
 #include "editor/printing.h"
 
 #include "app/tform1.h"
+#include "editor/docformat.h"
 #include "editor/print_dialogs.h"
 #include "editor/tjre.h"
 #include "platform/error.h"
@@ -12,6 +13,9 @@
 #include <QFontMetrics>
 #include <QPainter>
 #include <QPrinter>
+#include <QTextDocument>
+
+#include <algorithm>
 
 namespace printing {
 namespace {
@@ -28,7 +32,7 @@ QString failure(QPrinter &printer) {
 
 } // namespace
 
-void printLines(QPrinter &printer, const QFont &font, const QStringList &lines) {
+void printLines(QPrinter &printer, const QFont &font, const QStringList &lines, const QList<Heading> &headings) {
     printer.setDocName(QString());
     QPainter painter;
     if (!painter.begin(&printer))
@@ -36,20 +40,62 @@ void printLines(QPrinter &printer, const QFont &font, const QStringList &lines) 
     painter.setFont(font); // its point size counts in the printer's own resolution
     const QFontMetrics metrics = painter.fontMetrics();
     const int bottom = printer.height();
+    const int height = metrics.height();
     int y = kTop;
-    for (const QString &line : lines) {
-        const int height = metrics.height();
+    const auto print = [&](const QString &line) {
+        // The printout is the text of the lines: a picture's character leaves nothing.
+        painter.drawText(QPointF(kLeft, y + metrics.ascent()), QString(line).remove(QChar::ObjectReplacementCharacter));
+        y += height;
+    };
+    for (qsizetype i = 0; i < lines.size(); ++i) {
         if (y > kTop && y + height > bottom) {
             if (!printer.newPage())
                 throw tessarin::Error(failure(printer));
             y = kTop;
+            // A table going on to this page: its header rows first, when they
+            // leave room for a line of it.
+            for (const Heading &h : headings)
+                if (i >= h.first + h.count && i < h.end && qint64(h.count + 1) * height <= bottom - kTop) {
+                    for (int j = h.first; j < h.first + h.count; ++j)
+                        print(lines[j]);
+                    break;
+                }
         }
-        // The printout is the text of the lines: a picture's character leaves nothing.
-        painter.drawText(QPointF(kLeft, y + metrics.ascent()), QString(line).remove(QChar::ObjectReplacementCharacter));
-        y += height;
+        print(lines[i]);
     }
     if (!painter.end())
         throw tessarin::Error(failure(printer));
+}
+
+QList<Heading> headings(const QTextDocument &doc, const QList<int> &firstLines, int lineCount) {
+    const auto lineOf = [&](const QTextBlock &b) {
+        return b.isValid() && b.blockNumber() < firstLines.size() ? std::min(firstLines[b.blockNumber()], lineCount)
+                                                                  : lineCount;
+    };
+    const auto header = [](const QTextBlock &b) {
+        const QList<docformat::RowWord> words = docformat::rowWords(b.blockFormat().property(docformat::kRow).toByteArray());
+        return std::any_of(words.begin(), words.end(), [](const docformat::RowWord &w) { return w.name == "trhdr"; });
+    };
+    QList<Heading> out;
+    for (QTextBlock b = doc.begin(); b.isValid();) {
+        if (!docformat::inTable(b)) {
+            b = b.next();
+            continue;
+        }
+        // A table: its header rows, then the rest of its paragraphs.
+        const int first = lineOf(b);
+        int headerEnd = first;
+        bool heading = true;
+        for (; docformat::inTable(b); b = b.next())
+            if (heading && docformat::endsRow(b)) {
+                heading = header(b);
+                if (heading)
+                    headerEnd = lineOf(b.next());
+            }
+        if (headerEnd > first)
+            out.append({first, headerEnd - first, lineOf(b)});
+    }
+    return out;
 }
 
 } // namespace printing
@@ -66,11 +112,15 @@ QPrinter &TForm1::Printer() {
     return *printer_;
 }
 
-// Print: the display lines in the editor's base font, one run each.
+// Print: the display lines in the editor's base font, one run each, a
+// table's header rows again on each page it goes on to.
 void TForm1::ToolButton6Click() {
     if (!PrintDialog1->Execute(Printer()))
         return;
-    printing::printLines(Printer(), QFont(JRE->FontName(), JRE->FontSize()), JRE->Lines().Texts());
+    QList<int> firstLines;
+    const QStringList lines = JRE->Lines().Texts(&firstLines);
+    printing::printLines(Printer(), QFont(JRE->FontName(), JRE->FontSize()), lines,
+                         printing::headings(*JRE->document(), firstLines, int(lines.size())));
 }
 
 // Printer setup: printer, paper and orientation for the next print jobs.

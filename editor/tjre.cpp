@@ -423,7 +423,7 @@ QString TJRE::TLines::operator[](int i) const {
     return block.text().mid(line.textStart(), line.textLength()).left(kLineBuffer);
 }
 
-QStringList TJRE::TLines::Texts() const {
+QStringList TJRE::TLines::Texts(QList<int> *firstLines) const {
     const QTextDocument *doc = editor_->document();
     // Without word wrap every paragraph is one display line (no paragraph holds
     // a line separator: none is in the alphabet), so nothing needs laying out.
@@ -431,6 +431,8 @@ QStringList TJRE::TLines::Texts() const {
     QStringList out;
     out.reserve(doc->blockCount());
     for (QTextBlock b = doc->begin(); b.isValid(); b = b.next()) {
+        if (firstLines)
+            firstLines->append(int(out.size()));
         const QTextLayout *layout = wrap ? editor_->layout_->laidOut(b) : nullptr;
         const int k = layout ? layout->lineCount() : 0;
         if (k <= 1) {

@@ -101,8 +101,9 @@ public:
         explicit TLines(TJRE *editor) : editor_(editor) {}
         int Count() const { return editor_->LineCount(); }
         QString operator[](int i) const; // without its line break; at most 4,096 characters
-        // Every line of the list, in order, each whole (no 4,096-character limit).
-        QStringList Texts() const;
+        // Every line of the list, in order, each whole (no 4,096-character
+        // limit); and, when asked, the line each paragraph starts at.
+        QStringList Texts(QList<int> *firstLines = nullptr) const;
         void Add(const QString &line);   // appended as plain text followed by CR LF
     private:
         TJRE *editor_;

@@ -968,6 +968,36 @@ private slots:
         QTest::newRow("job cannot start") << QStringLiteral("x") << QStringLiteral("no/") << 0;
     }
 
+    // A table's header row (\\trhdr) prints again at the top of each page the
+    // table goes on to, and nowhere else; no row is lost.
+    void printRepeatsHeaderRows() {
+        QByteArray rtf = "{\\rtf1\\ansi before\\par\\trowd\\trhdr\\cellx3000\\cellx6000\\pard\\intbl Heading\\cell Second\\cell\\row";
+        for (int i = 1; i <= 200; ++i)
+            rtf += "\\trowd\\cellx3000\\cellx6000\\pard\\intbl Row" + QByteArray::number(i) + "\\cell x\\cell\\row";
+        rtf += "\\pard after\\par}";
+        const QString file = path(QStringLiteral("table.rtf")), pdf = path(QStringLiteral("table.pdf"));
+        testsupport::writeFile(file, rtf);
+        jre().LoadFile(file);
+        form().Printer().setOutputFileName(pdf);
+        modal::answerNext([](QDialog &) { return int(QDialog::Accepted); });
+        run([&] { form().ToolButton6Click(); });
+        QStringList pages = poppler(QStringLiteral("pdftotext"), QStringLiteral("-layout"), pdf).split(QLatin1Char('\f'));
+        pages.removeAll(QString());
+        QVERIFY2(pages.size() >= 3, qPrintable(QString::number(pages.size())));
+        QStringList rows;
+        for (const QString &page : pages) {
+            const QStringList words = page.split(QRegularExpression(QStringLiteral("\\s+")), Qt::SkipEmptyParts);
+            QCOMPARE(words.count(QStringLiteral("Heading")), 1);
+            QCOMPARE(words.value(words.first() == QLatin1String("before") ? 1 : 0), QStringLiteral("Heading"));
+            for (const QString &w : words)
+                if (w.startsWith(QLatin1String("Row")))
+                    rows << w;
+        }
+        QCOMPARE(rows.size(), 200);
+        for (int i = 0; i < 200; ++i)
+            QCOMPARE(rows[i], QStringLiteral("Row%1").arg(i + 1));
+    }
+
     // The display lines in order, page after page, in the base font, 100 dots
     // (6 points at 1200 dpi) into the printer's printable area.
     void print() {

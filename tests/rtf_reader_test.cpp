@@ -215,6 +215,10 @@ private slots:
         row("paragraphs in a cell", "{\\rtf1 \\intbl a\\par b\\cell c\\cell\\row\\pard d\\par}", "a\r\nb\tc\r\nd");
         row("par outside tables at once", "{\\rtf1 a\\par\\cell b}", "a\r\n\tb");
         row("unfinished row", "{\\rtf1 \\intbl a\\cell b\\par\\cell}", "a\tb");
+        row("empty cells before a par that ends the row",
+            "{\\rtf1 \\trowd\\cellx1\\cellx2\\cellx3\\intbl a\\cell\\cell\\cell \\par\\row b}", "a\t\t\r\nb");
+        row("par after a cell's end: a paragraph of the next cell", "{\\rtf1 \\intbl a\\cell\\par b\\cell\\row}",
+            "a\t\r\nb");
         // Lists as text
         row("classic bullet", "{\\rtf1{\\fonttbl{\\f1\\fcharset2 Symbol;}}"
                               "{\\pntext\\f1\\'B7\\tab}{\\*\\pn\\pnlvlblt\\pnf1{\\pntxtb\\'B7}}one\\par"

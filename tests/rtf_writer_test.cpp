@@ -180,6 +180,30 @@ private slots:
         QVERIFY(!rtf::write(doc).contains("\\qr b"));
     }
 
+    // A row keeps every cell through a save: empty ones at its end before a
+    // \\par, and the one a paragraph after a cell's end belongs to.
+    void rowsKeepTheirCells_data() {
+        QTest::addColumn<QByteArray>("row");
+        QTest::addColumn<QString>("text");
+        QTest::newRow("empty cells before a par that ends the row")
+            << QByteArray("\\intbl A\\cell\\cell C\\cell\\cell\\cell \\par\\row") << QStringLiteral("A\t\tC\t\t");
+        QTest::newRow("a paragraph after a cell's end")
+            << QByteArray("\\intbl A\\cell\\par B\\cell\\cell\\row") << QStringLiteral("A\t\nB\t");
+    }
+    void rowsKeepTheirCells() {
+        QFETCH(QByteArray, row);
+        QFETCH(QString, text);
+        const QByteArray in = "{\\rtf1\\ansi\\trowd\\cellx1000\\cellx2000\\cellx3000\\cellx4000\\cellx5000" + row + "\\pard after\\par}";
+        QTextDocument doc;
+        QVERIFY(rtf::read(in, doc));
+        QCOMPARE(doc.toPlainText(), text + QStringLiteral("\nafter"));
+        const QByteArray out = rtf::write(doc);
+        QCOMPARE(QString::fromLatin1(out).count(QRegularExpression("\\\\cell(?![a-z])")), text.count(u'\t') + 1);
+        QTextDocument back;
+        QVERIFY(rtf::read(out, back));
+        QCOMPARE(back.toPlainText(), doc.toPlainText());
+    }
+
     void tablesAndPicturesAreKept() {
         QImage red(40, 20, QImage::Format_RGB32);
         red.fill(Qt::red);

@@ -560,14 +560,16 @@ private slots:
         QTextDocument *cells = two->document();
         const QRectF a = cells->documentLayout()->blockBoundingRect(cells->begin());
         const QRectF b = cells->documentLayout()->blockBoundingRect(cells->begin().next());
-        const QImage both = render(cells, a.united(b).adjusted(0, 0, 0, 1));
+        // (C's line stands beside A, above B's paragraph: the row ends where "after" starts.)
+        const qreal rowEnd = cells->documentLayout()->blockBoundingRect(cells->lastBlock()).top();
+        const QImage both = render(cells, QRectF(a.topLeft(), QPointF(b.right(), rowEnd + 1)));
         const auto greyAcross = [&](int y) {
             int n = 0;
             for (int x = 0; x < both.width(); ++x)
                 n += both.pixel(x, y) == qRgb(160, 160, 160);
             return n;
         };
-        const int between = int(b.top() - a.top()), below = int(b.bottom() - a.top());
+        const int between = int(cells->begin().next().layout()->position().y() - a.top()), below = int(rowEnd - a.top());
         QVERIFY2(std::max(greyAcross(between - 1), greyAcross(between)) < 10, "a line between a cell's paragraphs");
         QVERIFY(std::max(greyAcross(below - 1), greyAcross(below)) > 50);
 
@@ -622,6 +624,72 @@ private slots:
         const QTextLine ca = c.layout()->lineAt(0), cb = c.layout()->lineAt(1);
         QVERIFY2(std::abs(ca.x() + ca.naturalTextWidth() / 2 - 50) < 4, qPrintable(QString::number(ca.x())));
         QVERIFY2(std::abs(cb.x() + cb.naturalTextWidth() / 2 - 200) < 4, qPrintable(QString::number(cb.x())));
+    }
+
+    // In a row of several paragraphs, each cell stands at the top, in the
+    // middle or at the bottom of the whole row as its look says (cells t, m,
+    // b), whichever cell's paragraphs make the row tall; a click on a cell's
+    // text finds it there.
+    void cellsStandWhereTheirRowSays_data() {
+        QTest::addColumn<QByteArray>("row");
+        QTest::newRow("first cell of three paragraphs")
+            << QByteArray("\\cellx1500\\cellx3000\\clvertalc\\cellx4500\\clvertalb\\cellx6000\\pard\\intbl "
+                          "p1\\par p2\\par p3\\cell t\\cell m\\cell b\\cell");
+        QTest::newRow("last cell of three paragraphs")
+            << QByteArray("\\clvertalb\\cellx1500\\cellx3000\\clvertalc\\cellx4500\\cellx6000\\pard\\intbl "
+                          "b\\cell t\\cell m\\cell p1\\par p2\\par p3\\cell");
+        QTest::newRow("middle cell of three paragraphs")
+            << QByteArray("\\clvertalc\\cellx1500\\cellx3000\\clvertalb\\cellx4500\\cellx6000\\pard\\intbl "
+                          "m\\cell p1\\par p2\\par p3\\cell b\\cell t\\cell");
+        QTest::newRow("one paragraph, a cell of three lines")
+            << QByteArray("\\cellx1500\\clvertalc\\cellx3000\\clvertalb\\cellx4500\\cellx6000\\pard\\intbl "
+                          "t\\cell m\\cell b\\cell p1\\u8232?p2\\u8232?p3\\cell");
+    }
+    void cellsStandWhereTheirRowSays() {
+        QFETCH(QByteArray, row);
+        const auto editor = editorWith("{\\rtf1 \\trowd" + row + "\\row\\pard after\\par}");
+        QTextDocument *doc = editor->document();
+        check(doc, 3);
+        // A paragraph (or line) more in the tall cell moves the other cells' lines too.
+        QTextCursor c = doc->find(QStringLiteral("p2"));
+        c.clearSelection();
+        if (docformat::endsRow(c.block()))
+            c.insertText(QString(QChar::LineSeparator));
+        else
+            c.insertBlock();
+        check(doc, 4);
+    }
+    static void check(QTextDocument *doc, int lines) {
+        QAbstractTextDocumentLayout *layout = doc->documentLayout();
+        QTextBlock after = doc->lastBlock();
+        QCOMPARE(after.text(), QStringLiteral("after"));
+        const qreal top = layout->blockBoundingRect(doc->begin()).top();
+        const qreal bottom = layout->blockBoundingRect(after).top();
+        // Where a cell's one letter stands, in the document.
+        const auto line = [&](QChar letter) {
+            for (QTextBlock b = doc->begin(); b != after; b = b.next()) {
+                layout->blockBoundingRect(b);
+                for (qsizetype i = 0; i < b.text().size(); ++i)
+                    if (b.text()[i] == letter && (i == 0 || b.text()[i - 1] == u'\t')
+                        && (i + 1 == b.text().size() || b.text()[i + 1] == u'\t')) {
+                        const QTextLine l = b.layout()->lineForTextPosition(int(i));
+                        return std::make_pair(QRectF(b.layout()->position() + l.position(), QSizeF(l.naturalTextWidth(), l.height())),
+                                              b.position() + int(i));
+                    }
+            }
+            return std::make_pair(QRectF(), -1);
+        };
+        const auto [t, tAt] = line(u't');
+        const auto [m, mAt] = line(u'm');
+        const auto [b, bAt] = line(u'b');
+        QVERIFY(tAt >= 0 && mAt >= 0 && bAt >= 0);
+        QVERIFY2(std::abs(bottom - top - lines * t.height()) < t.height() / 2,
+                 qPrintable(QStringLiteral("%1 %2").arg(top).arg(bottom))); // as tall as the tall cell, no more
+        QVERIFY2(std::abs(t.top() - top) < 1, qPrintable(QString::number(t.top() - top)));
+        QVERIFY2(std::abs(m.center().y() - (top + bottom) / 2) < 2, qPrintable(QString::number(m.center().y() - top)));
+        QVERIFY2(std::abs(b.bottom() - bottom) < 2, qPrintable(QString::number(bottom - b.bottom())));
+        for (const auto &[rect, at] : {std::make_pair(t, tAt), std::make_pair(m, mAt), std::make_pair(b, bAt)})
+            QCOMPARE(layout->hitTest(rect.center() - QPointF(rect.width() / 4, 0), Qt::FuzzyHit), at);
     }
 
     // The tree against a plain vector: random replacements and changes, then

@@ -1124,12 +1124,18 @@ private:
                     p.nestRow = nestedRow_;
                 }
             }
-            if (std::any_of(partAligns_.begin(), partAligns_.end(), [&](Align a) { return a != p.align; })) {
-                p.cellAligns = partAligns_;
-                p.cellAligns.push_back(p.align);
-            }
+            holdCellAligns(p);
         }
         return p;
+    }
+
+    // The alignments of the paragraph's cells, when they are not all its own.
+    void holdCellAligns(ParaFormat &p) const {
+        p.cellAligns.clear();
+        if (std::any_of(partAligns_.begin(), partAligns_.end(), [&](Align a) { return a != p.align; })) {
+            p.cellAligns = partAligns_;
+            p.cellAligns.push_back(p.align);
+        }
     }
 
     // Ends the current paragraph. A \par inside a table cell waits: when the
@@ -1142,15 +1148,20 @@ private:
             flushHigh();
         if (deferredPar_)
             endDeferredParagraph();
-        pendingTabs_ = 0; // a cell separator with nothing after it in the paragraph
-        tabAligns_.clear();
+        // Cells that ended with nothing after them in the paragraph: a \par
+        // that waits keeps them (the row or the next cell's text follows).
+        const bool wait = mayWaitForCell && inTable(st_->para);
+        if (!wait) {
+            pendingTabs_ = 0;
+            tabAligns_.clear();
+        }
         if (markerPending_)
             preamble();
         flushRun();
         const ParaFormat format = paraFormat(st_->para);
         const RunFormat mark = wantFormat_ ? resolveRun() : RunFormat{};
         ++ends_;
-        if (mayWaitForCell && inTable(st_->para)) {
+        if (wait) {
             deferredPar_ = true;
             deferredFormat_ = format;
             deferredMark_ = mark;
@@ -1166,6 +1177,10 @@ private:
 
     void endDeferredParagraph() {
         deferredPar_ = false;
+        if (pendingTabs_) { // cells ended before the \par: the paragraph ends in the cell after them
+            emitPendingTabs();
+            holdCellAligns(deferredFormat_);
+        }
         flushRun();
         sink_.endParagraph(deferredFormat_, deferredMark_);
         paragraphEnded();

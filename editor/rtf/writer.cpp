@@ -136,23 +136,16 @@ public:
             first = false;
             if (!goesOn)
                 prev = pa;
-            // A cell's end with nothing after it in a paragraph that goes on in
-            // the next one would be read back as nothing: such a last tab is a tab.
-            const int cellTabs = cellTabs_;
             // A cell's end right before a table in the next cell ends the
             // paragraph itself.
             const bool lastTabEndsCell = nestedBlock_ || cellTabs_ >= b.text().count(u'\t');
             const bool beforeDeeper = inRow && b.text().endsWith(u'\t') && lastTabEndsCell &&
                                       b.next().blockFormat().intProperty(docformat::kNest) > std::max(pa.nest, 1);
-            const bool lastTabIsTab = inRow && !nestedBlock_ && !beforeDeeper &&
-                                      !b.blockFormat().hasProperty(docformat::kRow) && b.text().endsWith(u'\t');
-            // In a row of a table in a cell, likewise: a last tab is a cell's end
-            // only where the row or the cell ends.
+            // In a row of a table in a cell, a last tab is a cell's end only
+            // where the row or the cell ends.
             nestTabs_ = nestedBlock_ ? int(b.text().count(u'\t')) : 0;
             if (nestedBlock_ && !beforeDeeper && !b.blockFormat().hasProperty(docformat::kNestRow) && b.text().endsWith(u'\t'))
                 --nestTabs_;
-            if (lastTabIsTab)
-                cellTabs_ = std::min(cellTabs_, int(b.text().count(u'\t')) - 1);
             bool empty = true;
             for (QTextBlock::iterator it = b.begin(); !it.atEnd(); ++it) {
                 const QTextFragment frag = it.fragment();
@@ -170,8 +163,6 @@ public:
             const bool goesOnNext = joins && pieces::joined(b.next());
             if (!goesOnNext)
                 setField({}); // a field ends with its paragraph at the latest
-            if (lastTabIsTab)
-                cellTabs_ = cellTabs - std::min(cellTabs, int(b.text().count(u'\t')) - 1);
             // An empty paragraph shows its mark's format: keep it.
             if (empty)
                 setChar(charAttrs(b));
