@@ -482,7 +482,8 @@ private slots:
                                       "{\\rtf1 \\intbl\\itap2\\cellx\\nestrow{\\nesttableprops}\\row}",
                                       "{\\rtf1 \\cellx\\cell\\itap2\\r\\cell\\intbl\\row}",
                                       "{\\rtf1 \\cellx\\cellx\\intbl\\par\\par\\cell\\itap2l\\row}",
-                                      "{\\rtf1 \\cellx\\intbl\\itap3\t{\\*\\nesttableprops\\r}\\row}"}) {
+                                      "{\\rtf1 \\cellx\\intbl\\itap3\t{\\*\\nesttableprops\\r}\\row}",
+                                      "{\\rtf1 \\trowd\\intbl\\par\\par\\cell\\i\\cell\\row\\cellx\\cellx\\row}"}) {
             QTextDocument once, twice;
             QVERIFY(rtf::read(broken, once));
             QVERIFY(rtf::read(rtf::write(once), twice));

@@ -326,8 +326,7 @@ private:
     }
 
     // Whether the row's next paragraph starts with the end of a cell: a tab
-    // that becomes one (not its paragraph's last tab, which stays a tab when
-    // the cell goes on), or nothing before the row's end.
+    // that becomes one, or nothing before the row's end.
     bool cellEndFollows(const QTextBlock &next) const {
         if (!next.isValid())
             return false;
@@ -336,13 +335,9 @@ private:
             const bool rowEnd = next.blockFormat().hasProperty(docformat::kNestRow) || docformat::endsRow(next);
             return text.isEmpty() ? rowEnd : text.startsWith(u'\t') && (rowEnd || text.size() > 1);
         }
-        const bool rowEnd = docformat::endsRow(next);
         if (text.isEmpty())
-            return rowEnd;
-        // (A lone tab is a cell's end at a row's end, or before a table in the next cell.)
-        const bool deeperAfter = next.next().blockFormat().intProperty(docformat::kNest) >
-                                 std::max(next.blockFormat().intProperty(docformat::kNest), 1);
-        return cellTabs_ > 0 && text.startsWith(u'\t') && (rowEnd || text.size() > 1 || deeperAfter);
+            return docformat::endsRow(next);
+        return cellTabs_ > 0 && text.startsWith(u'\t'); // while cells remain, a tab ends one
     }
 
     // Bookmarks as they were read, once each: Qt copies a block's format to
