@@ -546,9 +546,19 @@ QMimeData *TJRE::createMimeDataFromSelection() const {
     // programs read it too.
     QTextDocument fragment;
     QTextCursor(&fragment).insertFragment(textCursor().selection());
+    if (pieces::mayHaveJoins(*document()))
+        pieces::markJoins(fragment);
     mime->setData(kRtfMime, rtf::write(fragment));
     // Pictures leave nothing in plain text; the first one is offered as an image.
-    mime->setText(mime->text().remove(QChar::ObjectReplacementCharacter));
+    // (Asking for the text first makes Qt's mime data fill in its own.)
+    QString text = mime->text();
+    if (pieces::mayHaveJoins(fragment)) { // the joins of a long paragraph's pieces are no breaks
+        text = plaintext::text(fragment);
+        text.replace(QLatin1String("\r\n"), QLatin1String("\n")); // as Qt gives a selection's text
+        text.replace(QChar::LineSeparator, u'\n');
+        text.replace(QChar::Nbsp, u' ');
+    }
+    mime->setText(text.remove(QChar::ObjectReplacementCharacter));
     for (QTextBlock b = fragment.begin(); b.isValid() && !mime->hasImage(); b = b.next())
         for (QTextBlock::iterator it = b.begin(); !it.atEnd(); ++it)
             if (const QByteArray picture = it.fragment().charFormat().property(docformat::kPicture).toByteArray();

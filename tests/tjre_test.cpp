@@ -223,6 +223,15 @@ private slots:
                     QTest::keyClick(all.get(), Qt::Key(key));
                     QVERIFY2(one->GetText() == all->GetText(), qPrintable(QStringLiteral("key %1 at %2").arg(key).arg(qt)));
                 }
+            // Copied over the join, it pastes, here and elsewhere, as one paragraph.
+            const int from = cut->fromQt(b.position() - 3), to = cut->fromQt(b.position() + 2);
+            cut->Select(from, to - from);
+            whole->Select(from, to - from);
+            cut->Copy();
+            QCOMPARE(QApplication::clipboard()->text(), whole->SelectedText());
+            auto pasted = editor();
+            pasted->Paste();
+            QCOMPARE(pasted->GetText(), whole->SelectedText());
         }
 
         QRandomGenerator rng(7);
