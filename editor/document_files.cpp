@@ -3,6 +3,7 @@
 #include "editor/cp1251.h"
 #include "editor/docio.h"
 #include "editor/file_dialogs.h"
+#include "editor/pieces.h"
 #include "editor/plaintext.h"
 #include "editor/recovery.h"
 #include "editor/tjre.h"
@@ -138,6 +139,8 @@ void replaceSelectionAsOneStep(TJRE *editor, const QString &text) {
     QTextCursor block = editor->textCursor();
     block.beginEditBlock();
     editor->ReplaceSelection(text);
+    if (text.size() > pieces::kSplitFrom)
+        pieces::split(*doc); // a long paragraph inserted: in pieces, as one read from a file
     block.endEditBlock();
 }
 

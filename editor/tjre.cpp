@@ -594,10 +594,15 @@ void TJRE::insertFromMimeData(const QMimeData *source) {
     QTextCursor c = textCursor();
     if (rich && pieces::mayHaveJoins(incoming))
         pieces::markJoins(*document()); // before the change, which counts positions
+    c.beginEditBlock();
     if (rich)
         c.insertFragment(QTextDocumentFragment(&incoming));
-    else if (source->hasText())
-        c.insertText(source->text());
+    else if (const QString text = source->text(); source->hasText()) {
+        c.insertText(text);
+        if (text.size() > pieces::kSplitFrom)
+            pieces::split(*document()); // a long paragraph pasted: in pieces, as one read from a file
+    }
+    c.endEditBlock();
     setTextCursor(c);
     ensureCursorVisible();
 }

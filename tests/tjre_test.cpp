@@ -279,8 +279,8 @@ private slots:
         QCOMPARE(cut->GetText(), original);
     }
 
-    // Reading a file splits a paragraph of a megabyte into pieces; the file
-    // saves back as it was.
+    // Reading a file or pasting splits a paragraph of a megabyte into pieces;
+    // the file saves back as it was.
     void longParagraphIsReadInPieces() {
         QByteArray word(1 << 20, 'w');
         word[13 * pieces::kPiece - 100] = ' ';
@@ -290,6 +290,14 @@ private slots:
         QCOMPARE(e->GetTextLen(), word.size());
         QCOMPARE(plaintext::write(*e->document()), word);
         QVERIFY(e->document()->findBlockByNumber(12).text().endsWith(u' ')); // a piece ends after the space
+        // Pasted as plain text, it is split too, in the paste's one undo step.
+        auto pasted = editor();
+        QApplication::clipboard()->setText(QString::fromLatin1(word));
+        pasted->Paste();
+        QVERIFY(pasted->document()->blockCount() >= (1 << 20) / pieces::kPiece);
+        QCOMPARE(pasted->GetText(), QString::fromLatin1(word));
+        pasted->Undo();
+        QCOMPARE(pasted->GetTextLen(), 0);
     }
 
     void wrappedLinesAreCounted() {
