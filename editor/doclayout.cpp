@@ -425,6 +425,10 @@ HeightTree::Entry DocLayout::layOut(const QTextBlock &block, QTextLayout *tl, co
 
 // ---- table rows ----------------------------------------------------------------
 
+namespace {
+constexpr qreal kCellPadding = 3; // between a cell's edges and its text
+} // namespace
+
 
 // A paragraph of a table row: its cells' right edges are its tab stops (from
 // the paragraph's left edge); a row's later paragraph goes on in the cell
@@ -473,35 +477,121 @@ DocLayout::RowCells DocLayout::fitted(RowCells cells, qreal room) {
     return cells;
 }
 
+int DocLayout::depthOf(const QTextBlock &block) {
+    return inTable(block) ? std::max(1, block.blockFormat().intProperty(docformat::kNest)) : 0;
+}
+
+// The row ends at the first paragraph of its depth holding a definition
+// (kNestRow), past the paragraphs of tables deeper in its cells; a
+// paragraph starts in the cell after the tabs of the row's paragraphs
+// before it.
+DocLayout::RowCells DocLayout::nestedCells(const QTextBlock &block, int depth) {
+    RowCells cells;
+    const auto ends = [&](const QTextBlock &b) {
+        return depthOf(b) == depth && b.blockFormat().hasProperty(docformat::kNestRow);
+    };
+    QTextBlock end = block;
+    for (int guard = 0; end.isValid() && depthOf(end) >= depth && !ends(end) && guard < 64; ++guard)
+        end = end.next();
+    if (!ends(end))
+        return cells;
+    const QByteArray row = end.blockFormat().property(docformat::kNestRow).toByteArray();
+    qint64 rowLeft = 0;
+    for (const docformat::RowWord &w : docformat::rowWords(row)) {
+        if (w.name == "trleft") {
+            rowLeft = w.param;
+        } else if (w.name == "cellx" && cells.edges.size() < 64) { // twips to pixels at 96 dpi, as the reader's tabs
+            const qreal x = std::min((qreal(w.param) - qreal(rowLeft)) / 15.0, qreal(1 << 20));
+            if (x > (cells.edges.isEmpty() ? 0 : cells.edges.last()))
+                cells.edges.append(x);
+        }
+    }
+    cells.count = int(cells.edges.size());
+    if (cells.count == 0)
+        return cells;
+    int guard = 0;
+    for (QTextBlock b = block.previous(); depthOf(b) >= depth && !ends(b) && guard < 64; b = b.previous(), ++guard)
+        if (depthOf(b) == depth)
+            cells.first += int(b.text().count(u'\t'));
+    cells.first = std::min(cells.first, cells.count - 1);
+    cells.looks = docformat::cellLooks(row);
+    cells.looks.resize(cells.count);
+    return cells;
+}
+
+// A table two deep stands in its cell of the outer row, one deeper in its
+// cell of the table around it, each inside its cell's padding; a row without
+// a definition of its own stands where its table would.
+std::pair<qreal, qreal> DocLayout::nestedSpan(const QTextBlock &block, const RowCells &outer, int depth) {
+    depth = std::min(depth, 16);
+    qreal left = 0, right = 0;
+    if (depth <= 2 || outer.count == 0) {
+        const int c = std::clamp(outer.first, 0, std::max(0, outer.count - 1));
+        left = outer.count == 0 ? 0 : (c == 0 ? 0 : outer.edges[c - 1]);
+        right = outer.count == 0 ? 0 : outer.edges[outer.rightOf(c)];
+    } else {
+        const auto [a, b] = nestedSpan(block, outer, depth - 1);
+        const RowCells around = fitted(nestedCells(block, depth - 1), b - a);
+        if (around.count == 0)
+            return {a, b};
+        const int c = around.first;
+        left = a + (c == 0 ? 0 : around.edges[c - 1]);
+        right = a + around.edges[around.rightOf(c)];
+    }
+    left += kCellPadding;
+    return {left, std::max(left + 8, right - kCellPadding)};
+}
+
 // Each cell's text in lines of the cell's width, from the cell's top; a
 // cell's tab ends its last line, and text past the last cell stays in the
 // last cell. Returns how tall each cell's lines are, and where they start.
+// A row of a table in a cell is all in the outer cell it stands in, its own
+// cells side by side there in the columns of its definition (narrowed to
+// fit), each cell's text where that cell's look puts it.
 DocLayout::CellLines DocLayout::cellLines(const QTextBlock &block, QTextLayout *tl, const RowCells &cells,
                                           QTextOption option, qreal left) {
     const QTextBlockFormat format = block.blockFormat();
     const Page pg = page();
     const QString text = block.text();
     const int length = int(text.size());
-    constexpr qreal kPadding = 3;
     // Lines are placed in their cells here, centred or to the right as the
     // cell's part of the paragraph says (justified ones stay left).
     option.setAlignment(Qt::AlignLeft);
-    const bool nested = docformat::nested(block); // a row of a table in the cell: its tabs stay in it
-    if (nested)
-        option.setTabs({}); // the row's are the outer table's columns
+    const int depth = depthOf(block);
+    RowCells columns = cells;
+    qreal origin = left;
+    if (depth >= 2) {
+        const auto [a, b] = nestedSpan(block, cells, depth);
+        columns = fitted(nestedCells(block, depth), b - a);
+        origin = left + a;
+        option.setTabs({}); // the paragraph's are the outer table's columns
+    }
+    const bool split = columns.count > 0; // a nested row without a definition is one line in its outer cell
     tl->setTextOption(option);
     tl->setCacheEnabled(false);
     tl->beginLayout();
-    CellLines out{QVector<qreal>(cells.count, 0), QVector<int>(cells.count, -1)};
-    int cell = cells.first;
+    // Each column's lines from its top (one cell of the outer row, or the
+    // nested row's cells).
+    const int n = split ? columns.count : 1;
+    QVector<qreal> height(n, 0);
+    QVector<int> firstLine(n, -1);
+    int cell = split ? columns.first : 0;
     for (int pos = 0, part = 0;; ++part) {
         const Qt::Alignment align = docformat::partAlignment(format, part) & (Qt::AlignHCenter | Qt::AlignRight);
-        if (out.firstLine[cell] < 0)
-            out.firstLine[cell] = tl->lineCount();
-        const int tab = cell + 1 < cells.count && !nested ? int(text.indexOf(u'\t', pos)) : -1;
+        if (firstLine[cell] < 0)
+            firstLine[cell] = tl->lineCount();
+        const int tab = split && cell + 1 < n ? int(text.indexOf(u'\t', pos)) : -1;
         const int end = tab >= 0 ? tab + 1 : length;
-        const qreal x0 = left + (cell == 0 ? 0 : cells.edges[cell - 1]) + kPadding;
-        const qreal width = std::max<qreal>(8, left + cells.edges[cells.rightOf(cell)] - kPadding - x0);
+        qreal x0, x1;
+        if (split) {
+            x0 = origin + (cell == 0 ? 0 : columns.edges[cell - 1]) + kCellPadding;
+            x1 = origin + columns.edges[columns.rightOf(cell)] - kCellPadding;
+        } else {
+            const auto [a, b] = nestedSpan(block, cells, depth);
+            x0 = left + a;
+            x1 = left + b;
+        }
+        const qreal width = std::max<qreal>(8, x1 - x0);
         do {
             QTextLine line = tl->createLine();
             if (!line.isValid())
@@ -512,16 +602,41 @@ DocLayout::CellLines DocLayout::cellLines(const QTextBlock &block, QTextLayout *
                 line.setNumColumns(std::max(1, end - line.textStart()), width);
             const qreal room = std::max<qreal>(0, width - line.naturalTextWidth());
             const qreal shift = align & Qt::AlignHCenter ? fixed(room / 2) : align & Qt::AlignRight ? room : 0;
-            line.setPosition(QPointF(x0 - pg.left + shift, out.height[cell]));
-            out.height[cell] += lineHeights(format, line).advance;
+            line.setPosition(QPointF(x0 - pg.left + shift, height[cell]));
+            height[cell] += lineHeights(format, line).advance;
             widest_ = std::max(widest_, x0 + line.naturalTextWidth());
         } while (tl->lineAt(tl->lineCount() - 1).textStart() + tl->lineAt(tl->lineCount() - 1).textLength() < end);
         if (end >= length)
             break;
         pos = end;
-        cell = std::min(cell + 1, cells.count - 1);
+        cell = std::min(cell + 1, n - 1);
     }
     tl->endLayout();
+    if (depth < 2)
+        return {height, firstLine};
+    // The nested row is as tall as its tallest cell, each cell standing in it
+    // as its look says; all of it in the outer cell.
+    const qreal tallest = *std::max_element(height.begin(), height.end());
+    for (int c = 0; c < n; ++c) {
+        if (firstLine[c] < 0 || !split)
+            continue;
+        const Qt::Alignment v = columns.looks.value(c).vertical;
+        const qreal dy = v == Qt::AlignVCenter ? fixed((tallest - height[c]) / 2) : v == Qt::AlignBottom ? tallest - height[c] : 0;
+        int end = tl->lineCount(); // where the next cell's lines start
+        for (int k = c + 1; k < n; ++k)
+            if (firstLine[k] >= 0) {
+                end = firstLine[k];
+                break;
+            }
+        for (int i = firstLine[c]; dy != 0 && i < end; ++i) {
+            QTextLine line = tl->lineAt(i);
+            line.setPosition(line.position() + QPointF(0, dy));
+        }
+    }
+    CellLines out{QVector<qreal>(cells.count, 0), QVector<int>(cells.count, -1)};
+    const int outer = std::clamp(cells.first, 0, cells.count - 1);
+    out.height[outer] = tallest;
+    out.firstLine[outer] = 0;
     return out;
 }
 
@@ -1041,13 +1156,54 @@ void DocLayout::drawCells(QPainter *painter, const QTextBlock &block, const RowC
     const bool last = endsRow(block) || !inTable(block.next());
     // A cell merged into the one above has no line between them.
     const QList<docformat::CellLook> below = last ? looksOfRow(block.next()) : QList<docformat::CellLook>();
+    drawFrame(painter, cells, {left, top, bottom, first, last, below});
+    if (depthOf(block) >= 2)
+        drawNested(painter, block, cells);
+}
+
+// A row of a table in a cell, framed where its lines stand, inside the
+// frames of the tables around it (the columns of each table it is in are
+// drawn down it). A table's top line is drawn by its first paragraph, each
+// row draws the line below it.
+void DocLayout::drawNested(QPainter *painter, const QTextBlock &block, const RowCells &outer) const {
+    const QTextLayout *tl = block.layout();
+    if (tl->lineCount() == 0)
+        return;
+    qreal top = 1e300, bottom = -1e300;
+    for (int i = 0; i < tl->lineCount(); ++i) {
+        const QTextLine line = tl->lineAt(i);
+        top = std::min(top, line.y());
+        bottom = std::max(bottom, line.y() + line.height());
+    }
+    top += tl->position().y();
+    bottom += tl->position().y() - 1;
+    const QTextBlockFormat format = block.blockFormat();
+    const qreal left = fixed(page().left + format.leftMargin() + indentOf(format));
+    const int depth = std::min(depthOf(block), 16);
+    const QTextBlock previous = block.previous(), next = block.next();
+    for (int d = 2; d <= depth; ++d) {
+        const auto [a, b] = nestedSpan(block, outer, d);
+        const RowCells cells = fitted(nestedCells(block, d), b - a);
+        if (cells.count == 0)
+            continue;
+        const bool last = d == depth && format.hasProperty(docformat::kNestRow);
+        const QList<docformat::CellLook> below = last && depthOf(next) == d ? nestedCells(next, d).looks
+                                                                             : QList<docformat::CellLook>();
+        drawFrame(painter, cells, {left + a, top, bottom, depthOf(previous) < d, last, below});
+    }
+}
+
+// The cells' shading, light lines where a cell has no border (so that the
+// table shows) and the borders the row defines, from top to bottom; the top
+// and bottom lines only when the frame says so.
+void DocLayout::drawFrame(QPainter *painter, const RowCells &cells, const Frame &frame) {
+    const auto &[left, top, bottom, first, last, below] = frame;
     const auto x0 = [&](int i) { return left + (i == 0 ? 0 : cells.edges[i - 1]); };
     const auto x1 = [&](int i) { return left + cells.edges[cells.rightOf(i)]; };
     // Shading first, under the lines and the text.
     for (int i = 0; i < cells.count; i = cells.rightOf(i) + 1)
         if (const QColor bg = cells.looks.value(i).background; bg.isValid() && x1(i) > x0(i))
             painter->fillRect(QRectF(x0(i), top, x1(i) - x0(i), bottom + 1 - top), bg);
-    // Light lines where a cell has no border, so that the table shows.
     painter->setPen(QPen(QColor(160, 160, 160), 0));
     painter->drawLine(QLineF(left, top, left, bottom));
     for (int i = 0; i < cells.count; ++i) {
@@ -1061,7 +1217,6 @@ void DocLayout::drawCells(QPainter *painter, const QTextBlock &block, const RowC
         if (last && below.value(i).merge != docformat::Merge::Down)
             painter->drawLine(QLineF(a, bottom, b, bottom));
     }
-    // The borders the row defines, over them.
     const auto border = [&](const docformat::Border &side, QLineF line) {
         if (!side.on)
             return;

@@ -171,6 +171,14 @@ private:
     static RowCells rowCells(const QTextBlock &block);
     static QList<docformat::CellLook> looksOfRow(QTextBlock block);
     static RowCells fitted(RowCells cells, qreal room);
+    // A table in a cell: the cells of the depth-`depth` row the paragraph is
+    // in (its \cellx edges from the row's own left, on the paragraph ending
+    // the row; count 0 when it has none), and the span (from the
+    // paragraph's left) a table of that depth stands in: its cell of the
+    // table around it.
+    static int depthOf(const QTextBlock &block); // 0 out of tables, 1 in a table, kNest in a table in a cell
+    static RowCells nestedCells(const QTextBlock &block, int depth);
+    static std::pair<qreal, qreal> nestedSpan(const QTextBlock &block, const RowCells &outer, int depth);
     struct CellLines {
         QVector<qreal> height; // of each cell's lines in the paragraph
         QVector<int> firstLine; // each cell's first line in it, -1 for none
@@ -181,6 +189,13 @@ private:
                                 const QTextOption &option, qreal left, qreal room);
     int rowHit(const QTextBlock &block, const QPointF &point, Qt::HitTestAccuracy accuracy);
     void drawCells(QPainter *painter, const QTextBlock &block, const RowCells &cells) const;
+    void drawNested(QPainter *painter, const QTextBlock &block, const RowCells &outer) const;
+    struct Frame { // which of a row's lines a paragraph of it draws
+        qreal left, top, bottom;
+        bool first, last;
+        QList<docformat::CellLook> below; // the looks of the row below (cells merged down)
+    };
+    static void drawFrame(QPainter *painter, const RowCells &cells, const Frame &frame);
     // Lays out block (number index) as far as need says unless that is done;
     // returns its layout.
     QTextLayout *ensure(const QTextBlock &block, int index, const Need &need);

@@ -791,6 +791,67 @@ private slots:
             QCOMPARE(layout->hitTest(rect.center() - QPointF(rect.width() / 4, 0), Qt::FuzzyHit), at);
     }
 
+    // A table in the second cell of a 2 x 2 table: its cells' text starts at
+    // columns of their own inside the outer cell, wraps there, and a click on
+    // a nested cell's text puts the caret in it; a nested row wider than the
+    // outer cell is narrowed to fit.
+    void nestedTableIsAGridInItsCell_data() {
+        QTest::addColumn<QByteArray>("cellx"); // of the nested row
+        QTest::newRow("fits") << QByteArray("\\cellx1500\\cellx3000");
+        QTest::newRow("wider than the cell") << QByteArray("\\trleft500\\cellx4000\\cellx9500");
+    }
+    void nestedTableIsAGridInItsCell() {
+        QFETCH(QByteArray, cellx);
+        // Outer columns 0-133 and 133-400 px.
+        const auto editor = editorWith("{\\rtf1 \\trowd\\cellx2000\\cellx6000\\pard\\intbl outer\\cell"
+                                       "\\pard\\intbl\\itap2 left words that wrap in the column\\nestcell right\\nestcell"
+                                       "{\\*\\nesttableprops\\trowd" + cellx + "\\nestrow}{\\nonesttables left right\\par}"
+                                       "\\pard\\intbl\\itap1 under\\cell\\row"
+                                       "\\trowd\\cellx2000\\cellx6000\\pard\\intbl c\\cell d\\cell\\row\\pard after\\par}");
+        QTextDocument *doc = editor->document();
+        QAbstractTextDocumentLayout *layout = doc->documentLayout();
+        QTextBlock nested = doc->begin();
+        while (nested.isValid() && !docformat::nested(nested))
+            nested = nested.next();
+        QVERIFY(nested.isValid());
+        const QString text = nested.text();
+        QCOMPARE(text.count(u'\t'), 1);
+        const int right = int(text.indexOf(u'\t')) + 1;
+        const QRectF rect = layout->blockBoundingRect(nested);
+        const QTextLayout *tl = nested.layout();
+        const QTextLine first = tl->lineForTextPosition(0), second = tl->lineForTextPosition(right);
+        const qreal outerLeft = rect.left() + 133, outerRight = rect.left() + 400;
+        QVERIFY2(second.x() > first.x() + 40, qPrintable(QStringLiteral("%1 %2").arg(first.x()).arg(second.x())));
+        QCOMPARE(second.y(), first.y()); // side by side
+        QVERIFY(first.lineNumber() != tl->lineForTextPosition(right - 2).lineNumber()); // the left cell wrapped
+        for (int i = 0; i < tl->lineCount(); ++i) {
+            const QTextLine line = tl->lineAt(i);
+            const qreal x = rect.left() + line.x();
+            QVERIFY2(x >= outerLeft && x + line.naturalTextWidth() <= outerRight + 1,
+                     qPrintable(QStringLiteral("line %1 at %2 to %3").arg(i).arg(x).arg(x + line.naturalTextWidth())));
+            if (line.textStart() < right) // the left nested cell's lines end before the right one starts
+                QVERIFY(line.x() + line.naturalTextWidth() <= second.x());
+        }
+        // The paragraph after the nested row is below all of its lines.
+        QVERIFY(layout->blockBoundingRect(nested.next()).top() >= rect.top() + tl->lineAt(tl->lineCount() - 2).y() + first.height() - 1);
+        const QPointF inRight = tl->position() + second.position() + QPointF(second.naturalTextWidth() - 3, second.height() / 2);
+        const int hit = layout->hitTest(inRight, Qt::FuzzyHit);
+        QVERIFY2(hit > nested.position() + right && hit <= nested.position() + int(text.size()), qPrintable(QString::number(hit)));
+        const QPointF inLeft = tl->position() + first.position() + QPointF(1, first.height() / 2);
+        QCOMPARE(layout->hitTest(inLeft, Qt::FuzzyHit), nested.position());
+        // The light line between the nested cells, down the nested row.
+        const QImage image = render(doc, QRectF(0, rect.top(), doc->pageSize().width(), rect.height()));
+        const int between = int(tl->position().x() + second.x());
+        int grey = 0;
+        for (int x = between - 5; x < between; ++x) {
+            int n = 0;
+            for (int y = 0; y < image.height(); ++y)
+                n += image.pixel(x, y) == qRgb(160, 160, 160);
+            grey = std::max(grey, n);
+        }
+        QVERIFY2(grey > rect.height() / 2, qPrintable(QString::number(grey)));
+    }
+
     // The tree against a plain vector: random replacements and changes, then
     // every question at every index.
     void heightTreeAgreesWithAList() {
