@@ -59,7 +59,7 @@ private slots:
             xdotool({"key", QString::fromLatin1(w.key)});
             // The window with the title, other than the main one (About shares its title).
             QString geometry;
-            for (int tries = 0; tries < 100 && geometry.isEmpty(); ++tries) {
+            for (int tries = 0; tries < 300 && geometry.isEmpty(); ++tries) { // up to 30 s on a busy machine
                 const QStringList ids = xdotool({"search", "--onlyvisible", "--name",
                                                  QStringLiteral("^%1$").arg(QString::fromUtf8(w.title))})
                                             .split(u'\n', Qt::SkipEmptyParts);
