@@ -1156,7 +1156,7 @@ void DocLayout::drawCells(QPainter *painter, const QTextBlock &block, const RowC
     const bool last = endsRow(block) || !inTable(block.next());
     // A cell merged into the one above has no line between them.
     const QList<docformat::CellLook> below = last ? looksOfRow(block.next()) : QList<docformat::CellLook>();
-    drawFrame(painter, cells, {left, top, bottom, first, last, below});
+    drawFrame(painter, cells, {left, top, bottom, first, last, !inTable(previous), below});
     if (depthOf(block) >= 2)
         drawNested(painter, block, cells);
 }
@@ -1189,7 +1189,7 @@ void DocLayout::drawNested(QPainter *painter, const QTextBlock &block, const Row
         const bool last = d == depth && format.hasProperty(docformat::kNestRow);
         const QList<docformat::CellLook> below = last && depthOf(next) == d ? nestedCells(next, d).looks
                                                                              : QList<docformat::CellLook>();
-        drawFrame(painter, cells, {left + a, top, bottom, depthOf(previous) < d, last, below});
+        drawFrame(painter, cells, {left + a, top, bottom, depthOf(previous) < d, last, depthOf(previous) < d, below});
     }
 }
 
@@ -1197,7 +1197,7 @@ void DocLayout::drawNested(QPainter *painter, const QTextBlock &block, const Row
 // table shows) and the borders the row defines, from top to bottom; the top
 // and bottom lines only when the frame says so.
 void DocLayout::drawFrame(QPainter *painter, const RowCells &cells, const Frame &frame) {
-    const auto &[left, top, bottom, first, last, below] = frame;
+    const auto &[left, top, bottom, first, last, opens, below] = frame;
     const auto x0 = [&](int i) { return left + (i == 0 ? 0 : cells.edges[i - 1]); };
     const auto x1 = [&](int i) { return left + cells.edges[cells.rightOf(i)]; };
     // Shading first, under the lines and the text.
@@ -1212,7 +1212,7 @@ void DocLayout::drawFrame(QPainter *painter, const RowCells &cells, const Frame 
             continue;
         if (cells.looks.value(i + 1).merge != docformat::Merge::Across) // none inside merged cells
             painter->drawLine(QLineF(b, top, b, bottom));
-        if (first && cells.looks.value(i).merge != docformat::Merge::Down)
+        if (opens && cells.looks.value(i).merge != docformat::Merge::Down)
             painter->drawLine(QLineF(a, top, b, top));
         if (last && below.value(i).merge != docformat::Merge::Down)
             painter->drawLine(QLineF(a, bottom, b, bottom));

@@ -193,6 +193,7 @@ private:
     struct Frame { // which of a row's lines a paragraph of it draws
         qreal left, top, bottom;
         bool first, last;
+        bool opens; // no row above: the grid's line above it (else the bottom of the row above is that line)
         QList<docformat::CellLook> below; // the looks of the row below (cells merged down)
     };
     static void drawFrame(QPainter *painter, const RowCells &cells, const Frame &frame);
