@@ -50,9 +50,12 @@ DocLayout::DocLayout(QTextDocument *doc) : QAbstractTextDocumentLayout(doc) {
 }
 
 DocLayout *DocLayout::install(QTextDocument *doc) {
-    if (auto *mine = qobject_cast<DocLayout *>(doc->documentLayout()))
+    // Asking a fresh document for its layout would make Qt's, which lays out
+    // its start at once: look for one among its children instead.
+    auto *current = doc->findChild<QAbstractTextDocumentLayout *>(QString(), Qt::FindDirectChildrenOnly);
+    if (auto *mine = qobject_cast<DocLayout *>(current))
         return mine;
-    QPaintDevice *device = doc->documentLayout()->paintDevice();
+    QPaintDevice *device = current ? current->paintDevice() : nullptr;
     auto *layout = new DocLayout(doc);
     layout->setPaintDevice(device);
     doc->setDocumentLayout(layout); // calls documentChanged for the whole text
