@@ -37,6 +37,53 @@ bool joined(const QTextBlock &block) {
     return block.isValid() && block.blockNumber() > 0 && block.charFormat().boolProperty(kJoin);
 }
 
+QTextBlock firstPiece(QTextBlock block) {
+    while (joined(block))
+        block = block.previous();
+    return block;
+}
+
+void follow(QTextCursor &cursor) {
+    if (!mayHaveJoins(*cursor.document()) || !joined(cursor.block().next()))
+        return;
+    QTextBlockFormat rest = firstPiece(cursor.block()).blockFormat();
+    rest.setTextIndent(0);
+    rest.clearProperty(docformat::kMarks);
+    QTextCursor c(cursor.document());
+    for (QTextBlock b = cursor.block().next(); joined(b); b = b.next()) {
+        QTextBlockFormat f = rest;
+        if (b.blockFormat().hasProperty(docformat::kMarks)) // the paragraph's end: its marks stay
+            f.setProperty(docformat::kMarks, b.blockFormat().property(docformat::kMarks));
+        if (b.blockFormat() != f) {
+            c.setPosition(b.position());
+            c.setBlockFormat(f);
+        }
+    }
+}
+
+void insertText(QTextCursor &cursor, const QString &text) {
+    QTextCharFormat format = cursor.charFormat(); // as Qt's insertText takes it: before the selection goes
+    format.clearProperty(QTextFormat::ObjectType);
+    cursor.beginEditBlock();
+    cursor.removeSelectedText();
+    follow(cursor);
+    const QTextBlock block = cursor.block();
+    const QTextBlock first = mayHaveJoins(*cursor.document()) ? firstPiece(block) : block;
+    const int from = block.blockNumber();
+    cursor.insertText(text, format);
+    if (first != block) {
+        QTextCursor c(cursor.document());
+        QTextBlockFormat paragraph = first.blockFormat();
+        docformat::setParagraphIndents(paragraph, docformat::startIndent(paragraph), docformat::offset(paragraph));
+        paragraph.clearProperty(docformat::kMarks);
+        for (QTextBlock b = cursor.document()->findBlockByNumber(from + 1); b.isValid() && b.blockNumber() <= cursor.block().blockNumber(); b = b.next()) {
+            c.setPosition(b.position());
+            c.setBlockFormat(paragraph);
+        }
+    }
+    cursor.endEditBlock();
+}
+
 int split(QTextDocument &doc, int piece, int splitFrom) {
     int joins = 0;
     QTextCursor c(&doc);
@@ -89,9 +136,9 @@ int split(QTextDocument &doc, int piece, int splitFrom) {
     return joins;
 }
 
-int unsplit(QTextDocument &doc) {
+int unsplit(QTextDocument &doc, int from, int to) {
     QList<int> joins; // the separators before joined blocks
-    for (QTextBlock b = doc.begin().next(); b.isValid(); b = b.next())
+    for (QTextBlock b = doc.findBlock(from).next(); b.isValid() && b.position() - 1 < to; b = b.next())
         if (joined(b))
             joins.append(b.position() - 1);
     QTextCursor c(&doc);
@@ -102,6 +149,16 @@ int unsplit(QTextDocument &doc) {
     }
     c.endEditBlock();
     return int(joins.size());
+}
+
+std::pair<int, int> paragraphs(const QTextDocument &doc, int from, int to) {
+    QTextBlock first = doc.findBlock(from), last = doc.findBlock(to);
+    if (!first.isValid() || !last.isValid() || !mayHaveJoins(doc))
+        return {from, to};
+    first = firstPiece(first);
+    while (joined(last.next()))
+        last = last.next();
+    return {std::min(from, first.position()), std::max(to, last.position() + last.length() - 1)};
 }
 
 Positions::Positions(const QTextDocument *doc) : doc_(doc) {

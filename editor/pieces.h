@@ -15,9 +15,13 @@
 // back with its mark.
 #include <QTextFormat>
 
+#include <climits>
+#include <utility>
 #include <vector>
 
 class QTextBlock;
+class QTextCursor;
+class QString;
 class QTextDocument;
 
 namespace pieces {
@@ -31,9 +35,25 @@ constexpr int kPiece = 32 * 1024;
 // inside a surrogate pair or a note's mark. Returns how many joins it made.
 int split(QTextDocument &doc, int piece = kPiece, int splitFrom = kSplitFrom);
 
-// Joins every paragraph's pieces again (inside an edit block of the caller's:
-// one undo step); returns how many joins it took out.
-int unsplit(QTextDocument &doc);
+// Gives the pieces after the cursor's block the format of their paragraph
+// (its first piece's), after an edit that gave the paragraph another: Qt
+// keeps one block's format where blocks join, and that may be a piece's.
+void follow(QTextCursor &cursor);
+
+// Inserts text at the cursor as QTextCursor::insertText does, but a paragraph
+// break typed or inserted inside a piece starts a paragraph in the format of
+// the paragraph's first piece (Qt would give it the piece's own).
+void insertText(QTextCursor &cursor, const QString &text);
+
+// Joins the pieces again whose joins lie between Qt positions from and to
+// (inside an edit block of the caller's: one undo step); returns how many
+// joins it took out.
+int unsplit(QTextDocument &doc, int from = 0, int to = INT_MAX);
+
+// The Qt positions from the start of the paragraph at from to the end of the
+// one at to, pieces before and after included: what a paragraph command
+// (alignment, indents, bullets) changes.
+std::pair<int, int> paragraphs(const QTextDocument &doc, int from, int to);
 
 // Whether the document may hold joins: once split, or given pieces of another.
 bool mayHaveJoins(const QTextDocument &doc);
@@ -41,6 +61,9 @@ void markJoins(QTextDocument &doc);
 
 // The block goes on the paragraph of the block before it.
 bool joined(const QTextBlock &block);
+// The first block of the paragraph the block is a piece of: the one whose
+// format (alignment, indents, list) is the paragraph's.
+QTextBlock firstPiece(QTextBlock block);
 
 // Positions as GetText counts them (a break two characters, a join none)
 // against Qt's, for the document as it is when made.

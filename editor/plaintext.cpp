@@ -119,7 +119,7 @@ QString labelledText(const QTextDocument &doc) {
     for (QTextBlock b = doc.begin(); b.isValid(); b = b.next()) {
         if (b != doc.begin() && !(joins && pieces::joined(b)))
             out += QLatin1String("\r\n");
-        if (const QTextList *list = b.textList()) {
+        if (const QTextList *list = b.textList(); list && !(joins && pieces::joined(b))) {
             out += docformat::listLabel(list->format(), items[docformat::listChain(list)]++);
             out += u'\t';
         }

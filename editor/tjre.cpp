@@ -198,7 +198,7 @@ QString TJRE::SelectedText() const {
 
 void TJRE::ReplaceSelection(const QString &text) {
     QTextCursor c = textCursor();
-    c.insertText(text);
+    pieces::insertText(c, text);
     setTextCursor(c);
 }
 
@@ -246,15 +246,16 @@ void TJRE::SetDefaultFormat(const QTextCharFormat &format) {
         mergeCurrentCharFormat(format);
 }
 
-QTextBlockFormat TJRE::ParagraphFormat() const { return textCursor().blockFormat(); }
+QTextBlockFormat TJRE::ParagraphFormat() const { return pieces::firstPiece(textCursor().block()).blockFormat(); }
 
 void TJRE::SetParagraphFormat(const QTextBlockFormat &format) {
     const QTextCursor sel = textCursor();
     QTextDocument *doc = document();
+    const auto [from, to] = pieces::paragraphs(*doc, sel.selectionStart(), sel.selectionEnd());
     QTextCursor c(doc);
     c.beginEditBlock();
-    const QTextBlock last = doc->findBlock(sel.selectionEnd());
-    for (QTextBlock b = doc->findBlock(sel.selectionStart()); b.isValid(); b = b.next()) {
+    const QTextBlock last = doc->findBlock(to);
+    for (QTextBlock b = doc->findBlock(from); b.isValid(); b = b.next()) {
         QTextBlockFormat f = b.blockFormat();
         f.merge(format);
         docformat::setParagraphIndents(f, docformat::startIndent(f), docformat::offset(f));
@@ -266,11 +267,15 @@ void TJRE::SetParagraphFormat(const QTextBlockFormat &format) {
     c.endEditBlock();
 }
 
-bool TJRE::Bullet() const { return docformat::hasBullet(textCursor().block()); }
+bool TJRE::Bullet() const { return docformat::hasBullet(pieces::firstPiece(textCursor().block())); }
 
 void TJRE::SetBullet(bool on) {
     QTextCursor c = textCursor();
     c.beginEditBlock();
+    // A list item is one block: the pieces of a long paragraph are joined first.
+    const auto [from, to] = pieces::paragraphs(*document(), c.selectionStart(), c.selectionEnd());
+    if (on)
+        pieces::unsplit(*document(), from, to); // c keeps its place in the text
     docformat::setBullet(c, on);
     c.endEditBlock();
 }
@@ -473,8 +478,8 @@ void TJRE::ApplyJustify(Justify kind) {
         }
     });
     const QTextCursor sel = textCursor();
-    const int from = sel.hasSelection() ? sel.selectionStart() : 0;
-    const int to = sel.hasSelection() ? sel.selectionEnd() : doc->characterCount() - 1;
+    const auto [from, to] = sel.hasSelection() ? pieces::paragraphs(*doc, sel.selectionStart(), sel.selectionEnd())
+                                               : std::pair(0, doc->characterCount() - 1);
     // Only paragraphs not yet justified change, in runs, so that a resize of a
     // justified document lays nothing out again and changes nothing.
     QTextBlockFormat justify;
@@ -647,18 +652,38 @@ bool TJRE::PieceKey(QKeyEvent *event) {
         setTextCursor(c);
         return true;
     };
+    // Joining two paragraphs where pieces follow: the pieces take the joined paragraph's format.
+    const auto join = [&](bool back) {
+        c.beginEditBlock();
+        back ? c.deletePreviousChar() : c.deleteChar();
+        pieces::follow(c);
+        c.endEditBlock();
+        setTextCursor(c);
+        return true;
+    };
     switch (event->key()) {
     case Qt::Key_Backspace:
-        return c.atBlockStart() && pieces::joined(block) && erase(true, block.previous());
+        if (!c.atBlockStart() || !block.previous().isValid())
+            return false;
+        if (pieces::joined(block))
+            return erase(true, block.previous());
+        return pieces::joined(block.next()) && !block.textList() && join(true);
     case Qt::Key_Delete:
-        return c.atBlockEnd() && pieces::joined(block.next()) && erase(false, block.next());
+        if (!c.atBlockEnd() || !block.next().isValid())
+            return false;
+        if (pieces::joined(block.next()))
+            return erase(false, block.next());
+        return pieces::joined(block.next().next()) && join(false);
     case Qt::Key_Return:
     case Qt::Key_Enter: {
         QTextCharFormat typing = c.charFormat();
-        if (!typing.hasProperty(pieces::kJoin))
+        if (!typing.hasProperty(pieces::kJoin) && pieces::firstPiece(block) == block)
             return false;
         typing.clearProperty(pieces::kJoin);
-        c.insertBlock(c.blockFormat(), typing);
+        c.beginEditBlock();
+        c.setCharFormat(typing);
+        pieces::insertText(c, QString(QChar::ParagraphSeparator));
+        c.endEditBlock();
         setTextCursor(c);
         return true;
     }

@@ -185,9 +185,16 @@ private slots:
         }
     }
 
-    // A long paragraph held in pieces reads, selects, edits, copies, saves
-    // and undoes as the same paragraph held whole: random steps on both agree.
+    // A long paragraph held in pieces reads, selects, edits, formats, copies,
+    // saves and undoes as the same paragraph held whole: random steps on both
+    // agree, down to the RTF they save.
+    void longParagraphsInPieces_data() {
+        QTest::addColumn<quint32>("seed");
+        for (quint32 seed : {7u, 8u, 12u, 17u})
+            QTest::addRow("seed %u", seed) << seed;
+    }
     void longParagraphsInPieces() {
+        QFETCH(quint32, seed);
         const QByteArray rtf =
             "{\\rtf1\\ansi\\deff0{\\fonttbl{\\f0 Arial;}}\\pard short\\par"
             "\\pard\\fi-200\\li400 The quick brown fox jumps over {\\b the lazy dog} and runs far from here "
@@ -234,9 +241,10 @@ private slots:
             QCOMPARE(pasted->GetText(), whole->SelectedText());
         }
 
-        QRandomGenerator rng(7);
+        QRandomGenerator rng(seed);
         const QString inserts[] = {QStringLiteral("x"), QString(), QStringLiteral("ab cd"), QStringLiteral("\r\n"),
                                    QStringLiteral("q\r\nr")};
+        QString lastOp;
         for (int step = 0; step < 400; ++step) {
             const int length = whole->GetTextLen();
             QCOMPARE(cut->GetTextLen(), length);
@@ -255,16 +263,26 @@ private slots:
                 QVERIFY2(cut->SelectionLength() == whole->SelectionLength(), qPrintable(where));
                 QVERIFY2(cut->SelectedText() == whole->SelectedText(), qPrintable(where));
                 const QString text = inserts[rng.bounded(5)];
+                lastOp = QStringLiteral("replace %1+%2 with '%3'").arg(at).arg(span).arg(text);
                 cut->ReplaceSelection(text);
                 whole->ReplaceSelection(text);
-            } else {
+            } else if (rng.bounded(4)) {
                 const int key = keys[rng.bounded(4)];
+                lastOp = QStringLiteral("key %1 at qt %2").arg(key, 0, 16).arg(qt);
                 QTest::keyClick(cut.get(), Qt::Key(key));
                 QTest::keyClick(whole.get(), Qt::Key(key));
+            } else { // a paragraph command: the whole paragraph, all its pieces
+                QTextBlockFormat centred;
+                centred.setAlignment(rng.bounded(2) ? Qt::AlignHCenter : Qt::AlignLeft);
+                const bool bullet = rng.bounded(2);
+                lastOp = QStringLiteral("command bullet %1 at qt %2").arg(bullet).arg(qt);
+                for (TJRE *e : {cut.get(), whole.get()})
+                    bullet ? e->SetBullet(!e->Bullet()) : e->SetParagraphFormat(centred);
             }
             QVERIFY2(cut->GetText() == whole->GetText(),
                      qPrintable(where + QStringLiteral(": ") + cut->GetText() + QStringLiteral(" | ") + whole->GetText()));
             QVERIFY2(cut->SelectionStart() == whole->SelectionStart(), qPrintable(where));
+            QVERIFY2(rtf::write(*cut->document()) == rtf::write(*whole->document()), qPrintable(where + u' ' + lastOp));
         }
         QCOMPARE(plaintext::write(*cut->document()), plaintext::write(*whole->document()));
         QCOMPARE(rtf::write(*cut->document()), rtf::write(*whole->document()));

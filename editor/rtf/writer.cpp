@@ -110,6 +110,7 @@ public:
         bool first = true;
         ParaAttrs prev;
         bool inRow = false;
+        bool rowEndAfterPieces = false; // a row's last paragraph goes on in pieces
         const bool joins = pieces::mayHaveJoins(doc_);
         for (QTextBlock b = doc_.begin(); b.isValid(); b = b.next()) {
             const ParaAttrs &pa = paraAttrs(b);
@@ -117,25 +118,26 @@ public:
             const bool wasInRow = inRow;
             if (!inRow)
                 inRow = startRow(b);
-            const bool goesOn = joins && pieces::joined(b); // a piece of the paragraph before: no \pard
-            if (!goesOn && (first || !(pa == prev) || inRow != wasInRow))
-                writePara(pa, item);
-            else if (!goesOn && pa.list)
-                writeListText(item);
-            nestedBlock_ = inRow && pa.nest >= 2;
-            if (inRow && (first || !(pa == prev) || inRow != wasInRow)) {
-                word("\\intbl");
-                if (nestedBlock_)
-                    word("\\itap", pa.nest);
-            }
-            // Cells aligned apart: each part's alignment after its cell's end.
-            partAligns_ = inRow ? docformat::partAligns(b.blockFormat(), int(b.text().count(u'\t')) + 1) : QByteArray();
-            part_ = 0;
-            if (!partAligns_.isEmpty() && partAligns_[0] != docformat::kAlignLetters[pa.align])
-                writeAlign(partAligns_[0]);
-            first = false;
-            if (!goesOn)
+            // A piece of the paragraph before goes on in it: its attributes stand.
+            if (!(joins && pieces::joined(b))) {
+                if (first || !(pa == prev) || inRow != wasInRow)
+                    writePara(pa, item);
+                else if (pa.list)
+                    writeListText(item);
+                nestedBlock_ = inRow && pa.nest >= 2;
+                if (inRow && (first || !(pa == prev) || inRow != wasInRow)) {
+                    word("\\intbl");
+                    if (nestedBlock_)
+                        word("\\itap", pa.nest);
+                }
+                // Cells aligned apart: each part's alignment after its cell's end.
+                partAligns_ = inRow ? docformat::partAligns(b.blockFormat(), int(b.text().count(u'\t')) + 1) : QByteArray();
+                part_ = 0;
+                if (!partAligns_.isEmpty() && partAligns_[0] != docformat::kAlignLetters[pa.align])
+                    writeAlign(partAligns_[0]);
                 prev = pa;
+            }
+            first = false;
             // A cell's end right before a table in the next cell ends the
             // paragraph itself.
             const bool lastTabEndsCell = nestedBlock_ || cellTabs_ >= b.text().count(u'\t');
@@ -173,13 +175,15 @@ public:
                 out_ += "\\nestcell{\\*\\nesttableprops";
                 out_ += nestedRowDefinition(b);
                 out_ += "\\nestrow}{\\nonesttables\\par}\r\n";
-            } else if (inRow && b.blockFormat().hasProperty(docformat::kRow)) { // the row's end
+            } else if (goesOnNext) { // the paragraph goes on in the next piece, and a row's end after it
+                rowEndAfterPieces = inRow && (rowEndAfterPieces || b.blockFormat().hasProperty(docformat::kRow));
+                continue;
+            } else if (inRow && (rowEndAfterPieces || b.blockFormat().hasProperty(docformat::kRow))) { // the row's end
                 out_ += "\\cell\\row\r\n";
                 cellTabs_ = 0; // tabs after it are tabs
                 inRow = false;
+                rowEndAfterPieces = false;
                 prev = ParaAttrs{.align = -1}; // a new \pard after a row
-            } else if (goesOnNext) {
-                continue; // the paragraph goes on in the next piece
             } else {
                 if (inRow && cellEndFollows(b.next()))
                     out_ += "\\par"; // read back, a \par right before \cell only ends the cell
