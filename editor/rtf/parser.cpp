@@ -884,6 +884,8 @@ private:
     // cell after the end of the cell before it): the paragraph ends here,
     // with that cell's end, in its own format; no paragraph mark is read.
     void breakForNesting() {
+        if (markerPending_) // the ending paragraph's, not the next one's
+            resolveMarker(blockPara_);
         emitPendingTabs();
         flushRun();
         const ParaFormat format = paraFormat(blockPara_);
@@ -942,10 +944,13 @@ private:
 
     // The list marker ({\pntext} or {\listtext}) of this paragraph: a bullet
     // is shown by the paragraph's format, any other marker stays as text.
-    void resolveMarker() {
+    void resolveMarker() { resolveMarker(st_->para); }
+    // The marker of a paragraph in format para: dropped when it is a list
+    // item (the list draws it), else its text.
+    void resolveMarker(const Para &para) {
         markerPending_ = false;
         markerHint_ = looksLikeBullet();
-        if (!listKnown(st_->para) && listFormat(st_->para).style == ListStyle::None && !marker_.empty()) {
+        if (!listKnown(para) && listFormat(para).style == ListStyle::None && !marker_.empty()) {
             flushRun();
             sink_.text(marker_.data(), marker_.size(), markerFormat_);
             flushed_ += marker_.size();
