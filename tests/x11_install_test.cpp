@@ -53,13 +53,18 @@ private slots:
         for (const auto &w : windows) {
             QProcess app;
             app.setWorkingDirectory(dir.path());
+            // A state folder of its own: recovery copies other suites leave
+            // behind would greet it with a question.
+            QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+            env.insert(QStringLiteral("XDG_STATE_HOME"), dir.filePath(QStringLiteral("state")));
+            app.setProcessEnvironment(env);
             app.start(program, {});
             const QString main = xdotool({"search", "--sync", "--onlyvisible", "--name", "^Tessarin 2.0$"});
             xdotool({"windowfocus", "--sync", main});
             xdotool({"key", QString::fromLatin1(w.key)});
             // The window with the title, other than the main one (About shares its title).
             QString geometry;
-            for (int tries = 0; tries < 300 && geometry.isEmpty(); ++tries) { // up to 30 s on a busy machine
+            for (int tries = 0; tries < 100 && geometry.isEmpty(); ++tries) {
                 const QStringList ids = xdotool({"search", "--onlyvisible", "--name",
                                                  QStringLiteral("^%1$").arg(QString::fromUtf8(w.title))})
                                             .split(u'\n', Qt::SkipEmptyParts);
