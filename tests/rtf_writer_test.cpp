@@ -484,7 +484,8 @@ private slots:
                                       "{\\rtf1 \\cellx\\cellx\\intbl\\par\\par\\cell\\itap2l\\row}",
                                       "{\\rtf1 \\cellx\\intbl\\itap3\t{\\*\\nesttableprops\\r}\\row}",
                                       "{\\rtf1 \\trowd\\intbl\\par\\par\\cell\\i\\cell\\row\\cellx\\cellx\\row}",
-                                      "{\\rtf1 {\\pn\\pnlvlbody}\\cellx\\cellx\\cell\\pard\\intbl\\itap3D\\row"}) {
+                                      "{\\rtf1 {\\pn\\pnlvlbody}\\cellx\\cellx\\cell\\pard\\intbl\\itap3D\\row",
+                                      "{\\rtf1 {\\pnlvlbody\\pn{}}\\cellx\\cellx\\p{\\pard{e{}}}\\intbl\\cell\\itap2r\\row"}) {
             QTextDocument once, twice;
             QVERIFY(rtf::read(broken, once));
             QVERIFY(rtf::read(rtf::write(once), twice));

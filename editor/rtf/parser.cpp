@@ -884,7 +884,7 @@ private:
     // cell after the end of the cell before it): the paragraph ends here,
     // with that cell's end, in its own format; no paragraph mark is read.
     void breakForNesting() {
-        if (markerPending_) // the ending paragraph's, not the next one's
+        if (markerPending_ && markerBeforeCell_) // the ending paragraph's (its cell ended after it)
             resolveMarker(blockPara_);
         emitPendingTabs();
         flushRun();
@@ -1259,6 +1259,7 @@ private:
         // The cell's own alignment: its last paragraph's, which may have
         // ended in a group of its own.
         cellAlign_ = deferredPar_ ? deferredFormat_.align : st_->para.align;
+        markerBeforeCell_ = markerPending_;
         if (deferredPar_) { // the cell's last paragraph continues the row
             deferredPar_ = false;
             contentSinceBreak_ = true;
@@ -1607,6 +1608,7 @@ private:
                 enter(Dest::Discard);
             } else if (enter(Dest::Marker)) {
                 markerPending_ = true;
+                markerBeforeCell_ = false;
                 needPre_ = true;
             }
             break;
@@ -2058,6 +2060,7 @@ private:
     bool needPre_ = true;
     bool contentSinceBreak_ = false;
     size_t pendingTabs_ = 0;
+    bool markerBeforeCell_ = false; // a cell ended while the list marker waited for text
     std::vector<Align> tabAligns_;  // the alignment of the cell each pending tab ends
     std::vector<Align> partAligns_; // of the paragraph's parts before its last tab
     std::optional<Align> cellAlign_; // of the last cell ended in the paragraph
