@@ -28,6 +28,14 @@ int cut(const QString &text, int start, int piece) {
     return text.at(end).isLowSurrogate() && end - 1 > start ? end - 1 : end;
 }
 
+// A piece's format: its paragraph's, without the first line's indent or the
+// marks that stand at the paragraph's end.
+QTextBlockFormat pieceFormat(QTextBlockFormat paragraph) {
+    paragraph.setTextIndent(0);
+    paragraph.clearProperty(docformat::kMarks);
+    return paragraph;
+}
+
 } // namespace
 
 bool mayHaveJoins(const QTextDocument &doc) { return doc.property(kMayJoin).toBool(); }
@@ -46,9 +54,7 @@ QTextBlock firstPiece(QTextBlock block) {
 void follow(QTextCursor &cursor) {
     if (!mayHaveJoins(*cursor.document()) || !joined(cursor.block().next()))
         return;
-    QTextBlockFormat rest = firstPiece(cursor.block()).blockFormat();
-    rest.setTextIndent(0);
-    rest.clearProperty(docformat::kMarks);
+    const QTextBlockFormat rest = pieceFormat(firstPiece(cursor.block()).blockFormat());
     QTextCursor c(cursor.document());
     for (QTextBlock b = cursor.block().next(); joined(b); b = b.next()) {
         QTextBlockFormat f = rest;
@@ -76,7 +82,9 @@ void insertText(QTextCursor &cursor, const QString &text) {
         QTextBlockFormat paragraph = first.blockFormat();
         docformat::setParagraphIndents(paragraph, docformat::startIndent(paragraph), docformat::offset(paragraph));
         paragraph.clearProperty(docformat::kMarks);
-        for (QTextBlock b = cursor.document()->findBlockByNumber(from + 1); b.isValid() && b.blockNumber() <= cursor.block().blockNumber(); b = b.next()) {
+        const int to = cursor.block().blockNumber();
+        for (QTextBlock b = cursor.document()->findBlockByNumber(from + 1); b.isValid() && b.blockNumber() <= to;
+             b = b.next()) {
             c.setPosition(b.position());
             c.setBlockFormat(paragraph);
         }
@@ -93,9 +101,7 @@ int split(QTextDocument &doc, int piece, int splitFrom) {
             continue;
         const QString text = b.text();
         const QTextBlockFormat first = b.blockFormat();
-        QTextBlockFormat rest = first; // a piece goes on a paragraph: no first-line indent, no marks of its end
-        rest.setTextIndent(0);
-        rest.clearProperty(docformat::kMarks);
+        const QTextBlockFormat rest = pieceFormat(first);
         const int base = b.position();
         QList<int> cuts;
         QTextBlock::iterator it = b.begin();
