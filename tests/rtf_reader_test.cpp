@@ -568,6 +568,53 @@ private slots:
         QCOMPARE(blockOf(doc, "second").charFormat(), mark);
     }
 
+    // Random runs of numbered (two ids), bulleted, plain and empty paragraphs,
+    // each in a random size: every paragraph is of its kind, no list holds more
+    // than kListChunk items, the labels are those of the reader that never
+    // builds a document, and a list item's or empty paragraph's own format is
+    // its mark's size.
+    void mixedListsKeepTheirKindsNumbersAndMarks() {
+        const QByteArray lists =
+            "{\\*\\listtable{\\list\\listtemplateid1{\\listlevel\\levelnfc0\\levelstartat1{\\leveltext\\'02\\'00.;}"
+            "{\\levelnumbers\\'01;}}\\listid1}{\\list\\listtemplateid2{\\listlevel\\levelnfc23{\\leveltext\\'01\\u8226 ?;}"
+            "{\\levelnumbers;}}\\listid2}{\\list\\listtemplateid3{\\listlevel\\levelnfc4\\levelstartat3"
+            "{\\leveltext\\'02\\'00);}{\\levelnumbers\\'01;}}\\listid3}}{\\*\\listoverridetable"
+            "{\\listoverride\\listid1\\listoverridecount0\\ls1}{\\listoverride\\listid2\\listoverridecount0\\ls2}"
+            "{\\listoverride\\listid3\\listoverridecount0\\ls3}}";
+        for (quint32 seed = 1; seed <= 4; ++seed) {
+            QRandomGenerator rng(seed);
+            QByteArray body = lists;
+            struct Para { int kind, size; }; // kind: 0 plain, 1..3 the list \lsN (2 bulleted)
+            QList<Para> paras;
+            for (int i = 0; i < 400; ++i) {
+                const Para p{int(rng.bounded(4)), 16 + 4 * int(rng.bounded(4))};
+                const bool empty = rng.bounded(5) == 0;
+                paras.append(p);
+                body += "\\pard\\plain";
+                if (p.kind)
+                    body += "\\ls" + QByteArray::number(p.kind) + "\\fi-360\\li720";
+                body += " \\fs" + QByteArray::number(p.size) + (empty ? "" : rng.bounded(2) ? " text" : " {\\fs40 big} text");
+                body += "\\par\n";
+            }
+            QTextDocument doc;
+            QVERIFY(rtf::read(wrap(body), doc));
+            QCOMPARE(plaintext::labelledText(doc), *rtf::readText(wrap(body), rtf::ListLabels::Shown));
+            QTextBlock b = doc.begin();
+            for (const Para &p : paras) {
+                const QTextList *list = b.textList();
+                QCOMPARE(list != nullptr, p.kind != 0);
+                QCOMPARE(docformat::hasBullet(b), p.kind == 2);
+                if (list) {
+                    QVERIFY(list->count() <= docformat::kListChunk);
+                    QCOMPARE(b.charFormat().fontPointSize(), p.size / 2.0);
+                }
+                if (b.length() == 1)
+                    QCOMPARE(b.charFormat().fontPointSize(), p.size / 2.0);
+                b = b.next();
+            }
+        }
+    }
+
     // Qt's lists cost O(items) for each item added; a long bulleted run must
     // still read in linear time, every paragraph bulleted.
     void longBulletedList() {

@@ -131,11 +131,19 @@ static_assert(detail::kRowRgb == docformat::kRgbParam);
 
 // Builds the document with one cursor at its end.
 class DocumentSink : public detail::Sink {
+    // The list of a block as the sink keeps it: which one, and whether bulleted.
+    struct List {
+        QTextList *list = nullptr;
+        bool bullet = false;
+        static List of(const QTextBlock &b) { return {b.textList(), docformat::hasBullet(b)}; }
+    };
+
 public:
     explicit DocumentSink(QTextDocument &doc) : cursor_(&doc) {
         cursor_.movePosition(QTextCursor::End);
         cursor_.beginEditBlock();
         emptyBlock_ = cursor_.block().length() <= 1;
+        list_ = List::of(cursor_.block());
     }
 
     void finish() { cursor_.endEditBlock(); }
@@ -152,6 +160,8 @@ public:
             cursor_.insertText(s, charFormat(format));
         }
         emptyBlock_ = false;
+        // A note's mark and a picture leave the cursor a format of their own.
+        lastText_ = format.note || format.picture ? std::nullopt : std::optional(format);
     }
 
     // Kept in the document's root frame, which a save writes back.
@@ -172,10 +182,11 @@ public:
         // The paragraph's own format is what an empty one shows, and what Qt
         // draws a list item's marker in: the format at the mark, not the one
         // the block took over from the paragraph before.
-        if (emptyBlock_ || format.list.style != ListStyle::None) {
+        if ((emptyBlock_ || format.list.style != ListStyle::None) && blockChar_ != markFormat) {
             const QTextCharFormat &mark = charFormat(markFormat);
             if (cursor_.blockCharFormat() != mark) // mostly the one the block took over
                 cursor_.setBlockCharFormat(mark);
+            blockChar_ = markFormat;
         }
         pendingBreak_ = true;
     }
@@ -190,29 +201,35 @@ private:
 
     // The new block inherits the block format, list and style included, of
     // the one before; bookmarks at its end stay with that one.
+    // A full list is not inherited: the paragraph could not stay in it.
     void breakBlock() {
-        cursor_.insertBlock();
-        if (cursor_.blockFormat().hasProperty(docformat::kMarks)) {
-            QTextBlockFormat f = cursor_.blockFormat();
+        QTextBlockFormat f = cursor_.blockFormat();
+        const bool marks = f.hasProperty(docformat::kMarks);
+        if (marks)
             f.clearProperty(docformat::kMarks);
-            cursor_.setBlockFormat(f);
+        prevList_ = list_;
+        if (list_.list && list_.list->count() >= docformat::kListChunk) {
+            f.setObjectIndex(-1);
+            list_ = {};
         }
+        cursor_.insertBlock(f);
+        // The new block's character format is the cursor's: the last text's.
+        if (!emptyBlock_)
+            blockChar_ = lastText_;
         pendingBreak_ = false;
         emptyBlock_ = true;
     }
 
     void setBlockFormat(const ParaFormat &p) {
-        QTextBlock block = cursor_.block();
-        QTextList *list = block.textList();
         bool changed = !known_ || !(p == current_);
-        QTextList *want = p.list.style == ListStyle::None ? nullptr : listToJoin(p.list, block);
-        if (want != list || (p.list.style != ListStyle::None && !want)) {
-            if (list)
-                list->remove(block);
-            if (want)
-                want->add(block);
-            else if (p.list.style != ListStyle::None)
-                startList(p.list);
+        const List want = p.list.style == ListStyle::None ? List{} : listToJoin(p.list);
+        if (want.list != list_.list || (p.list.style != ListStyle::None && !want.list)) {
+            const QTextBlock block = cursor_.block();
+            if (list_.list)
+                list_.list->remove(block);
+            if (want.list)
+                want.list->add(block);
+            list_ = want.list || p.list.style == ListStyle::None ? want : startList(p.list);
             changed = true;
         }
         if (!changed)
@@ -225,8 +242,8 @@ private:
         case Align::Justify: bf.setAlignment(Qt::AlignJustify); break;
         }
         // The list first: a bulleted paragraph's margins depend on it.
-        if (QTextList *l = cursor_.block().textList())
-            bf.setObjectIndex(l->objectIndex());
+        if (list_.list)
+            bf.setObjectIndex(list_.list->objectIndex());
         if (p.startTwips || p.offsetTwips)
             docformat::setParagraphIndents(bf, p.startTwips, p.offsetTwips);
         if (p.style)
@@ -264,28 +281,26 @@ private:
     // paragraphs join the bulleted list just before; numbered ones the list of
     // their id. Lists hold at most kListChunk items: the next one of a
     // numbered id goes on in the same chain.
-    QTextList *listToJoin(const ListFormat &l, const QTextBlock &block) const {
+    List listToJoin(const ListFormat &l) const {
         if (l.style == ListStyle::Bullet) {
             // A new block is already in the list of the one before it.
-            for (const QTextBlock &b : {block, block.previous()})
-                if (b.isValid() && docformat::hasBullet(b) && b.textList()->count() <= docformat::kListChunk)
-                    return b.textList();
-            return nullptr;
+            if (list_.bullet)
+                return list_;
+            return prevList_.bullet && prevList_.list->count() < docformat::kListChunk ? prevList_ : List{};
         }
         const auto it = numbered_.find(l.id);
         QTextList *list = it == numbered_.end() ? nullptr : it->second.data();
-        return list && list->count() <= docformat::kListChunk ? list : nullptr;
+        return list && (list == list_.list || list->count() < docformat::kListChunk) ? List{list, false} : List{};
     }
 
     // Puts the cursor's block into a new list of the paragraph's kind; the
     // items of an id keep the format of its first one.
-    void startList(const ListFormat &l) {
-        if (l.style == ListStyle::Bullet) {
-            cursor_.createList(listFormat(l));
-            return;
-        }
+    List startList(const ListFormat &l) {
+        if (l.style == ListStyle::Bullet)
+            return {cursor_.createList(listFormat(l)), true};
         QPointer<QTextList> &list = numbered_[l.id];
         list = cursor_.createList(list ? docformat::chainedFormat(list) : listFormat(l));
+        return {list, false};
     }
 
     const QTextCharFormat &charFormat(const RunFormat &f) {
@@ -338,8 +353,12 @@ private:
     }
 
     QTextCursor cursor_;
+    List list_, prevList_; // of the cursor's block, and of the one before
     bool pendingBreak_ = false;
     bool emptyBlock_ = true;
+    // Of the last text inserted, and of the cursor's block's character format,
+    // when known: the format they were built from.
+    std::optional<RunFormat> lastText_, blockChar_;
     bool known_ = false; // current_ describes the cursor's block
     ParaFormat current_;
     std::unordered_map<int32_t, QPointer<QTextList>> numbered_; // id -> its latest list
