@@ -229,8 +229,9 @@ private:
                 list_.list->remove(block);
             if (want.list)
                 want.list->add(block);
+            // Joining or leaving a list sets only that: with the format of the
+            // paragraph before (a full list just left behind), nothing else changes.
             list_ = want.list || p.list.style == ListStyle::None ? want : startList(p.list);
-            changed = true;
         }
         if (!changed)
             return;
@@ -289,7 +290,7 @@ private:
             return prevList_.bullet && prevList_.list->count() < docformat::kListChunk ? prevList_ : List{};
         }
         const auto it = numbered_.find(l.id);
-        QTextList *list = it == numbered_.end() ? nullptr : it->second.data();
+        QTextList *list = it == numbered_.end() ? nullptr : it->second.list.data();
         return list && (list == list_.list || list->count() < docformat::kListChunk) ? List{list, false} : List{};
     }
 
@@ -298,9 +299,14 @@ private:
     List startList(const ListFormat &l) {
         if (l.style == ListStyle::Bullet)
             return {cursor_.createList(listFormat(l)), true};
-        QPointer<QTextList> &list = numbered_[l.id];
-        list = cursor_.createList(list ? docformat::chainedFormat(list) : listFormat(l));
-        return {list, false};
+        Numbered &n = numbered_[l.id];
+        if (n.list) {
+            n.list = cursor_.createList(n.chained);
+        } else {
+            n.list = cursor_.createList(listFormat(l));
+            n.chained = docformat::chainedFormat(n.list);
+        }
+        return {n.list, false};
     }
 
     const QTextCharFormat &charFormat(const RunFormat &f) {
@@ -361,7 +367,11 @@ private:
     std::optional<RunFormat> lastText_, blockChar_;
     bool known_ = false; // current_ describes the cursor's block
     ParaFormat current_;
-    std::unordered_map<int32_t, QPointer<QTextList>> numbered_; // id -> its latest list
+    struct Numbered {
+        QPointer<QTextList> list; // the latest
+        QTextListFormat chained;  // of the lists after the first
+    };
+    std::unordered_map<int32_t, Numbered> numbered_; // by id
     std::unordered_map<RunFormat, QTextCharFormat, RunFormatHash> formats_;
     std::unordered_map<const std::u16string *, QString> names_;
     bool haveLast_ = false;
