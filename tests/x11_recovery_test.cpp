@@ -87,10 +87,18 @@ private slots:
             for (QProcess *p : {&openbox_, &xvfb_})
                 p->kill(), p->waitForFinished(3000);
             xvfb_.start(QStringLiteral("Xvfb"), {"-displayfd", "1", "-screen", "0", "1280x1024x24", "-nolisten", "tcp"});
-            if (!xvfb_.waitForReadyRead(20000))
-                continue;
-            qputenv("DISPLAY", ":" + xvfb_.readLine().trimmed());
+            // The display's number, a whole line, once the server is ready.
+            const bool said =
+                QTest::qWaitFor([this] { return xvfb_.canReadLine() || xvfb_.state() == QProcess::NotRunning; }, 20000);
+            const QByteArray display = said ? xvfb_.readLine().trimmed() : QByteArray();
+            bool number = false;
+            display.toInt(&number);
             qunsetenv("XAUTHORITY");
+            qputenv("DISPLAY", ":" + display);
+            if (!number || run(QStringLiteral("xprop"), {"-root"}).isEmpty()) {
+                qWarning() << "Xvfb gave display" << display << "and said" << xvfb_.readAllStandardError();
+                continue;
+            }
             openbox_.setProcessChannelMode(QProcess::ForwardedChannels); // what it says goes to the log
             openbox_.start(QStringLiteral("openbox"), {});
             up = QTest::qWaitFor([] {
