@@ -1201,8 +1201,8 @@ void DocLayout::drawNested(QPainter *painter, const QTextBlock &block, const Row
 // and bottom lines only when the frame says so.
 void DocLayout::drawFrame(QPainter *painter, const RowCells &cells, const Frame &frame) {
     const auto &[left, top, bottom, first, last, opens, below] = frame;
-    const auto x0 = [&](int i) { return left + (i == 0 ? 0 : cells.edges[i - 1]); };
-    const auto x1 = [&](int i) { return left + cells.edges[cells.rightOf(i)]; };
+    const auto x0 = [&](int i) { return frame.left + (i == 0 ? 0 : cells.edges[i - 1]); };
+    const auto x1 = [&](int i) { return frame.left + cells.edges[cells.rightOf(i)]; };
     // Shading first, under the lines and the text.
     for (int i = 0; i < cells.count; i = cells.rightOf(i) + 1)
         if (const QColor bg = cells.looks.value(i).background; bg.isValid() && x1(i) > x0(i))
