@@ -204,9 +204,7 @@ private:
     // A full list is not inherited: the paragraph could not stay in it.
     void breakBlock() {
         QTextBlockFormat f = cursor_.blockFormat();
-        const bool marks = f.hasProperty(docformat::kMarks);
-        if (marks)
-            f.clearProperty(docformat::kMarks);
+        f.clearProperty(docformat::kMarks);
         prevList_ = list_;
         if (list_.list && list_.list->count() >= docformat::kListChunk) {
             f.setObjectIndex(-1);
@@ -229,8 +227,8 @@ private:
                 list_.list->remove(block);
             if (want.list)
                 want.list->add(block);
-            // Joining or leaving a list sets only that: with the format of the
-            // paragraph before (a full list just left behind), nothing else changes.
+            // That sets only the block's list; the rest of its format is the
+            // paragraph's before, set again below when this one's differs.
             list_ = want.list || p.list.style == ListStyle::None ? want : startList(p.list);
         }
         if (!changed)
