@@ -108,7 +108,9 @@ void read(QByteArrayView bytes, QTextDocument &doc, const QTextCharFormat &fmt, 
     s.remove(QChar(0));
     QTextCursor c(&doc);
     c.movePosition(QTextCursor::End);
+    c.beginEditBlock(); // no caret x after the insertion: that lays out its last paragraph
     c.insertText(s, fmt); // splits at CR LF, CR and LF
+    c.endEditBlock();
 }
 
 QString labelledText(const QTextDocument &doc) {

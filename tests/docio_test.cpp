@@ -1,5 +1,6 @@
 #include "editor/cp1251.h"
 #include "editor/docformat.h"
+#include "editor/doclayout.h"
 #include "editor/docio.h"
 #include "editor/plaintext.h"
 #include "editor/rtf/reader.h"
@@ -17,6 +18,7 @@
 #include <QTextBlock>
 #include <QTextCursor>
 #include <QTextDocument>
+#include <QTextLayout>
 #include <QtTest>
 
 #include <chrono>
@@ -134,9 +136,11 @@ private slots:
     void fallsBackToPlainText() {
         writeFile(path(QStringLiteral("a.rtf")), cp1251::encode(u"Привет\r\nмир\r\n"));
         QTextDocument doc;
+        DocLayout::install(&doc); // lays out what is asked about
         const QTextCharFormat fmt = arial(12);
         docio::load(path(QStringLiteral("a.rtf")), false, doc, fmt);
         QCOMPARE(doc.blockCount(), 3);
+        QCOMPARE(doc.lastBlock().layout()->lineCount(), 0); // not laid out on reading: a 50 MB line took 0.5 s
         QCOMPARE(plaintext::text(doc), QString::fromUtf8("Привет\r\nмир\r\n"));
         for (QTextBlock b = doc.begin(); b.isValid(); b = b.next())
             QCOMPARE(docformat::fontName(b.charFormat()), QStringLiteral("Arial"));
