@@ -485,7 +485,8 @@ private slots:
                                       "{\\rtf1 \\cellx\\intbl\\itap3\t{\\*\\nesttableprops\\r}\\row}",
                                       "{\\rtf1 \\trowd\\intbl\\par\\par\\cell\\i\\cell\\row\\cellx\\cellx\\row}",
                                       "{\\rtf1 {\\pn\\pnlvlbody}\\cellx\\cellx\\cell\\pard\\intbl\\itap3D\\row",
-                                      "{\\rtf1 {\\pnlvlbody\\pn{}}\\cellx\\cellx\\p{\\pard{e{}}}\\intbl\\cell\\itap2r\\row"}) {
+                                      "{\\rtf1 {\\pnlvlbody\\pn{}}\\cellx\\cellx\\p{\\pard{e{}}}\\intbl\\cell\\itap2r\\row",
+                                      "{\\rtf1 \\cellx\\intbl\\par\\itap3\t\\row}", "{\\rtf1 \\cellx\\intbl\\par\\itap3\t\\par\\itap4 x\\row}"}) {
             QTextDocument once, twice;
             QVERIFY(rtf::read(broken, once));
             QVERIFY(rtf::read(rtf::write(once), twice));

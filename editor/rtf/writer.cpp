@@ -141,13 +141,8 @@ public:
             // A cell's end right before a table in the next cell ends the
             // paragraph itself.
             const bool lastTabEndsCell = nestedBlock_ || cellTabs_ >= b.text().count(u'\t');
-            const bool beforeDeeper = inRow && b.text().endsWith(u'\t') && lastTabEndsCell &&
-                                      b.next().blockFormat().intProperty(docformat::kNest) > std::max(pa.nest, 1);
-            // In a row of a table in a cell, a last tab is a cell's end only
-            // where the row or the cell ends.
-            nestTabs_ = nestedBlock_ ? int(b.text().count(u'\t')) : 0;
-            if (nestedBlock_ && !beforeDeeper && !b.blockFormat().hasProperty(docformat::kNestRow) && b.text().endsWith(u'\t'))
-                --nestTabs_;
+            const bool beforeDeeper = inRow && lastTabEndsCell && endsCellBeforeDeeper(b);
+            nestTabs_ = nestedBlock_ ? nestedCellEnds(b, beforeDeeper) : 0;
             bool empty = true;
             for (QTextBlock::iterator it = b.begin(); !it.atEnd(); ++it) {
                 const QTextFragment frag = it.fragment();
@@ -331,13 +326,29 @@ private:
 
     // Whether the row's next paragraph starts with the end of a cell: a tab
     // that becomes one, or nothing before the row's end.
+    // A paragraph of a row whose last tab ends its cell, with a deeper table
+    // in the next cell: the next paragraph's.
+    static bool endsCellBeforeDeeper(const QTextBlock &b) {
+        return b.text().endsWith(u'\t') &&
+               b.next().blockFormat().intProperty(docformat::kNest) > std::max(b.blockFormat().intProperty(docformat::kNest), 1);
+    }
+
+    // The tabs of a paragraph of a table in a cell that end its cells: all
+    // but a last one where neither its row nor its cell ends.
+    static int nestedCellEnds(const QTextBlock &b, bool beforeDeeper) {
+        const QString text = b.text();
+        const bool lastIsTab = text.endsWith(u'\t') && !beforeDeeper && !b.blockFormat().hasProperty(docformat::kNestRow);
+        return int(text.count(u'\t')) - (lastIsTab ? 1 : 0);
+    }
+
     bool cellEndFollows(const QTextBlock &next) const {
         if (!next.isValid())
             return false;
         const QString text = next.text();
         if (docformat::nested(next)) { // a row of a table in a cell: its tabs end its cells
-            const bool rowEnd = next.blockFormat().hasProperty(docformat::kNestRow) || docformat::endsRow(next);
-            return text.isEmpty() ? rowEnd : text.startsWith(u'\t') && (rowEnd || text.size() > 1);
+            if (text.isEmpty())
+                return next.blockFormat().hasProperty(docformat::kNestRow) || docformat::endsRow(next);
+            return text.startsWith(u'\t') && nestedCellEnds(next, endsCellBeforeDeeper(next)) > 0;
         }
         if (text.isEmpty())
             return docformat::endsRow(next);
