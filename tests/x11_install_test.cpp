@@ -73,6 +73,10 @@ private slots:
                         geometry = xdotool({"getwindowgeometry", "--shell", id});
                 if (geometry.isEmpty())
                     QThread::msleep(100);
+                if (geometry.isEmpty() && tries % 25 == 24) { // a key lost while the program was busy starting
+                    xdotool({"windowfocus", "--sync", main});
+                    xdotool({"key", QString::fromLatin1(w.key)});
+                }
             }
             app.kill();
             app.waitForFinished();
