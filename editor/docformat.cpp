@@ -36,9 +36,14 @@ void refreshIndents(const QTextBlock &block) {
 }
 } // namespace
 
+bool isBullet(QTextListFormat::Style style) {
+    return style == QTextListFormat::ListDisc || style == QTextListFormat::ListCircle ||
+           style == QTextListFormat::ListSquare;
+}
+
 bool hasBullet(const QTextBlock &block) {
     const QTextList *list = block.textList();
-    return list && list->format().style() == QTextListFormat::ListDisc;
+    return list && isBullet(list->format().style());
 }
 
 int listStart(const QTextListFormat &f) {
@@ -80,6 +85,8 @@ QString listLabel(const QTextListFormat &f, int index) {
     case QTextListFormat::ListUpperAlpha: number = n > 0 ? letters(n, u'A') : QString::number(n); break;
     case QTextListFormat::ListLowerRoman: number = roman(n, false); break;
     case QTextListFormat::ListUpperRoman: number = roman(n, true); break;
+    case QTextListFormat::ListCircle: return QStringLiteral("\u25E6");
+    case QTextListFormat::ListSquare: return QStringLiteral("\u25AA");
     default: return QStringLiteral("\u2022");
     }
     return f.numberPrefix() + number + numberSuffix(f);

@@ -21,7 +21,8 @@
 //                  start + offset (textIndent 0), the bullet hanging before it:
 //                  set the block's list (objectIndex) before deriving margins.
 //   bullet         the block belongs to a QTextList whose style is
-//                  QTextListFormat::ListDisc (see setBullet()).
+//                  QTextListFormat::ListDisc, ListCircle or ListSquare (see
+//                  setBullet(); the toolbar makes ListDisc).
 //   number         the block belongs to a QTextList of style ListDecimal,
 //                  ListLowerAlpha, ListUpperAlpha, ListLowerRoman or
 //                  ListUpperRoman; its number is the list's kListStart (1 when
@@ -80,6 +81,9 @@ constexpr int kRow = QTextFormat::UserProperty + 13;
 // same format otherwise; their items are numbered on from the lists of the
 // chain before them.
 constexpr int kListChain = QTextFormat::UserProperty + 14;
+// A list's level in the list it came from (1 to 8; none for the outermost):
+// written back as its items' \ilvl, so that other programs nest it.
+constexpr int kListLevel = QTextFormat::UserProperty + 19;
 constexpr int kListChunk = 8;
 // A table in a cell: each of its rows is a paragraph of that cell, its cells
 // apart by tabs, with the table's depth (kNest: 2 and more); the paragraph
@@ -108,6 +112,7 @@ int offset(const QTextBlockFormat &f);
 // Stores both indents and derives the display margins.
 void setParagraphIndents(QTextBlockFormat &f, int startTwips, int offsetTwips);
 
+bool isBullet(QTextListFormat::Style style); // "•", "◦" or "▪"
 bool hasBullet(const QTextBlock &block);
 
 int listStart(const QTextListFormat &f);

@@ -255,7 +255,7 @@ void DocLayout::documentChanged(int from, int charsRemoved, int charsAdded) {
     // An item of a numbered list renumbers the items after it, also in the
     // later lists of its chain.
     const QTextList *list = firstBlock.textList();
-    if (newSpan != oldSpan || (list && list->format().style() != QTextListFormat::ListDisc))
+    if (newSpan != oldSpan || (list && !docformat::isBullet(list->format().style())))
         markDirty(top + std::min(oldSpan, newSpan));
     flush();
     scheduleBackground();

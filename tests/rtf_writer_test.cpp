@@ -700,6 +700,44 @@ private slots:
                              "{\\levelnumbers\\'02;}}"));
     }
 
+    // Lists of several levels keep each item's level and marker: "•", "o" in
+    // Courier and Wingdings' square as Word writes its bullets, and a numbered
+    // level under another. Written back, other programs nest them (\ilvl).
+    void nestedListsKeepTheirLevels() {
+        const QByteArray rtf =
+            "{\\rtf1\\ansi\\ansicpg1251{\\fonttbl{\\f0 Arial;}{\\f1\\fcharset2 Wingdings;}{\\f2 Courier New;}}"
+            "{\\*\\listtable{\\list{\\listlevel\\levelnfc23{\\leveltext\\'01\\u8226 ?;}{\\levelnumbers;}}"
+            "{\\listlevel\\levelnfc23{\\leveltext\\'01o;}{\\levelnumbers;}\\f2}"
+            "{\\listlevel\\levelnfc23{\\leveltext\\'01\\'A7;}{\\levelnumbers;}\\f1}\\listid7}"
+            "{\\list{\\listlevel\\levelnfc0{\\leveltext\\'02\\'00.;}{\\levelnumbers\\'01;}}"
+            "{\\listlevel\\levelnfc4{\\leveltext\\'04\\'00.\\'01);}{\\levelnumbers\\'01\\'03;}}\\listid8}}"
+            "{\\*\\listoverridetable{\\listoverride\\listid7\\ls1}{\\listoverride\\listid8\\ls2}}"
+            "\\pard\\ls1\\ilvl0 a\\par\\pard\\ls1\\ilvl1 b\\par\\pard\\ls1\\ilvl2 c\\par\\pard\\ls1\\ilvl1 d\\par"
+            "\\pard\\ls2 one\\par\\pard\\ls2\\ilvl1 sub\\par\\pard\\ls2\\ilvl1 sub2\\par}";
+        const QString labels = QString::fromUtf8("•\ta\r\n◦\tb\r\n▪\tc\r\n◦\td\r\n1.\tone\r\na)\tsub\r\nb)\tsub2");
+        const QList<std::pair<QTextListFormat::Style, int>> looks = {
+            {QTextListFormat::ListDisc, 0},    {QTextListFormat::ListCircle, 1},    {QTextListFormat::ListSquare, 2},
+            {QTextListFormat::ListCircle, 1},  {QTextListFormat::ListDecimal, 0},   {QTextListFormat::ListLowerAlpha, 1},
+            {QTextListFormat::ListLowerAlpha, 1}};
+        QTextDocument doc, back;
+        QVERIFY(rtf::read(rtf, doc));
+        const QByteArray out = rtf::write(doc);
+        QVERIFY(rtf::read(out, back));
+        for (const QTextDocument *d : {&doc, &back}) {
+            QCOMPARE(plaintext::labelledText(*d), labels);
+            QTextBlock b = d->begin();
+            for (const auto &[style, level] : looks) {
+                QCOMPARE(b.textList()->format().style(), style);
+                QCOMPARE(b.textList()->format().intProperty(docformat::kListLevel), level);
+                b = b.next();
+            }
+        }
+        QCOMPARE(*rtf::readText(out, rtf::ListLabels::Shown), labels);
+        QCOMPARE(rtf::write(back), out);
+        for (const char *item : {"\\ilvl2{\\listtext \\u9642?\\tab}c\\par", "\\ilvl1{\\listtext a)\\tab}sub\\par"})
+            QVERIFY2(out.contains(item), out.constData());
+    }
+
     // Empty paragraphs keep their own format, and a last empty paragraph stays.
     void emptyParagraphs() {
         QTextDocument empty;

@@ -1028,6 +1028,21 @@ private:
         f.suffix = labelText(body.substr(at[k] + 1, end - at[k] - 1));
     }
 
+    // The marker a bulleted level's text shows: its first character, as
+    // Unicode or in a symbol font (Wingdings' square, Courier's o).
+    static Bullet bulletOf(const ListLevel &lv) {
+        for (size_t i = 1; i < lv.text.size(); ++i) {
+            switch (lv.text[i]) {
+            case u'o': case 0x25CB: case 0x25E6: case 0xF06F: return Bullet::Circle;
+            case 0x25A0: case 0x25AA: case 0xA7: case 0xF0A7: case 0xF0A8: case 0xF06E: return Bullet::Square;
+            default:
+                if (lv.text[i] >= 0x20)
+                    return Bullet::Disc;
+            }
+        }
+        return Bullet::Disc;
+    }
+
     static std::u16string labelText(std::u16string s) {
         std::erase_if(s, [](char16_t c) { return c < 0x20; });
         if (s.size() > kMaxLabelText)
@@ -1043,9 +1058,12 @@ private:
         if (const ListDef *list = listOf(para.ls)) {
             const ListLevel &lv = list->level[std::min<int>(para.ilvl, list->levels - 1)];
             f.style = styleOfNfc(lv.nfc);
+            f.level = para.ilvl;
             if (f.style > ListStyle::Bullet) {
                 f.start = lv.start;
                 levelAffixes(lv, para.ilvl, f);
+            } else if (f.style == ListStyle::Bullet) {
+                f.bullet = bulletOf(lv);
             }
         } else if (para.pn == Pn::Bullet) {
             f.style = ListStyle::Bullet;

@@ -36,12 +36,17 @@ enum class ListStyle : uint8_t { None, Bullet, Decimal, LowerAlpha, UpperAlpha, 
 // one list, numbered in document order from start, also across paragraphs of
 // other kinds between them; bulleted paragraphs that follow each other share
 // one list.
+// The look of a bulleted item's marker: "•", "◦" (also a letter o) or "▪".
+enum class Bullet : uint8_t { Disc, Circle, Square };
+
 struct ListFormat {
     ListStyle style = ListStyle::None;
     int32_t start = 1;
     int32_t id = 0;
     std::u16string prefix; // text before the number
     std::u16string suffix; // text after it
+    uint8_t level = 0;     // of a list-table list (\ilvl): 0 the outermost
+    Bullet bullet = Bullet::Disc;
 
     bool operator==(const ListFormat &) const = default;
 };

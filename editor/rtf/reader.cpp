@@ -21,6 +21,7 @@ namespace rtf {
 namespace {
 
 using detail::Align;
+using detail::Bullet;
 using detail::ListFormat;
 using detail::ListStyle;
 using detail::ParaFormat;
@@ -110,14 +111,22 @@ QString noteText(const QByteArray &note) {
     return text ? text->trimmed() : QString();
 }
 
+QTextListFormat::Style bulletStyle(Bullet b) {
+    static constexpr QTextListFormat::Style kBullets[] = {QTextListFormat::ListDisc, QTextListFormat::ListCircle,
+                                                          QTextListFormat::ListSquare};
+    return kBullets[int(b)];
+}
+
 // The QTextList format of a paragraph's list (not ListFormat::None).
 QTextListFormat listFormat(const ListFormat &l) {
     static constexpr QTextListFormat::Style kStyles[] = {
         QTextListFormat::ListDisc, QTextListFormat::ListDecimal, QTextListFormat::ListLowerAlpha,
         QTextListFormat::ListUpperAlpha, QTextListFormat::ListLowerRoman, QTextListFormat::ListUpperRoman};
     QTextListFormat f;
-    f.setStyle(kStyles[int(l.style) - int(ListStyle::Bullet)]);
+    f.setStyle(l.style == ListStyle::Bullet ? bulletStyle(l.bullet) : kStyles[int(l.style) - int(ListStyle::Bullet)]);
     f.setIndent(0);
+    if (l.level > 0)
+        f.setProperty(docformat::kListLevel, l.level);
     if (l.style != ListStyle::Bullet) {
         f.setNumberPrefix(QString::fromStdU16String(l.prefix));
         f.setNumberSuffix(QString::fromStdU16String(l.suffix));
@@ -131,12 +140,17 @@ static_assert(detail::kRowRgb == docformat::kRgbParam);
 
 // Builds the document with one cursor at its end.
 class DocumentSink : public detail::Sink {
-    // The list of a block as the sink keeps it: which one, and whether bulleted.
+    // The list of a block as the sink keeps it: which one, and for a bulleted
+    // one, its marker and level (bulleted paragraphs alike share lists).
     struct List {
         QTextList *list = nullptr;
-        bool bullet = false;
-        static List of(const QTextBlock &b) { return {b.textList(), docformat::hasBullet(b)}; }
+        int bullet = -1; // bulletKind(): -1 for none
+        static List of(const QTextBlock &b) {
+            return {b.textList(), docformat::hasBullet(b) ? bulletKind(b.textList()->format()) : -1};
+        }
     };
+    static int bulletKind(const QTextListFormat &f) { return f.style() * 16 + f.intProperty(docformat::kListLevel); }
+    static int bulletKind(const ListFormat &l) { return bulletStyle(l.bullet) * 16 + l.level; }
 
 public:
     explicit DocumentSink(QTextDocument &doc) : cursor_(&doc) {
@@ -283,20 +297,21 @@ private:
     List listToJoin(const ListFormat &l) const {
         if (l.style == ListStyle::Bullet) {
             // A new block is already in the list of the one before it.
-            if (list_.bullet)
+            const int kind = bulletKind(l);
+            if (list_.bullet == kind)
                 return list_;
-            return prevList_.bullet && prevList_.list->count() < docformat::kListChunk ? prevList_ : List{};
+            return prevList_.bullet == kind && prevList_.list->count() < docformat::kListChunk ? prevList_ : List{};
         }
         const auto it = numbered_.find(l.id);
         QTextList *list = it == numbered_.end() ? nullptr : it->second.list.data();
-        return list && (list == list_.list || list->count() < docformat::kListChunk) ? List{list, false} : List{};
+        return list && (list == list_.list || list->count() < docformat::kListChunk) ? List{list} : List{};
     }
 
     // Puts the cursor's block into a new list of the paragraph's kind; the
     // items of an id keep the format of its first one.
     List startList(const ListFormat &l) {
         if (l.style == ListStyle::Bullet)
-            return {cursor_.createList(listFormat(l)), true};
+            return {cursor_.createList(listFormat(l)), bulletKind(l)};
         Numbered &n = numbered_[l.id];
         if (n.list) {
             n.list = cursor_.createList(n.chained);
@@ -304,7 +319,7 @@ private:
             n.list = cursor_.createList(listFormat(l));
             n.chained = docformat::chainedFormat(n.list);
         }
-        return {n.list, false};
+        return {n.list};
     }
 
     const QTextCharFormat &charFormat(const RunFormat &f) {

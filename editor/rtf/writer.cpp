@@ -29,13 +29,14 @@ struct CharAttrs {
     bool bold = false, italic = false, underline = false, strike = false;
 };
 
-constexpr int kBulletList = 1; // the \ls of bulleted paragraphs; numbered lists follow
+constexpr int kBulletList = 1; // the \ls of "•" bullets at the outer level; other lists follow
 
 struct ParaAttrs {
     int align = 0; // 0 left, 1 centre, 2 right, 3 justify
     int start = 0;
     int offset = 0;
-    int list = 0; // the paragraph's \ls: 0 none, kBulletList, or a numbered list's
+    int list = 0; // the paragraph's \ls: 0 none, kBulletList, or another list's
+    int level = 0; // its \ilvl
     int style = 0; // \s, when the document keeps a style sheet
     int nest = 0;  // \itap of a table in a cell
     bool operator==(const ParaAttrs &) const = default;
@@ -223,20 +224,21 @@ private:
             out_.append(styles_.constData(), size_t(styles_.size()));
             out_ += "\r\n";
         }
-        if (bulletFont_ < 0 && numbered_.isEmpty())
+        if (bulletFont_ < 0 && lists_.isEmpty())
             return;
         // The lists as word processors write them: LibreOffice, AbiWord and
         // pandoc read lists from \ls; the classic \pn destination beside it
-        // serves rich edit controls. One bulleted list, and one list for each
-        // numbered one, so that each is numbered on its own.
+        // serves rich edit controls. One list for the usual bullets, one for
+        // each other bullet, and one for each numbered list, so that each is
+        // numbered on its own.
         out_ += "{\\*\\listtable";
         if (bulletFont_ >= 0)
             out_ += "{\\list\\listtemplateid1\\listsimple{\\listlevel\\levelnfc23\\leveljc0"
                     "\\levelfollow0\\levelstartat1{\\leveltext\\'01\\u8226 ?;}{\\levelnumbers;}}\\listid1}";
-        for (int i = 0; i < numbered_.size(); ++i)
-            writeNumberedList(kBulletList + 1 + i, numbered_[i]);
+        for (int i = 0; i < lists_.size(); ++i)
+            writeList(kBulletList + 1 + i, lists_[i]);
         out_ += "}\r\n{\\*\\listoverridetable";
-        for (int ls = bulletFont_ >= 0 ? kBulletList : kBulletList + 1; ls <= kBulletList + numbered_.size(); ++ls) {
+        for (int ls = bulletFont_ >= 0 ? kBulletList : kBulletList + 1; ls <= kBulletList + lists_.size(); ++ls) {
             out_ += "{\\listoverride\\listid";
             appendInt(out_, ls);
             out_ += "\\listoverridecount0\\ls";
@@ -246,24 +248,39 @@ private:
         out_ += "}\r\n";
     }
 
-    // A list of one level: the number between the prefix and suffix, a tab after it.
-    void writeNumberedList(int id, const QTextListFormat &f) {
-        const QString prefix = affix(f.numberPrefix());
-        const QString suffix = affix(docformat::numberSuffix(f));
+    // A list whose items stand at its level: the levels up to it, each with
+    // the number between the prefix and suffix (only its own number), or the
+    // bullet.
+    void writeList(int id, const QTextListFormat &f) {
+        const int level = std::clamp(f.intProperty(docformat::kListLevel), 0, 8);
         out_ += "{\\list\\listtemplateid";
         appendInt(out_, id);
-        out_ += "\\listsimple{\\listlevel\\levelnfc";
-        appendInt(out_, numbering(f.style()).nfc);
-        out_ += "\\leveljc0\\levelfollow0\\levelstartat";
-        appendInt(out_, docformat::listStart(f));
-        out_ += "{\\leveltext";
-        appendHex(out_, static_cast<unsigned char>(prefix.size() + 1 + suffix.size()));
-        appendName(out_, prefix);
-        out_ += "\\'00";
-        appendName(out_, suffix);
-        out_ += ";}{\\levelnumbers";
-        appendHex(out_, static_cast<unsigned char>(prefix.size() + 1));
-        out_ += ";}}\\listid";
+        if (level == 0)
+            out_ += "\\listsimple";
+        for (int l = 0; l <= level; ++l) {
+            out_ += "{\\listlevel\\levelnfc";
+            const bool bullet = docformat::isBullet(f.style());
+            appendInt(out_, bullet ? 23 : numbering(f.style()).nfc);
+            out_ += "\\leveljc0\\levelfollow0\\levelstartat";
+            appendInt(out_, docformat::listStart(f));
+            if (bullet) {
+                out_ += "{\\leveltext\\'01";
+                appendName(out_, docformat::listLabel(f, 0));
+                out_ += ";}{\\levelnumbers;}}";
+                continue;
+            }
+            const QString prefix = affix(f.numberPrefix());
+            const QString suffix = affix(docformat::numberSuffix(f));
+            out_ += "{\\leveltext";
+            appendHex(out_, static_cast<unsigned char>(prefix.size() + 1 + suffix.size()));
+            appendName(out_, prefix);
+            appendHex(out_, static_cast<unsigned char>(l));
+            appendName(out_, suffix);
+            out_ += ";}{\\levelnumbers";
+            appendHex(out_, static_cast<unsigned char>(prefix.size() + 1));
+            out_ += ";}}";
+        }
+        out_ += "\\listid";
         appendInt(out_, id);
         out_ += '}';
     }
@@ -535,6 +552,8 @@ private:
             // The list a block belongs to is named by its format, so the
             // format index decides the list too.
             a.list = listNumber(b);
+            if (const QTextList *list = b.textList())
+                a.level = std::clamp(list->format().intProperty(docformat::kListLevel), 0, 8);
             if (!styles_.isEmpty())
                 a.style = f.intProperty(docformat::kStyle);
             a.nest = std::clamp(f.intProperty(docformat::kNest), 0, 64);
@@ -544,17 +563,21 @@ private:
         return slot.value;
     }
 
-    // The \ls of a block's list: numbered lists in the order they first appear.
+    // The \ls of a block's list: the other lists in the order they first
+    // appear, a numbered list for each chain, a bulleted one for each marker and level.
     int listNumber(const QTextBlock &b) {
         const QTextList *list = b.textList();
         if (!list)
             return 0;
-        if (docformat::hasBullet(b))
+        const QTextListFormat f = list->format();
+        const int level = f.intProperty(docformat::kListLevel);
+        if (f.style() == QTextListFormat::ListDisc && level == 0)
             return kBulletList;
-        auto it = listIds_.constFind(docformat::listChain(list));
+        const int key = docformat::isBullet(f.style()) ? -1 - (f.style() * 16 + level) : docformat::listChain(list);
+        auto it = listIds_.constFind(key);
         if (it == listIds_.constEnd()) {
-            numbered_.append(list->format());
-            it = listIds_.insert(docformat::listChain(list), kBulletList + int(numbered_.size()));
+            lists_.append(list->format());
+            it = listIds_.insert(key, kBulletList + int(lists_.size()));
         }
         return *it;
     }
@@ -565,7 +588,7 @@ private:
         QString label;
     };
     Item nextItem(int ls) {
-        const QTextListFormat &f = numbered_[ls - kBulletList - 1];
+        const QTextListFormat &f = lists_[ls - kBulletList - 1];
         const int index = items_[ls]++;
         return {docformat::listStart(f) + index, docformat::listLabel(f, index)};
     }
@@ -589,11 +612,11 @@ private:
         out_ += "{\\*\\abilist\\abilistid";
         appendInt(out_, ls);
         out_ += "\\abilistparentid0\\abilistlevel1\\abistartat";
-        if (ls == kBulletList) {
+        if (ls == kBulletList || docformat::isBullet(lists_[ls - kBulletList - 1].style())) {
             out_ += "0{\\abifieldfont NULL}{\\abilistdecimal NULL}{\\abilistdelim %L}{\\abiliststyle Bullet List}}";
             return;
         }
-        const QTextListFormat &f = numbered_[ls - kBulletList - 1];
+        const QTextListFormat &f = lists_[ls - kBulletList - 1];
         appendInt(out_, docformat::listStart(f));
         out_ += "{\\abifieldfont NULL}{\\abilistdecimal .}{\\abilistdelim ";
         appendName(out_, affix(f.numberPrefix()), false);
@@ -608,14 +631,18 @@ private:
         word("\\pard");
         if (pa.style > 0)
             word("\\s", pa.style);
+        const QTextListFormat f = pa.list > kBulletList ? lists_[pa.list - kBulletList - 1] : QTextListFormat();
         if (pa.list == kBulletList) {
             out_ += "{\\*\\pn\\pnlvlblt\\pnf";
             appendInt(out_, bulletFont_);
             out_ += "\\pnindent0{\\pntxtb\\'B7}}";
+        } else if (docformat::isBullet(f.style())) {
+            out_ += "{\\*\\pn\\pnlvlblt\\pnindent0{\\pntxtb ";
+            appendName(out_, docformat::listLabel(f, 0));
+            out_ += "}}";
         } else if (pa.list) {
             // \pnstart is this item's number: a list that goes on after other
             // paragraphs goes on in rich edit controls too.
-            const QTextListFormat &f = numbered_[pa.list - kBulletList - 1];
             out_ += "{\\*\\pn\\pnlvlbody\\pnindent0\\pnstart";
             appendInt(out_, item.number);
             out_ += numbering(f.style()).pn;
@@ -630,7 +657,7 @@ private:
         if (pa.list) {
             needDelim_ = false;
             word("\\ls", pa.list);
-            word("\\ilvl0");
+            word("\\ilvl", pa.level);
         }
         if (pa.offset != 0)
             word("\\fi", -pa.offset);
@@ -749,8 +776,8 @@ private:
     QList<QRgb> colors_;
     QHash<QRgb, int> colorIds_;
     int bulletFont_ = -1; // the Symbol font, after the text fonts
-    QList<QTextListFormat> numbered_; // numbered list kBulletList + 1 + i
-    QHash<int, int> listIds_;         // list chain -> \ls
+    QList<QTextListFormat> lists_; // of \ls kBulletList + 1 + i
+    QHash<int, int> listIds_;      // list chain (numbered), or -1 - marker and level (bulleted) -> \ls
     QHash<int, int> items_;           // \ls -> items written
 
 };
