@@ -257,9 +257,9 @@ private:
         appendInt(out_, id);
         if (level == 0)
             out_ += "\\listsimple";
+        const bool bullet = docformat::isBullet(f.style());
         for (int l = 0; l <= level; ++l) {
             out_ += "{\\listlevel\\levelnfc";
-            const bool bullet = docformat::isBullet(f.style());
             appendInt(out_, bullet ? 23 : numbering(f.style()).nfc);
             out_ += "\\leveljc0\\levelfollow0\\levelstartat";
             appendInt(out_, docformat::listStart(f));
@@ -341,8 +341,6 @@ private:
         return false;
     }
 
-    // Whether the row's next paragraph starts with the end of a cell: a tab
-    // that becomes one, or nothing before the row's end.
     // A paragraph of a row whose last tab ends its cell, with a deeper table
     // in the next cell: the next paragraph's.
     static bool endsCellBeforeDeeper(const QTextBlock &b) {
@@ -358,6 +356,8 @@ private:
         return int(text.count(u'\t')) - (lastIsTab ? 1 : 0);
     }
 
+    // Whether the row's next paragraph starts with the end of a cell: a tab
+    // that becomes one, or nothing before the row's end.
     bool cellEndFollows(const QTextBlock &next) const {
         if (!next.isValid())
             return false;
