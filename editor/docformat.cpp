@@ -41,6 +41,14 @@ bool isBullet(QTextListFormat::Style style) {
            style == QTextListFormat::ListSquare;
 }
 
+QString bulletMarker(QTextListFormat::Style style) {
+    switch (style) {
+    case QTextListFormat::ListCircle: return QStringLiteral("\u25E6");
+    case QTextListFormat::ListSquare: return QStringLiteral("\u25AA");
+    default: return QStringLiteral("\u2022");
+    }
+}
+
 bool hasBullet(const QTextBlock &block) {
     const QTextList *list = block.textList();
     return list && isBullet(list->format().style());
@@ -85,8 +93,6 @@ QString listLabel(const QTextListFormat &f, int index) {
     case QTextListFormat::ListUpperAlpha: number = n > 0 ? letters(n, u'A') : QString::number(n); break;
     case QTextListFormat::ListLowerRoman: number = roman(n, false); break;
     case QTextListFormat::ListUpperRoman: number = roman(n, true); break;
-    case QTextListFormat::ListCircle: return QStringLiteral("\u25E6");
-    case QTextListFormat::ListSquare: return QStringLiteral("\u25AA");
     default: return QStringLiteral("\u2022");
     }
     return f.numberPrefix() + number + numberSuffix(f);

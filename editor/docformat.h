@@ -113,6 +113,9 @@ int offset(const QTextBlockFormat &f);
 void setParagraphIndents(QTextBlockFormat &f, int startTwips, int offsetTwips);
 
 bool isBullet(QTextListFormat::Style style); // "•", "◦" or "▪"
+// The marker a bulleted list's style shows, as text: "•", "◦" or "▪". (As a
+// label in plain text, every bullet is "•".)
+QString bulletMarker(QTextListFormat::Style style);
 bool hasBullet(const QTextBlock &block);
 
 int listStart(const QTextListFormat &f);

@@ -702,7 +702,9 @@ private slots:
 
     // Lists of several levels keep each item's level and marker: "•", "o" in
     // Courier and Wingdings' square as Word writes its bullets, and a numbered
-    // level under another. Written back, other programs nest them (\ilvl).
+    // level under another. Written back, other programs nest them (\ilvl)
+    // and show the marker; plain text labels every bullet "•", which
+    // Windows-1251 holds.
     void nestedListsKeepTheirLevels() {
         const QByteArray rtf =
             "{\\rtf1\\ansi\\ansicpg1251{\\fonttbl{\\f0 Arial;}{\\f1\\fcharset2 Wingdings;}{\\f2 Courier New;}}"
@@ -714,7 +716,7 @@ private slots:
             "{\\*\\listoverridetable{\\listoverride\\listid7\\ls1}{\\listoverride\\listid8\\ls2}}"
             "\\pard\\ls1\\ilvl0 a\\par\\pard\\ls1\\ilvl1 b\\par\\pard\\ls1\\ilvl2 c\\par\\pard\\ls1\\ilvl1 d\\par"
             "\\pard\\ls2 one\\par\\pard\\ls2\\ilvl1 sub\\par\\pard\\ls2\\ilvl1 sub2\\par}";
-        const QString labels = QString::fromUtf8("•\ta\r\n◦\tb\r\n▪\tc\r\n◦\td\r\n1.\tone\r\na)\tsub\r\nb)\tsub2");
+        const QString labels = QString::fromUtf8("•\ta\r\n•\tb\r\n•\tc\r\n•\td\r\n1.\tone\r\na)\tsub\r\nb)\tsub2");
         const QList<std::pair<QTextListFormat::Style, int>> looks = {
             {QTextListFormat::ListDisc, 0},    {QTextListFormat::ListCircle, 1},    {QTextListFormat::ListSquare, 2},
             {QTextListFormat::ListCircle, 1},  {QTextListFormat::ListDecimal, 0},   {QTextListFormat::ListLowerAlpha, 1},

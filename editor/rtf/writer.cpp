@@ -265,7 +265,7 @@ private:
             appendInt(out_, docformat::listStart(f));
             if (bullet) {
                 out_ += "{\\leveltext\\'01";
-                appendName(out_, docformat::listLabel(f, 0));
+                appendName(out_, docformat::bulletMarker(f.style()));
                 out_ += ";}{\\levelnumbers;}}";
                 continue;
             }
@@ -590,6 +590,8 @@ private:
     Item nextItem(int ls) {
         const QTextListFormat &f = lists_[ls - kBulletList - 1];
         const int index = items_[ls]++;
+        if (docformat::isBullet(f.style()))
+            return {0, docformat::bulletMarker(f.style())};
         return {docformat::listStart(f) + index, docformat::listLabel(f, index)};
     }
 
@@ -638,7 +640,7 @@ private:
             out_ += "\\pnindent0{\\pntxtb\\'B7}}";
         } else if (docformat::isBullet(f.style())) {
             out_ += "{\\*\\pn\\pnlvlblt\\pnindent0{\\pntxtb ";
-            appendName(out_, docformat::listLabel(f, 0));
+            appendName(out_, docformat::bulletMarker(f.style()));
             out_ += "}}";
         } else if (pa.list) {
             // \pnstart is this item's number: a list that goes on after other
