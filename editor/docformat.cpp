@@ -1,4 +1,5 @@
 #include "editor/docformat.h"
+#include "editor/rtf/numbering.h"
 
 #include <QFont>
 #include <QTextBlock>
@@ -62,40 +63,18 @@ QString numberSuffix(const QTextListFormat &f) {
     return f.hasProperty(QTextFormat::ListNumberSuffix) ? f.numberSuffix() : QStringLiteral(".");
 }
 
-namespace {
-QString letters(int n, char16_t a) {
-    QString out;
-    for (; n > 0; n = (n - 1) / 26)
-        out.prepend(QChar(char16_t(a + (n - 1) % 26)));
-    return out;
-}
-
-QString roman(int n, bool upper) {
-    if (n >= 5000)
-        return QStringLiteral("?");
-    static const struct { int value; const char *digits; } kDigits[] = {
-        {1000, "m"}, {900, "cm"}, {500, "d"}, {400, "cd"}, {100, "c"}, {90, "xc"}, {50, "l"},
-        {40, "xl"}, {10, "x"}, {9, "ix"}, {5, "v"}, {4, "iv"}, {1, "i"}};
-    QString out;
-    for (const auto &d : kDigits)
-        for (; n >= d.value; n -= d.value)
-            out += QLatin1String(d.digits);
-    return upper ? out.toUpper() : out;
-}
-} // namespace
-
 QString listLabel(const QTextListFormat &f, int index) {
-    const int n = listStart(f) + index;
-    QString number;
+    using numbering::Style;
+    Style style = Style::Decimal;
     switch (f.style()) {
-    case QTextListFormat::ListDecimal: number = QString::number(n); break;
-    case QTextListFormat::ListLowerAlpha: number = n > 0 ? letters(n, u'a') : QString::number(n); break;
-    case QTextListFormat::ListUpperAlpha: number = n > 0 ? letters(n, u'A') : QString::number(n); break;
-    case QTextListFormat::ListLowerRoman: number = roman(n, false); break;
-    case QTextListFormat::ListUpperRoman: number = roman(n, true); break;
+    case QTextListFormat::ListDecimal: break;
+    case QTextListFormat::ListLowerAlpha: style = Style::LowerAlpha; break;
+    case QTextListFormat::ListUpperAlpha: style = Style::UpperAlpha; break;
+    case QTextListFormat::ListLowerRoman: style = Style::LowerRoman; break;
+    case QTextListFormat::ListUpperRoman: style = Style::UpperRoman; break;
     default: return QStringLiteral("\u2022");
     }
-    return f.numberPrefix() + number + numberSuffix(f);
+    return f.numberPrefix() + QString::fromStdU16String(numbering::text(style, listStart(f) + index)) + numberSuffix(f);
 }
 
 int listChain(const QTextList *list) {

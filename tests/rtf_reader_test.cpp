@@ -497,13 +497,13 @@ private slots:
                           "\\pard\\plain{\\listtext\\pard\\plain  IV.\\tab}\\ilvl0\\ls4 \\fi-283\\li709 x\\par"
                           "\\pard\\plain{\\listtext\\pard\\plain  V.\\tab}\\ilvl0\\ls4 \\fi-283\\li709 y\\par")
             << "IV.\tx\r\nV.\ty";
-        QTest::newRow("outline label keeps its own number")
+        QTest::newRow("outline label shows the level above, at its start before its first item")
             << QByteArray("{\\*\\listtable{\\list{\\listlevel\\levelnfc0{\\leveltext\\'02\\'00.;}}"
                           "{\\listlevel\\levelnfc0{\\leveltext\\'04\\'00.\\'01.;}{\\levelnumbers\\'01\\'03;}}"
                           "{\\listlevel\\levelnfc255{\\leveltext\\'00;}{\\levelnumbers;}}\\listid1}}"
                           "{\\*\\listoverridetable{\\listoverride\\listid1\\ls1}}"
                           "{\\listtext 1.1.\\tab}\\pard\\ls1\\ilvl1 x\\par{\\listtext\\tab}\\pard\\ls1\\ilvl2 none\\par")
-            << "1.\tx\r\nnone";
+            << "1.1.\tx\r\nnone";
         QTest::newRow("bullets and a marker of an unknown list")
             << QByteArray("{\\pntext\\f1\\'B7\\tab}{\\*\\pn\\pnlvlblt\\pnf1}dot\\par\\pard{\\listtext 3.\\tab}\\ls6 three\\par")
             << "\u2022\tdot\r\n3.\tthree";

@@ -702,7 +702,8 @@ private slots:
 
     // Lists of several levels keep each item's level and marker: "•", "o" in
     // Courier and Wingdings' square as Word writes its bullets, and a numbered
-    // level under another. Written back, other programs nest them (\ilvl)
+    // level under another, whose labels show the number the level above has
+    // reached ("1.a)", "2.a)"). Written back, other programs nest them (\ilvl)
     // and show the marker; plain text labels every bullet "•", which
     // Windows-1251 holds.
     void nestedListsKeepTheirLevels() {
@@ -715,12 +716,14 @@ private slots:
             "{\\listlevel\\levelnfc4{\\leveltext\\'04\\'00.\\'01);}{\\levelnumbers\\'01\\'03;}}\\listid8}}"
             "{\\*\\listoverridetable{\\listoverride\\listid7\\ls1}{\\listoverride\\listid8\\ls2}}"
             "\\pard\\ls1\\ilvl0 a\\par\\pard\\ls1\\ilvl1 b\\par\\pard\\ls1\\ilvl2 c\\par\\pard\\ls1\\ilvl1 d\\par"
-            "\\pard\\ls2 one\\par\\pard\\ls2\\ilvl1 sub\\par\\pard\\ls2\\ilvl1 sub2\\par}";
-        const QString labels = QString::fromUtf8("•\ta\r\n•\tb\r\n•\tc\r\n•\td\r\n1.\tone\r\na)\tsub\r\nb)\tsub2");
+            "\\pard\\ls2 one\\par\\pard\\ls2\\ilvl1 sub\\par\\pard\\ls2\\ilvl1 sub2\\par"
+            "\\pard\\ls2 two\\par\\pard\\ls2\\ilvl1 sub3\\par}";
+        const QString labels = QString::fromUtf8("•\ta\r\n•\tb\r\n•\tc\r\n•\td\r\n1.\tone\r\n1.a)\tsub\r\n1.b)\tsub2\r\n"
+                                               "2.\ttwo\r\n2.a)\tsub3");
         const QList<std::pair<QTextListFormat::Style, int>> looks = {
             {QTextListFormat::ListDisc, 0},    {QTextListFormat::ListCircle, 1},    {QTextListFormat::ListSquare, 2},
             {QTextListFormat::ListCircle, 1},  {QTextListFormat::ListDecimal, 0},   {QTextListFormat::ListLowerAlpha, 1},
-            {QTextListFormat::ListLowerAlpha, 1}};
+            {QTextListFormat::ListLowerAlpha, 1}, {QTextListFormat::ListDecimal, 0},   {QTextListFormat::ListLowerAlpha, 1}};
         QTextDocument doc, back;
         QVERIFY(rtf::read(rtf, doc));
         const QByteArray out = rtf::write(doc);
@@ -736,7 +739,7 @@ private slots:
         }
         QCOMPARE(*rtf::readText(out, rtf::ListLabels::Shown), labels);
         QCOMPARE(rtf::write(back), out);
-        for (const char *item : {"\\ilvl2{\\listtext \\u9642?\\tab}c\\par", "\\ilvl1{\\listtext a)\\tab}sub\\par"})
+        for (const char *item : {"\\ilvl2{\\listtext \\u9642?\\tab}c\\par", "\\ilvl1{\\listtext 1.a)\\tab}sub\\par"})
             QVERIFY2(out.contains(item), out.constData());
     }
 

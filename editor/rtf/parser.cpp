@@ -1,6 +1,7 @@
 #include "editor/rtf/parser.h"
 
 #include "editor/rtf/codepage.h"
+#include "editor/rtf/numbering.h"
 
 #include <algorithm>
 #include <climits>
@@ -999,9 +1000,11 @@ private:
 
     // The text around the number of a list-table level: its \leveltext is a
     // length, then the label with placeholders 0..8 for the numbers of the
-    // levels. A label such as "1.2." keeps only this level's number, with the
-    // text after it; what stands before it is kept when no other number does.
-    static void levelAffixes(const ListLevel &lv, int ilvl, ListFormat &f) {
+    // levels. In a label such as "1.2." the numbers of the levels above this
+    // one are those their items have reached, written into the text before
+    // this level's number; the text after it goes up to the next number.
+    void levelAffixes(const ListDef &list, int32_t ls, int ilvl, ListFormat &f) const {
+        const ListLevel &lv = list.level[std::min<int>(ilvl, list.levels - 1)];
         if (lv.text.empty()) {
             f.suffix.assign(1, u'.');
             return;
@@ -1018,12 +1021,19 @@ private:
         if (at.empty())
             return;
         std::sort(at.begin(), at.end());
+        at.erase(std::unique(at.begin(), at.end()), at.end());
         size_t k = at.size() - 1;
         for (size_t i = 0; i < at.size(); ++i)
             if (body[at[i]] == ilvl)
                 k = i;
-        if (k == 0)
-            f.prefix = labelText(body.substr(0, at[0]));
+        std::u16string prefix;
+        for (size_t i = 0, from = 0; i < k; from = at[i] + 1, ++i) {
+            prefix += body.substr(from, at[i] - from);
+            if (const int above = body[at[i]]; above < ilvl)
+                prefix += numbering::text(numberingOf(styleOfNfc(list.level[std::min(above, list.levels - 1)].nfc)),
+                                          reached(list, ls, above));
+        }
+        f.prefix = labelText(prefix + body.substr(k ? at[k - 1] + 1 : 0, at[k] - (k ? at[k - 1] + 1 : 0)));
         const size_t end = k + 1 < at.size() ? at[k + 1] : body.size();
         f.suffix = labelText(body.substr(at[k] + 1, end - at[k] - 1));
     }
@@ -1041,6 +1051,24 @@ private:
             }
         }
         return Bullet::Disc;
+    }
+
+    // The number the items of a level of list ls have reached: its start
+    // before the first.
+    int reached(const ListDef &list, int32_t ls, int level) const {
+        const auto it = levelIds_.find(int64_t(ls) * kMaxListLevels + level);
+        const int start = list.level[std::min(level, list.levels - 1)].start;
+        return it == levelIds_.end() || it->second.items == 0 ? start : start + it->second.items - 1;
+    }
+
+    static numbering::Style numberingOf(ListStyle s) {
+        switch (s) {
+        case ListStyle::LowerAlpha: return numbering::Style::LowerAlpha;
+        case ListStyle::UpperAlpha: return numbering::Style::UpperAlpha;
+        case ListStyle::LowerRoman: return numbering::Style::LowerRoman;
+        case ListStyle::UpperRoman: return numbering::Style::UpperRoman;
+        default: return numbering::Style::Decimal;
+        }
     }
 
     static std::u16string labelText(std::u16string s) {
@@ -1061,7 +1089,7 @@ private:
             f.level = para.ilvl;
             if (f.style > ListStyle::Bullet) {
                 f.start = lv.start;
-                levelAffixes(lv, para.ilvl, f);
+                levelAffixes(*list, para.ls, para.ilvl, f);
             } else if (f.style == ListStyle::Bullet) {
                 f.bullet = bulletOf(lv);
             }
@@ -1091,10 +1119,11 @@ private:
             const int64_t list = int64_t(para.ls) * kMaxListLevels;
             for (int deeper = para.ilvl + 1; deeper < kMaxListLevels; ++deeper)
                 levelIds_.erase(list + deeper);
-            const auto [it, added] = levelIds_.try_emplace(list + para.ilvl, 0);
+            const auto [it, added] = levelIds_.try_emplace(list + para.ilvl);
             if (added)
-                it->second = nextListId_++;
-            f.id = it->second;
+                it->second.id = nextListId_++;
+            ++it->second.items;
+            f.id = it->second.id;
             lastPnFormat_ = -2;
             return;
         }
@@ -2059,7 +2088,11 @@ private:
     std::optional<int32_t> overrideListId_;
     ListFormat pn_; // the {\*\pn ...} being read
     std::vector<ListFormat> pnFormats_;
-    std::unordered_map<int64_t, int32_t> levelIds_; // \ls and \ilvl -> the id of their list
+    struct LevelList {
+        int32_t id = 0;
+        int items = 0; // read so far
+    };
+    std::unordered_map<int64_t, LevelList> levelIds_; // \ls and \ilvl -> their list
     int32_t nextListId_ = 1;
     int lastPnFormat_ = -2; // the classic numbering of the paragraph before, -2: none
     int32_t lastPnId_ = 0;
