@@ -463,7 +463,8 @@ private slots:
         // list reference dropped from kept RTF leaves the word before it whole;
         // a font table or code page kept inside a field is not the document's;
         // text of a table in a cell after a tab is a paragraph of its own, and
-        // its paragraph ends are written where a cell's end would take them.
+        // its paragraph ends are written where a cell's end would take them,
+        // and a list item's marker in such a table is read in it.
         for (const QByteArray broken : {"{\\rtf1 a{\\field{\\*{}}\\par}b\\par}", "{\\rtf{\\field{\\*{}}\\par}",
                                       "{\\rtf{\\field{\\n\\cell\\p}\\p}b",
                                       "{\\rtf\\trowd\\intbl\\row\\trowd\\cellx\\row", "{\\rtf{\\field{\\*{}}{\\r}\\u55357}",
@@ -486,7 +487,8 @@ private slots:
                                       "{\\rtf1 \\trowd\\intbl\\par\\par\\cell\\i\\cell\\row\\cellx\\cellx\\row}",
                                       "{\\rtf1 {\\pn\\pnlvlbody}\\cellx\\cellx\\cell\\pard\\intbl\\itap3D\\row",
                                       "{\\rtf1 {\\pnlvlbody\\pn{}}\\cellx\\cellx\\p{\\pard{e{}}}\\intbl\\cell\\itap2r\\row",
-                                      "{\\rtf1 \\cellx\\intbl\\par\\itap3\t\\row}", "{\\rtf1 \\cellx\\intbl\\par\\itap3\t\\par\\itap4 x\\row}"}) {
+                                      "{\\rtf1 \\cellx\\intbl\\par\\itap3\t\\row}", "{\\rtf1 \\cellx\\intbl\\par\\itap3\t\\par\\itap4 x\\row}",
+                                      "{\\rtf1 \\itap3{c\\pn\\pnlvlbody}\\cellx\\cellx\\cell\\cell\\intbl\\row}"}) {
             QTextDocument once, twice;
             QVERIFY(rtf::read(broken, once));
             QVERIFY(rtf::read(rtf::write(once), twice));

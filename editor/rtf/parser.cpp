@@ -885,8 +885,11 @@ private:
     // cell after the end of the cell before it): the paragraph ends here,
     // with that cell's end, in its own format; no paragraph mark is read.
     void breakForNesting() {
-        if (markerPending_ && markerBeforeCell_) // the ending paragraph's (its cell ended after it)
+        if (markerPending_ && markerBeforeCell_) { // the ending paragraph's (its cell ended after it)...
+            if (markerListKnown_)
+                marker_.clear(); // ...but read in a list item's format, whose list draws it
             resolveMarker(blockPara_);
+        }
         emitPendingTabs();
         flushRun();
         const ParaFormat format = paraFormat(blockPara_);
@@ -1656,6 +1659,7 @@ private:
             } else if (enter(Dest::Marker)) {
                 markerPending_ = true;
                 markerBeforeCell_ = false;
+                markerListKnown_ = listKnown(s.para);
                 needPre_ = true;
             }
             break;
@@ -2112,6 +2116,7 @@ private:
     bool contentSinceBreak_ = false;
     size_t pendingTabs_ = 0;
     bool markerBeforeCell_ = false; // a cell ended while the list marker waited for text
+    bool markerListKnown_ = false;  // the marker was read in a format that says what its list is
     std::vector<Align> tabAligns_;  // the alignment of the cell each pending tab ends
     std::vector<Align> partAligns_; // of the paragraph's parts before its last tab
     std::optional<Align> cellAlign_; // of the last cell ended in the paragraph
