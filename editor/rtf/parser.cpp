@@ -328,6 +328,9 @@ struct ListLevel {
     int32_t start = 1;
     std::u16string text;    // \leveltext: its length, then the label with placeholders 0..8
     std::u16string numbers; // \levelnumbers: the placeholders' places in text
+    // Its label's text around the number, once worked out, where no other
+    // level's number is in it (most lists): the same for every item.
+    mutable std::optional<std::pair<std::u16string, std::u16string>> affixes;
 };
 
 struct ListDef {
@@ -816,6 +819,8 @@ private:
         const bool level = st_->dest == Dest::LevelText || st_->dest == Dest::LevelNumbers;
         if (level && (lists_.empty() || lists_.back().levels == 0))
             return; // a list table inside the level text started another list
+        if (level)
+            listLevel().affixes.reset();
         switch (st_->dest) {
         case Dest::LevelText: to = &listLevel().text; break;
         case Dest::LevelNumbers: to = &listLevel().numbers; break;
@@ -1008,6 +1013,10 @@ private:
     // this level's number; the text after it goes up to the next number.
     void levelAffixes(const ListDef &list, int32_t ls, int ilvl, ListFormat &f) const {
         const ListLevel &lv = list.level[std::min<int>(ilvl, list.levels - 1)];
+        if (lv.affixes) {
+            std::tie(f.prefix, f.suffix) = *lv.affixes;
+            return;
+        }
         if (lv.text.empty()) {
             f.suffix.assign(1, u'.');
             return;
@@ -1039,6 +1048,8 @@ private:
         f.prefix = labelText(prefix + body.substr(k ? at[k - 1] + 1 : 0, at[k] - (k ? at[k - 1] + 1 : 0)));
         const size_t end = k + 1 < at.size() ? at[k + 1] : body.size();
         f.suffix = labelText(body.substr(at[k] + 1, end - at[k] - 1));
+        if (k == 0 && ilvl < list.levels)
+            lv.affixes.emplace(f.prefix, f.suffix);
     }
 
     // The marker a bulleted level's text shows: its first character, as
@@ -1649,8 +1660,10 @@ private:
         case Kw::levelnumbers:
             if (!inListLevel())
                 skipGroup();
-            else if (enter(k->id == Kw::leveltext ? Dest::LevelText : Dest::LevelNumbers))
+            else if (enter(k->id == Kw::leveltext ? Dest::LevelText : Dest::LevelNumbers)) {
                 (k->id == Kw::leveltext ? listLevel().text : listLevel().numbers).clear();
+                listLevel().affixes.reset();
+            }
             break;
         case Kw::pntext:
         case Kw::listtext:
