@@ -50,6 +50,9 @@ QString bulletMarker(QTextListFormat::Style style) {
     }
 }
 
+int bulletKind(QTextListFormat::Style style, int level) { return -style * 16 + level; }
+int bulletKind(const QTextListFormat &f) { return bulletKind(f.style(), f.intProperty(kListLevel)); }
+
 bool hasBullet(const QTextBlock &block) {
     const QTextList *list = block.textList();
     return list && isBullet(list->format().style());

@@ -117,6 +117,10 @@ bool isBullet(QTextListFormat::Style style); // "•", "◦" or "▪"
 // label in plain text, every bullet is "•".)
 QString bulletMarker(QTextListFormat::Style style);
 bool hasBullet(const QTextBlock &block);
+// Bulleted lists of one kind (the same marker at the same level) share a
+// number: 0 and up.
+int bulletKind(QTextListFormat::Style style, int level);
+int bulletKind(const QTextListFormat &f);
 
 int listStart(const QTextListFormat &f);
 QString numberSuffix(const QTextListFormat &f); // "." when not set, as Qt draws it

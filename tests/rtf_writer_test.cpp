@@ -743,6 +743,20 @@ private slots:
         QCOMPARE(rtf::write(back), out);
         for (const char *item : {"\\ilvl2{\\listtext \\u9642?\\tab}c\\par", "\\ilvl1{\\listtext 1.a)\\tab}sub\\par"})
             QVERIFY2(out.contains(item), out.constData());
+
+        // A bulleted list does not share its \\ls with a numbered one, however
+        // many lists come before it.
+        QTextDocument many, manyBack;
+        QTextCursor c(&many);
+        for (int i = 0; i < 60; ++i) {
+            c.insertText(QStringLiteral("n"));
+            QTextListFormat lf;
+            lf.setStyle(i < 59 ? QTextListFormat::ListDecimal : QTextListFormat::ListCircle);
+            c.createList(lf);
+            c.insertBlock();
+        }
+        QVERIFY(rtf::read(rtf::write(many), manyBack));
+        QCOMPARE(manyBack.findBlockByNumber(59).textList()->format().style(), QTextListFormat::ListCircle);
     }
 
     // Empty paragraphs keep their own format, and a last empty paragraph stays.

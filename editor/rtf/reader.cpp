@@ -144,13 +144,12 @@ class DocumentSink : public detail::Sink {
     // one, its marker and level (bulleted paragraphs alike share lists).
     struct List {
         QTextList *list = nullptr;
-        int bullet = -1; // bulletKind(): -1 for none
+        int bullet = -1; // docformat::bulletKind(): -1 for none
         static List of(const QTextBlock &b) {
-            return {b.textList(), docformat::hasBullet(b) ? bulletKind(b.textList()->format()) : -1};
+            return {b.textList(), docformat::hasBullet(b) ? docformat::bulletKind(b.textList()->format()) : -1};
         }
     };
-    static int bulletKind(const QTextListFormat &f) { return f.style() * 16 + f.intProperty(docformat::kListLevel); }
-    static int bulletKind(const ListFormat &l) { return bulletStyle(l.bullet) * 16 + l.level; }
+    static int bulletKind(const ListFormat &l) { return docformat::bulletKind(bulletStyle(l.bullet), l.level); }
 
 public:
     explicit DocumentSink(QTextDocument &doc) : cursor_(&doc) {

@@ -573,7 +573,7 @@ private:
         const int level = f.intProperty(docformat::kListLevel);
         if (f.style() == QTextListFormat::ListDisc && level == 0)
             return kBulletList;
-        const int key = docformat::isBullet(f.style()) ? -1 - (f.style() * 16 + level) : docformat::listChain(list);
+        const int key = docformat::isBullet(f.style()) ? -1 - docformat::bulletKind(f) : docformat::listChain(list);
         auto it = listIds_.constFind(key);
         if (it == listIds_.constEnd()) {
             lists_.append(list->format());
