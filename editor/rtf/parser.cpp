@@ -1039,13 +1039,14 @@ private:
             if (body[at[i]] == ilvl)
                 k = i;
         std::u16string prefix;
-        for (size_t i = 0, from = 0; i < k; from = at[i] + 1, ++i) {
+        size_t from = 0;
+        for (size_t i = 0; i < k; from = at[i] + 1, ++i) {
             prefix += body.substr(from, at[i] - from);
             if (const int above = body[at[i]]; above < ilvl)
                 prefix += numbering::text(numberingOf(styleOfNfc(list.level[std::min(above, list.levels - 1)].nfc)),
                                           reached(list, ls, above));
         }
-        f.prefix = labelText(prefix + body.substr(k ? at[k - 1] + 1 : 0, at[k] - (k ? at[k - 1] + 1 : 0)));
+        f.prefix = labelText(prefix + body.substr(from, at[k] - from));
         const size_t end = k + 1 < at.size() ? at[k + 1] : body.size();
         f.suffix = labelText(body.substr(at[k] + 1, end - at[k] - 1));
         if (k == 0 && ilvl < list.levels)
